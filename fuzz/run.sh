@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs each fuzz target for 60 seconds; stops at the first crash, leak or hang.
+set -euo pipefail
+dir=${1:-build-fuzz}
+secs=${FUZZ_SECONDS:-60}
+for t in "$dir"/fuzz/fuzz_*; do
+  [ -x "$t" ] || continue
+  name=$(basename "$t")
+  corpus="$dir/corpus/$name"; mkdir -p "$corpus"
+  seeds="fuzz/seeds/${name#fuzz_}"
+  echo "== $name ($secs s)"
+  if [ -d "$seeds" ]; then
+    "$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 "$corpus" "$seeds"
+  else
+    "$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 "$corpus"
+  fi
+done

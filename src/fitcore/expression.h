@@ -1,0 +1,21 @@
+#pragma once
+// The gate in front of the evaluator: checks a model or cell expression and
+// rewrites it into evaluator syntax.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fitcore/export.h"
+
+// Returns (converted text, names): with have_x, names start with "x", then the
+// other free names in ascending code-point order. Throws trelvo::Error
+// (ValueError) with the message of the first check that fails.
+TRELVO_EXPORT std::pair<std::string, std::vector<std::string>> parse_expression(
+    const std::string& expression, bool have_x = true);
+
+// NumPy's pi and e.
+TRELVO_EXPORT double pi();
+TRELVO_EXPORT double e();
+
+// True exactly when epsilon > |a - b| (false for any NaN).
+TRELVO_EXPORT bool fequal(double a, double b, double epsilon = 1e-10);

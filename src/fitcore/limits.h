@@ -1,0 +1,29 @@
+#pragma once
+// Every size limit of the system, in one place. The loaders, the grid, the
+// evaluator and the chart read them from here.
+#include <cstddef>
+#include <cstdint>
+
+namespace trelvo::limits {
+
+// Largest grid the loaders and paste will build (rows x columns).
+inline constexpr int kMaxRows = 1'048'576;
+inline constexpr int kMaxCols = 16'384;
+inline constexpr std::int64_t kMaxCells = 20'000'000;
+
+// Longest cell text accepted from a file or the clipboard.
+inline constexpr std::size_t kMaxCellTextBytes = 32'767 * 4;
+
+// Decompressed bytes read from one workbook (counted while streaming).
+inline constexpr std::int64_t kMaxDecompressedBytes = 512LL * 1024 * 1024;
+
+// Evaluator: longest accepted expression text, deepest nesting, and the
+// largest array it evaluates on.
+inline constexpr std::size_t kMaxExpressionBytes = 64 * 1024;
+inline constexpr int kMaxExpressionDepth = 200;
+inline constexpr std::size_t kMaxArrayLength = 100'000'000;
+
+// Fitted curve: most points drawn, and the refused level beyond it.
+inline constexpr std::int64_t kMaxCurvePoints = 10'000'000;
+
+}  // namespace trelvo::limits

@@ -1,0 +1,1 @@
+"""Trelvo: curve fitting for measured x/y data."""
