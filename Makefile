@@ -6,7 +6,7 @@ ASAN      := build-asan
 FUZZ      := build-fuzz
 CMAKE_ARGS := -G Ninja -DPYBIND11_FINDPYTHON=ON -DPython_EXECUTABLE=$(PY)
 
-.PHONY: all deps configure build run test test-build test-asan bench fuzz screenshot clean
+.PHONY: all deps configure build run test test-build test-asan bench fuzz screenshot clean translations-update
 
 all: build
 
@@ -53,3 +53,7 @@ screenshot: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(FUZZ)
+
+# Collects every tr() text of the sources into the translation files.
+translations-update:
+	/usr/lib/qt6/bin/lupdate -no-obsolete -locations none src -ts translations/Trelvo_en.ts translations/Trelvo_zh_CN.ts
