@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
+
+#include "widget/colorscheme.h"
+
+namespace {
+
+int argc = 1;
+char arg0[] = "test_widget";
+char* argv[] = {arg0, nullptr};
+
+QApplication& app() {
+  static QApplication* a = qApp ? qobject_cast<QApplication*>(qApp) : new QApplication(argc, argv);
+  return *a;
+}
+
+bool looksDark() {
+  const QPalette p = QApplication::palette();
+  return p.color(QPalette::Window).lightness() < p.color(QPalette::WindowText).lightness();
+}
+
+}  // namespace
+
+// Every style Qt offers can be switched to dark and back, and the layer
+// reports the scheme the palette shows; the style comes first, as in the
+// theme dialog (setting a style resets the palette).
+TEST(ColorScheme, DarkAndBackForEveryStyle) {
+  app();
+  for (const QString& style : QStyleFactory::keys()) {
+    SCOPED_TRACE(style.toStdString());
+    QApplication::setStyle(style);
+    trelvo::setColorScheme(trelvo::ColorScheme::Dark);
+    EXPECT_EQ(trelvo::colorScheme(), trelvo::ColorScheme::Dark);
+    EXPECT_TRUE(looksDark());
+    QApplication::setStyle(style);
+    trelvo::setColorScheme(trelvo::ColorScheme::Light);
+    EXPECT_EQ(trelvo::colorScheme(), trelvo::ColorScheme::Light);
+    EXPECT_FALSE(looksDark());
+  }
+}
