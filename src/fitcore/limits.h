@@ -17,6 +17,13 @@ inline constexpr std::size_t kMaxCellTextBytes = 32'767 * 4;
 // Decompressed bytes read from one workbook (counted while streaming).
 inline constexpr std::int64_t kMaxDecompressedBytes = 512LL * 1024 * 1024;
 
+// The XLS (BIFF8) format's own bounds: rows and columns of a sheet, UTF-16
+// units of one cell text; and the most shared strings read from one workbook.
+inline constexpr int kXlsMaxRows = 65'536;
+inline constexpr int kXlsMaxCols = 256;
+inline constexpr int kXlsMaxCellChars = 32'767;
+inline constexpr std::size_t kMaxSharedStrings = 4'000'000;
+
 // Evaluator: longest accepted expression text, deepest nesting, and the
 // largest array it evaluates on.
 inline constexpr std::size_t kMaxExpressionBytes = 64 * 1024;

@@ -39,4 +39,7 @@ TRELVO_EXPORT std::string repr_double_list(const std::vector<double>& items);
 // it with the default print options: "[0.  1.5 3. ]".
 TRELVO_EXPORT std::string numpy_array_str(const std::vector<double>& values);
 
+// NumPy's printed form of a 1-D integer array: "[0 1 2]", "[-1 10]".
+TRELVO_EXPORT std::string numpy_int_array_str(const std::vector<long long>& values);
+
 }  // namespace trelvo

@@ -1,0 +1,207 @@
+#include "fitcore/expression.h"
+
+#include <algorithm>
+#include <cmath>
+#include <array>
+#include <set>
+#include <string_view>
+
+#include "fitcore/errors.h"
+#include "fitcore/limits.h"
+#include "fitcore/pyregex.h"
+
+namespace trelvo {
+namespace {
+
+// The host's reserved keywords (keyword.kwlist), in its order.
+constexpr std::array<std::string_view, 35> kKeywords = {
+    "False", "None",   "True",    "and",      "as",       "assert", "async", "await", "break",
+    "class", "continue", "def",   "del",      "elif",     "else",   "except", "finally", "for",
+    "from",  "global", "if",      "import",   "in",       "is",     "lambda", "nonlocal", "not",
+    "or",    "pass",   "raise",   "return",   "try",      "while",  "with",  "yield"};
+
+constexpr std::array<std::string_view, 9> kForbiddenWords = {
+    "import", "os", "exec", "eval", "system", "subprocess", "open", "write", "pickle"};
+
+constexpr std::array<std::string_view, 6> kForbiddenChars = {";", ":", "\"", "'", "`", "\\"};
+
+struct FunctionName {
+  std::string_view name;
+  std::string_view replacement;
+};
+
+constexpr std::array<FunctionName, 24> kFunctionMap = {{
+    {"exp", "np.exp"},     {"pow", "np.pow"},     {"abs", "np.absolute"}, {"sqrt", "np.sqrt"},
+    {"cbrt", "np.cbrt"},   {"log", "np.log"},     {"log10", "np.log10"}, {"log2", "np.log2"},
+    {"min", "np.min"},     {"max", "np.max"},     {"sin", "np.sin"},     {"cos", "np.cos"},
+    {"tan", "np.tan"},     {"asin", "np.asin"},   {"acos", "np.acos"},   {"atan", "np.atan"},
+    {"sinh", "np.sinh"},   {"cosh", "np.cosh"},   {"tanh", "np.tanh"},   {"asinh", "np.asinh"},
+    {"acosh", "np.acosh"}, {"atanh", "np.atanh"}, {"pi", "pi"},          {"e", "e"},
+}};
+
+// Python's repr of a str: single quotes unless the text holds a single quote
+// and no double quote; backslash, quote and control characters escaped.
+std::string repr_str(const std::string& s) {
+  const bool use_double = s.find('\'') != std::string::npos && s.find('"') == std::string::npos;
+  const char quote = use_double ? '"' : '\'';
+  std::string out(1, quote);
+  static const char* hex = "0123456789abcdef";
+  for (unsigned char c : s) {
+    if (c == static_cast<unsigned char>(quote) || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7f) {
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  out += quote;
+  return out;
+}
+
+std::string repr_list(const std::vector<std::string>& items) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i) out += ", ";
+    out += repr_str(items[i]);
+  }
+  return out + "]";
+}
+
+[[noreturn]] void reject(const std::string& message) { raise(ErrorKind::ValueError, message); }
+
+PyRegex word_pattern(std::string_view word) {
+  return PyRegex("\\b" + regex_escape(word) + "\\b", true);
+}
+
+// The screen's patterns, compiled once.
+struct Patterns {
+  std::vector<PyRegex> forbidden_words;  // kForbiddenWords then kKeywords
+  std::vector<PyRegex> function_calls;   // one per entry of kFunctionMap
+  PyRegex doubled_x{"x{2,}", true};
+  PyRegex scinot{"(\\d+\\.?\\d*e[+-]?\\d+|\\d*\\.?\\d+e[+-]?\\d+)", true};
+  PyRegex scinot_name{"SCINOT[a-zA-Z_]"};
+  PyRegex invalid_var{"\\b\\d+[a-zA-Z_]+\\b"};
+  PyRegex number_name{"\\d+[a-zA-Z_]"};
+  PyRegex whitespace{"\\s+"};
+  PyRegex operator_run{"([+\\-*/%^]+)"};
+  PyRegex negative_operand{"(?<=[+\\-*/^])-(?=[a-zA-Z0-9_(])"};
+  PyRegex adjacent_names{"\\b[a-zA-Z_][a-zA-Z0-9_]*\\s+[a-zA-Z_][a-zA-Z0-9_]*\\b"};
+  PyRegex name{"\\b[a-zA-Z_][a-zA-Z0-9_]*\\b"};
+  // A word run directly before optional blanks and "(": the words N for
+  // which \bN\s*\( matches.
+  PyRegex called_word{"(\\w+)\\s*\\("};
+
+  Patterns() {
+    for (std::string_view w : kForbiddenWords) forbidden_words.push_back(word_pattern(w));
+    for (std::string_view w : kKeywords) forbidden_words.push_back(word_pattern(w));
+    for (const auto& f : kFunctionMap)
+      function_calls.emplace_back("\\b" + regex_escape(f.name) + "\\s*\\(");
+  }
+};
+
+const Patterns& patterns() {
+  static const Patterns p;
+  return p;
+}
+
+}  // namespace
+}  // namespace trelvo
+
+std::pair<std::string, std::vector<std::string>> parse_expression(const std::string& expression,
+                                                                   bool have_x) {
+  using namespace trelvo;
+  const Patterns& p = patterns();
+  if (expression.size() > limits::kMaxExpressionBytes) reject("Expression is too long");
+
+  // 1. Forbidden words, characters and keywords, in list order.
+  for (std::size_t i = 0; i < kForbiddenWords.size(); ++i)
+    if (p.forbidden_words[i].matches_anywhere(expression))
+      reject("Illegal character or keyword: '" + std::string(kForbiddenWords[i]) + "'");
+  for (std::string_view c : kForbiddenChars)
+    if (expression.find(c) != std::string::npos)
+      reject("Illegal character or keyword: '" + std::string(c) + "'");
+  for (std::size_t i = 0; i < kKeywords.size(); ++i)
+    if (p.forbidden_words[kForbiddenWords.size() + i].matches_anywhere(expression))
+      reject("Illegal character or keyword: '" + std::string(kKeywords[i]) + "'");
+
+  // 2.
+  std::string expr = expression;
+  std::replace(expr.begin(), expr.end(), 'X', 'x');
+
+  // 3., 4.
+  if (p.doubled_x.matches_anywhere(expr))
+    reject("The expression contains consecutive 'x', please use operators to separate");
+  if (have_x && expr.find('x') == std::string::npos)
+    reject("The expression must contain the independent variable x");
+
+  // 5. - 8.
+  const std::string protected_expr = p.scinot.sub(expr, "SCINOT");
+  if (p.scinot_name.matches_anywhere(protected_expr))
+    reject("Scientific notation must be followed by an operator, not directly by a variable");
+  const auto invalid_var = p.invalid_var.findall(protected_expr);
+  if (!invalid_var.empty())
+    reject("Invalid variable name: " + repr_list(invalid_var) +
+           " - Variable names must start with a letter");
+  if (p.number_name.matches_anywhere(protected_expr))
+    reject("Numbers and variables must be separated by operators");
+
+  // 9., 10.
+  const std::string temp_expr = p.whitespace.sub(expr, "");
+  for (const std::string& run : p.operator_run.findall(temp_expr)) {
+    if (run.size() == 1 || run == "**") continue;
+    const char* ending = nullptr;
+    switch (run[0]) {
+      case '*': ending = "' (Multiplication operator cannot be followed by other operators)"; break;
+      case '+': ending = "' (Plus operator cannot be followed by other operators)"; break;
+      case '/': ending = "' (Division operator cannot be followed by other operators)"; break;
+      case '-': ending = "' (Minus operator must be wrapped in parentheses for negative numbers)"; break;
+      default: break;
+    }
+    if (ending) reject("Illegal operator combination: '" + run + ending);
+  }
+  if (p.negative_operand.matches_anywhere(temp_expr))
+    reject("Negative numbers must be enclosed in parentheses, e.g., (-a) instead of *-a");
+
+  // 11.
+  if (p.adjacent_names.matches_anywhere(expr)) reject("Missing operator between variables");
+
+  // 12.
+  std::string converted;
+  converted.reserve(expr.size() + 16);
+  for (char c : expr) {
+    if (c == '^')
+      converted += "**";
+    else
+      converted += c;
+  }
+  for (std::size_t i = 0; i < kFunctionMap.size(); ++i)
+    converted = p.function_calls[i].sub(converted, std::string(kFunctionMap[i].replacement) + "(");
+
+  // 13., 14.
+  const auto called = p.called_word.findall(expr);
+  const std::set<std::string> called_words(called.begin(), called.end());
+  std::set<std::string> valid_vars;
+  for (std::string& name : p.name.findall(protected_expr)) {
+    if (name == "SCINOT" || name == "x" || called_words.count(name)) continue;
+    valid_vars.insert(std::move(name));
+  }
+  std::vector<std::string> coefficients;
+  if (have_x) coefficients.emplace_back("x");
+  coefficients.insert(coefficients.end(), valid_vars.begin(), valid_vars.end());
+  return {std::move(converted), std::move(coefficients)};
+}
+
+double pi() { return 3.141592653589793; }
+double e() { return 2.718281828459045; }
+
+bool fequal(double a, double b, double epsilon) { return epsilon > std::fabs(a - b); }

@@ -1,0 +1,4 @@
+"""python -m trelvo: start the application."""
+from trelvo.application import run_app
+
+run_app()

@@ -1,0 +1,270 @@
+#pragma once
+// The spreadsheet grid: a table widget whose cells become formula cells when
+// they are edited, with shared command actions, widget-scoped key shortcuts,
+// A1 label lookup, optional self-extension and four signals to its owner.
+//
+// The class is defined over several source files: the core (construction,
+// editing hooks, selection records, shortcuts, self-extension, switches,
+// header titles, formula fill, content extent, trimming, renumbering) lives in
+// clevertablewidget*.cpp of this folder; the editing commands and the file
+// loaders and savers are further files of the same class.
+//
+// Item pointers: Qt deletes an item that setItem replaces, and the grid
+// replaces plain items inside its cellChanged handling. No member keeps an item
+// pointer across a call that can emit cellChanged; positions are kept instead.
+#include <QList>
+#include <QMetaObject>
+#include <QPersistentModelIndex>
+#include <QString>
+#include <QTableWidget>
+
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "fitcore/export.h"
+#include "sheetgriditem/clevertablewidgetitem.h"
+
+class QAction;
+class QHeaderView;
+class QLineEdit;
+class QResizeEvent;
+class QShortcut;
+
+class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
+  Q_OBJECT
+
+ signals:
+  // (max_content_row, max_content_col) after every recomputation of the
+  // content extent; emitted by _max_content_pos only.
+  void ContentsChangeSignal(int row, int col);
+  // After every selection change, once the selection records and the content
+  // extent are up to date (ContentsChangeSignal comes first).
+  void ItemSelectionSignal();
+  // The double-click editor's whole text on each change / when it finishes.
+  // `item` is the cell's formula cell at the moment of emission, owned by the
+  // grid: valid only while the slot runs, until the next change of the grid.
+  void ItemTextChangedSignal(CleverTableWidgetItem* item, const QString& text);
+  void ItemTextFinishedSignal(CleverTableWidgetItem* item, const QString& text);
+
+ public:
+  // Stores the three flags unchanged; `infinite` is only recorded (no
+  // scroll handlers, see enable_infinite). Creates the 23 actions (grid as
+  // parent, not added to the grid), sets the custom context-menu policy on the
+  // grid and both headers, and with `shortcut` creates the 16 shortcut objects.
+  // A grid built with `editable` false has no edit triggers.
+  explicit CleverTableWidget(QWidget* parent = nullptr, int rowCount = 0, int columnCount = 0,
+                             bool editable = true, bool shortcut = true, bool infinite = false);
+  ~CleverTableWidget() override;
+
+  // ---- flags -------------------------------------------------------------
+  bool editable;
+  bool infinite;
+  bool shortcut;
+
+  // ---- the 23 actions, children of the grid, in creation order ------------
+  QAction* copy_action = nullptr;
+  QAction* paste_action = nullptr;
+  QAction* clear_action = nullptr;
+  QAction* delete_action = nullptr;
+  QAction* align_left_action = nullptr;
+  QAction* align_right_action = nullptr;
+  QAction* align_center_action = nullptr;
+  QAction* highlight_action = nullptr;
+  QAction* cancle_highlight_action = nullptr;
+  QAction* bold_action = nullptr;
+  QAction* cancle_bold_action = nullptr;
+  QAction* move_up_action = nullptr;
+  QAction* move_down_action = nullptr;
+  QAction* move_left_action = nullptr;
+  QAction* move_right_action = nullptr;
+  QAction* ascending_col_action = nullptr;
+  QAction* descending_col_action = nullptr;
+  QAction* reverse_col_action = nullptr;
+  QAction* paste_col_action = nullptr;
+  QAction* float_col_action = nullptr;
+  QAction* digital_format_action = nullptr;
+  QAction* expand_formula_action = nullptr;
+  QAction* transpose_action = nullptr;
+
+  QHeaderView* hh = nullptr;
+  std::optional<int> selected_col;
+  QHeaderView* vh = nullptr;
+  std::optional<int> selected_row;
+
+  // True once the 16 shortcut objects exist; never false again.
+  bool shortcut_init = false;
+
+  // Content extent as last computed (see _max_content_pos).
+  int max_content_row = 0;
+  int max_content_col = 0;
+
+  // Selection records. whole_rows / whole_cols: nullopt when no row (column)
+  // is selected whole, else a non-empty list in order of discovery (empty
+  // lists only before the first selection change). The corner lists hold the
+  // bottom row / right column of each range of the last non-empty selection.
+  std::optional<QList<int>> whole_rows = QList<int>{};
+  std::optional<QList<int>> whole_cols = QList<int>{};
+  QList<int> selected_corner_cols;
+  QList<int> selected_corner_rows;
+
+  // ---- the 16 widget-scoped shortcut objects (null until enable_shortcut) --
+  QShortcut* short_a_up = nullptr;
+  QShortcut* short_a_down = nullptr;
+  QShortcut* short_a_left = nullptr;
+  QShortcut* short_a_right = nullptr;
+  QShortcut* short_a_a = nullptr;
+  QShortcut* short_a_d = nullptr;
+  QShortcut* short_a_r = nullptr;
+  QShortcut* short_a_v = nullptr;
+  QShortcut* short_a_u = nullptr;
+  QShortcut* short_c_c = nullptr;
+  QShortcut* short_c_v = nullptr;
+  QShortcut* short_c_0 = nullptr;
+  QShortcut* short_del = nullptr;
+  QShortcut* short_c_l = nullptr;
+  QShortcut* short_c_r = nullptr;
+  QShortcut* short_c_e = nullptr;
+
+  // ---- formula fill --------------------------------------------------------
+  // With exactly one selected range larger than one cell, asks for the base
+  // cell and formula in a modal FormulaExpander and, when accepted, writes
+  // every cell of the range with the base formula moved by the cell's distance
+  // from the base cell (row-major order). Anything else: returns silently.
+  // Writes run under one BulkGuard: one ContentsChangeSignal at the end.
+  void expand_formula();
+
+  // ---- label lookup --------------------------------------------------------
+  // The item at an A1 label ("([A-Za-z]+)(\d+)" matched at the start; text
+  // after the digits ignored) inside the current rows and columns; nullptr
+  // for no label, a position outside the grid, or a cell without item.
+  QTableWidgetItem* get_item_from_label(const QString& label) const;
+  // The A1 label of an item's own position; nullopt for nullptr or an item in
+  // no table. The item's table is not checked.
+  static std::optional<QString> get_label_from_item(const QTableWidgetItem* item);
+
+  // ---- shortcuts -----------------------------------------------------------
+  // A QShortcut for `key` with the grid as parent and `context`; `func` (may be
+  // empty: nothing connected) runs on activation. Returns the new object.
+  QShortcut* initial_shortcut(const QString& key, std::function<void()> func,
+                              Qt::ShortcutContext context = Qt::WidgetShortcut);
+  // Sets `shortcut`; the first call creates the 16 objects, later calls only
+  // enable them. disable_shortcut disables them and never creates any.
+  void enable_shortcut();
+  void disable_shortcut();
+  bool is_shortcut() const { return shortcut; }
+  bool is_infinite() const { return infinite; }
+  bool is_editable() const { return editable; }
+
+  // ---- self-extension ------------------------------------------------------
+  // Sets `infinite`, connects one more pair of scroll handlers, fills the
+  // visible area at once.
+  void enable_infinite();
+  // Clears `infinite`, removes one pair of handler connections (none: passes),
+  // then clear_empty_space().
+  void disable_infinite();
+  void _handle_horizontal_scroll(int value);
+  void _handle_vertical_scroll(int value);
+  // Renumbers all headers, then adds columns / rows until the last one reaches
+  // the viewport's right / bottom edge, then removes trailing empty,
+  // unprotected columns / rows that start beyond it.
+  void _fill_visible_area();
+  void _add_rows_at_end();
+  void _remove_rows_at_end();
+  void _add_columns_at_end();
+  void _remove_columns_at_end();
+
+  // ---- editing switches and header titles ----------------------------------
+  // editable false + no edit triggers / editable true + double-click only.
+  void disable_editing();
+  void enable_editing();
+  // On an editable grid: gives the line a header item (its current title) if
+  // it has none, then asks for a new title in a modal text dialog; confirming
+  // sets it (empty included), cancelling keeps the old one.
+  void change_horizontal_header(int index);
+  void change_vertical_header(int index);
+
+  // ---- selection records ---------------------------------------------------
+  void _get_selected_items_right_down_corner();
+  std::optional<QList<int>> _is_whole_row_selected() const;
+  std::optional<QList<int>> _is_whole_column_selected() const;
+
+  // ---- empty cells, content extent, trimming --------------------------------
+  // True when no cell of the line holds text other than "" or " " (a missing
+  // item counts as ""). Any index outside the grid has no items.
+  bool row_is_empty(int row) const;
+  bool col_is_empty(int col) const;
+  // Recomputes (max_content_row, max_content_col): last row / column >= 1
+  // holding content, else 0; -1 for a grid without rows / columns. Emits
+  // ContentsChangeSignal on every call (deferred to the end of a bulk).
+  void _max_content_pos();
+  // _max_content_pos(), then the stored pair (inside a bulk: the stored pair
+  // as last computed, the recomputation being deferred).
+  std::pair<int, int> get_max_content_pos();
+  // On an editable grid that is not self-extending: remove every empty row
+  // (bottom-up) / column (right to left), interior ones included. Headers are
+  // not renumbered; the extent is not recomputed.
+  void clear_empty_row();
+  void clear_empty_col();
+  // Not self-extending: clear_empty_col(), then clear_empty_row().
+  void clear_empty_space();
+
+  // ---- header renumbering ---------------------------------------------------
+  // On an editable grid: every column (row) header item gets its letters
+  // (bijective base 26 of column + 1) / its 1-based number; missing header
+  // items are created as empty formula cells first. Read-only: nothing.
+  void renumber_header_col();
+  void renumber_header_row();
+  void renumber_header();
+
+  // ---- bulk writes ----------------------------------------------------------
+  // Between beginBulk() and the matching endBulk() (nestable) the content
+  // extent is not recomputed; the outermost endBulk() recomputes it once (and
+  // emits ContentsChangeSignal once) when a recomputation was asked for.
+  void beginBulk();
+  void endBulk();
+  bool inBulk() const { return bulk_depth_ > 0; }
+  class BulkGuard {
+   public:
+    explicit BulkGuard(CleverTableWidget& grid) : grid_(grid) { grid_.beginBulk(); }
+    ~BulkGuard() { grid_.endBulk(); }
+    BulkGuard(const BulkGuard&) = delete;
+    BulkGuard& operator=(const BulkGuard&) = delete;
+
+   private:
+    CleverTableWidget& grid_;
+  };
+
+  // Puts a new formula cell with `text` at (row, col), growing the grid when
+  // the position lies past its end: an empty cell is placed first and its text
+  // set afterwards, so a formula sees the grid. Refuses negative positions and
+  // positions beyond the grid limits (returns false).
+  bool set_cell_text(int row, int col, const QString& text);
+
+  // Column letters of a 1-based column number ("" for n <= 0): 1 A, 27 AA.
+  static QString num_to_letters(long long n);
+
+ protected:
+  // With `infinite` set, fills the visible area first; then Qt's handling.
+  void resizeEvent(QResizeEvent* event) override;
+
+ private slots:
+  // Replaces a plain item by a formula cell of the same text; then the extent.
+  void _cell_change_(int row, int col);
+  // Makes the cell a formula cell, opens the in-cell editor with its typed
+  // text and wires the editor to ItemText*Signal.
+  void _cell_double_clicked_(int row, int col);
+  // Records, debug lines, extent, then ItemSelectionSignal.
+  void _item_selection_changed();
+
+ private:
+  // Replaces the item at (row, col) by an empty formula cell and sets `text`
+  // on it; returns the new cell (valid until the next grid change).
+  CleverTableWidgetItem* replace_with_formula_cell(int row, int col, const QString& text);
+  void emit_editor_text(const QPersistentModelIndex& cell, QLineEdit* editor, bool finished);
+
+  int bulk_depth_ = 0;
+  bool extent_pending_ = false;
+  std::vector<std::pair<QMetaObject::Connection, QMetaObject::Connection>> scroll_connections_;
+};

@@ -1,0 +1,136 @@
+// Self-extending grid: fills its visible area, grows at the scroll end and
+// sheds trailing empty, unprotected lines.
+#include <QDebug>
+#include <QScrollBar>
+
+#include "fitcore/limits.h"
+#include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/slotguard.h"
+
+namespace {
+
+bool protects(const std::optional<QList<int>>& list, int index) {
+  return list && list->contains(index);
+}
+
+}  // namespace
+
+void CleverTableWidget::enable_infinite() {
+  infinite = true;
+  const auto h = connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    trelvo::guard_slot("_handle_horizontal_scroll", [&] { _handle_horizontal_scroll(value); });
+  });
+  const auto v = connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    trelvo::guard_slot("_handle_vertical_scroll", [&] { _handle_vertical_scroll(value); });
+  });
+  scroll_connections_.emplace_back(h, v);
+  _fill_visible_area();
+}
+
+void CleverTableWidget::disable_infinite() {
+  infinite = false;
+  if (!scroll_connections_.empty()) {
+    disconnect(scroll_connections_.back().first);
+    disconnect(scroll_connections_.back().second);
+    scroll_connections_.pop_back();
+  }
+  clear_empty_space();
+}
+
+void CleverTableWidget::_handle_horizontal_scroll(int value) {
+  if (value == horizontalScrollBar()->maximum())
+    _add_columns_at_end();
+  else
+    _remove_columns_at_end();
+  renumber_header_col();
+}
+
+void CleverTableWidget::_handle_vertical_scroll(int value) {
+  if (value == verticalScrollBar()->maximum())
+    _add_rows_at_end();
+  else
+    _remove_rows_at_end();
+  renumber_header_row();
+}
+
+void CleverTableWidget::_add_columns_at_end() {
+  const int n = columnCount();
+  if (n >= trelvo::limits::kMaxCols) return;
+  setColumnCount(n + 1);
+  qDebug().noquote() << QStringLiteral("Added new column %1 at end").arg(n);
+}
+
+void CleverTableWidget::_add_rows_at_end() {
+  const int n = rowCount();
+  if (n >= trelvo::limits::kMaxRows) return;
+  setRowCount(n + 1);
+  qDebug().noquote() << QStringLiteral("Added new row %1 at end").arg(n);
+}
+
+void CleverTableWidget::_remove_columns_at_end() {
+  if (columnCount() <= 0) return;
+  const int last = columnCount() - 1;
+  if (last < 0 || !col_is_empty(last)) return;
+  if (protects(whole_cols, last)) return;
+  if (selected_corner_cols.contains(last)) return;
+  removeColumn(last);
+  qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(last);
+}
+
+void CleverTableWidget::_remove_rows_at_end() {
+  if (rowCount() <= 0) return;
+  const int last = rowCount() - 1;
+  if (last < 0 || !row_is_empty(last)) return;
+  if (protects(whole_rows, last)) return;
+  if (selected_corner_rows.contains(last)) return;
+  removeRow(last);
+  qDebug().noquote() << QStringLiteral("Removed empty row %1 at end").arg(last);
+}
+
+void CleverTableWidget::_fill_visible_area() {
+  const int w = viewport()->width();
+  const int h = viewport()->height();
+  int lastRow = rowCount() - 1;
+  int lastCol = columnCount() - 1;
+  int right = columnViewportPosition(lastCol) + columnWidth(lastCol);
+  int bottom = rowViewportPosition(lastRow) + rowHeight(lastRow);
+  renumber_header();
+
+  // Each added line must move the edge, or the loop would never end (zero
+  // section sizes, the grid limits).
+  while (right < w) {
+    const int before = columnCount();
+    _add_columns_at_end();
+    if (columnCount() == before) break;
+    lastCol = columnCount() - 1;
+    const int next = columnViewportPosition(lastCol) + columnWidth(lastCol);
+    if (next <= right) break;
+    right = next;
+  }
+  while (bottom < h) {
+    const int before = rowCount();
+    _add_rows_at_end();
+    if (rowCount() == before) break;
+    lastRow = rowCount() - 1;
+    const int next = rowViewportPosition(lastRow) + rowHeight(lastRow);
+    if (next <= bottom) break;
+    bottom = next;
+  }
+
+  int left = columnViewportPosition(lastCol);
+  int top = rowViewportPosition(lastRow);
+  while (left > w && col_is_empty(lastCol)) {
+    const int before = columnCount();
+    _remove_columns_at_end();
+    if (columnCount() == before) break;
+    lastCol = columnCount() - 1;
+    left = columnViewportPosition(lastCol);
+  }
+  while (top > h && row_is_empty(lastRow)) {
+    const int before = rowCount();
+    _remove_rows_at_end();
+    if (rowCount() == before) break;
+    lastRow = rowCount() - 1;
+    top = rowViewportPosition(lastRow);
+  }
+}

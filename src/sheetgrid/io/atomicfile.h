@@ -1,0 +1,45 @@
+#pragma once
+// Replacing a file only once its new content is complete.
+#include <QByteArray>
+#include <QString>
+
+namespace trelvo::io {
+
+// A new file for `target` that takes the target's place only on commit():
+// content goes to a temporary file in the target's folder; commit() flushes
+// it to disk, closes it and renames it over the target (a symbolic link is
+// followed, the file it names is replaced). Until then an existing target is
+// untouched; an AtomicFile destroyed without commit removes its temporary
+// file. A new file gets the mode an existing target has, else 0666 less the
+// umask. Every failure throws IoError with the system's reason
+// ("[Errno 13] Permission denied: '/path'").
+class AtomicFile {
+ public:
+  explicit AtomicFile(const QString& target);  // throws IoError when the folder takes no new file
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // The temporary file, for writers that open the file by name themselves
+  // (whatever they leave there is what commit() moves into place).
+  const QString& tempPath() const { return temp_; }
+  const QString& targetPath() const { return target_; }
+
+  // Appends bytes; throws IoError when they cannot all be written (disk full).
+  void write(const QByteArray& bytes);
+
+  // Flushes, closes and renames; throws IoError on any failure, in which case
+  // the target is unchanged and the temporary file removed.
+  void commit();
+
+ private:
+  QString target_;
+  QString temp_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+// The text of a failed system call, as Python words an OSError.
+QString os_error_text(int err, const QString& path);
+
+}  // namespace trelvo::io

@@ -1,0 +1,53 @@
+#pragma once
+// Reading a BIFF8 workbook stream (the "Workbook" stream of an .xls file):
+// the globals (sheet list, shared strings) and the cells of one worksheet,
+// turned into the texts xlrd gives: numbers as Python float reprs ("3.0"),
+// booleans "1"/"0", error cells their code ("7"), formulas their cached
+// result. Every malformed record ends in IoError; nothing reads outside the
+// stream, and every loop advances through it.
+#include <QString>
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "sheetgrid/io/biff_records.h"
+
+namespace trelvo::io::biff {
+
+struct SheetEntry {
+  QString name;
+  std::size_t offset = 0;  // stream offset of the sheet's BOF record
+};
+
+struct Globals {
+  std::vector<SheetEntry> sheets;  // worksheets only, in BOUNDSHEET order
+  std::vector<QString> shared_strings;
+};
+
+// The sheet's row and column count as xlrd computes them: one past the
+// largest row and column of any cell record that gives a value (blank cells
+// do not count).
+struct Extent {
+  int nrows = 0;
+  int ncols = 0;
+};
+
+// Receives each cell in file order; a later cell at the same place replaces
+// an earlier one.
+using CellSink = std::function<void(int row, int col, const QString& text)>;
+
+// Reads the workbook globals from offset 0 up to their EOF record. Refuses
+// (IoError) a stream that does not start with a BIFF8 workbook BOF, an
+// encrypted workbook, and any malformed record it reads.
+Globals read_globals(ByteView stream);
+
+// Reads the worksheet whose BOF is at `offset`, up to its EOF record,
+// handing every cell to `sink`. Throws IoError for a malformed record, a
+// column index of 256 or more, an SST index outside the table, or a FORMULA
+// string result without its STRING record.
+Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, const CellSink& sink);
+
+// The value of an RK number (xlrd's unpack_RK).
+double decode_rk(quint32 rk);
+
+}  // namespace trelvo::io::biff

@@ -1,0 +1,202 @@
+#include "sheetgrid/io/csv.h"
+
+#include "fitcore/limits.h"
+#include "sheetgrid/io/atomicfile.h"
+#include "sheetgrid/io/fileread.h"
+#include "sheetgrid/io/tablesize.h"
+#include "sheetgrid/io/utf8.h"
+
+namespace trelvo::io {
+namespace {
+
+// The reader's states, as Python's _csv module names them.
+enum class State { StartRecord, StartField, InField, InQuotedField, QuoteInQuotedField, EatCrNl };
+
+class CsvParser {
+ public:
+  Table table;
+
+  void feed(char16_t c) {
+    switch (state_) {
+      case State::StartRecord:
+        if (c == '\n' || c == '\r') {
+          state_ = State::EatCrNl;
+          break;
+        }
+        state_ = State::StartField;
+        [[fallthrough]];
+      case State::StartField:
+        if (c == '\n' || c == '\r') {
+          save_field();
+          state_ = State::EatCrNl;
+        } else if (c == '"') {
+          state_ = State::InQuotedField;
+        } else if (c == ',') {
+          save_field();
+        } else {
+          add_char(c);
+          state_ = State::InField;
+        }
+        break;
+      case State::InField:
+        if (c == '\n' || c == '\r') {
+          save_field();
+          state_ = State::EatCrNl;
+        } else if (c == ',') {
+          save_field();
+          state_ = State::StartField;
+        } else {
+          add_char(c);
+        }
+        break;
+      case State::InQuotedField:
+        if (c == '"') {
+          state_ = State::QuoteInQuotedField;
+        } else {
+          add_char(c);
+        }
+        break;
+      case State::QuoteInQuotedField:
+        if (c == '"') {
+          add_char(c);
+          state_ = State::InQuotedField;
+        } else if (c == ',') {
+          save_field();
+          state_ = State::StartField;
+        } else if (c == '\n' || c == '\r') {
+          save_field();
+          state_ = State::EatCrNl;
+        } else {
+          add_char(c);
+          state_ = State::InField;
+        }
+        break;
+      case State::EatCrNl:
+        break;  // a line ends right after its CR or LF, so only line-end characters come here
+    }
+  }
+
+  // The end of one line (after its CR, LF or CR LF, or at the end of input).
+  void end_of_line() {
+    switch (state_) {
+      case State::StartRecord:
+      case State::InQuotedField:
+        break;
+      case State::StartField:
+      case State::InField:
+      case State::QuoteInQuotedField:
+        save_field();
+        state_ = State::StartRecord;
+        break;
+      case State::EatCrNl:
+        state_ = State::StartRecord;
+        break;
+    }
+    if (state_ == State::StartRecord) end_record();
+  }
+
+  void end_of_input() {
+    if (state_ == State::InQuotedField || field_len_ != 0) {
+      save_field();
+      end_record();
+    }
+  }
+
+ private:
+  void add_char(char16_t c) {
+    if (!QChar::isLowSurrogate(c)) {
+      if (field_len_ >= kCsvFieldLimit) {
+        throw IoError(QStringLiteral("field larger than field limit (%1)").arg(kCsvFieldLimit));
+      }
+      ++field_len_;
+    }
+    field_.append(QChar(c));
+  }
+
+  void save_field() {
+    if (static_cast<qint64>(record_.size()) >= limits::kMaxCols) check_table_extent(1, record_.size() + 1);
+    if (++total_fields_ > limits::kMaxCells) check_table_extent(1, limits::kMaxCells + 1);
+    record_.emplace_back(field_);
+    field_.clear();
+    field_len_ = 0;
+  }
+
+  void end_record() {
+    if (record_.empty()) return;  // a blank line takes no row
+    check_table_extent(static_cast<qint64>(table.rows.size()) + 1, 1);
+    table.width = std::max<int>(table.width, static_cast<int>(record_.size()));
+    table.rows.push_back(std::move(record_));
+    record_ = Row();
+  }
+
+  State state_ = State::StartRecord;
+  QString field_;
+  qsizetype field_len_ = 0;
+  qint64 total_fields_ = 0;
+  Row record_;
+};
+
+bool needs_quotes(const QString& value) {
+  for (const QChar ch : value) {
+    const char16_t c = ch.unicode();
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+Table parse_csv(const QByteArray& bytes) {
+  QByteArray body = bytes;
+  if (body.startsWith("\xEF\xBB\xBF")) body.remove(0, 3);
+  const QString text = decode_utf8_strict(body);
+  CsvParser parser;
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t c = text[i].unicode();
+    parser.feed(c);
+    if (c == '\n' || (c == '\r' && (i + 1 == n || text[i + 1] != u'\n'))) parser.end_of_line();
+  }
+  if (n > 0 && text[n - 1] != u'\n' && text[n - 1] != u'\r') parser.end_of_line();
+  parser.end_of_input();
+  check_table_extent(static_cast<qint64>(parser.table.rows.size()), parser.table.width);
+  return std::move(parser.table);
+}
+
+Table read_csv(const QString& path) {
+  return parse_csv(read_whole_file(path, limits::kMaxDecompressedBytes));
+}
+
+QByteArray format_csv(const TextRows& rows) {
+  QString out;
+  for (const auto& row : rows) {
+    bool first = true;
+    for (const QString& value : row) {
+      if (!first) out.append(u',');
+      first = false;
+      if (value.isEmpty() || value == QLatin1String(" ")) {
+        out.append(u' ');
+      } else if (needs_quotes(value)) {
+        out.append(u'"');
+        for (const QChar ch : value) {
+          if (ch == u'"') out.append(u'"');
+          out.append(ch);
+        }
+        out.append(u'"');
+      } else {
+        out.append(value);
+      }
+    }
+    out.append(QLatin1String("\r\n"));
+  }
+  return encode_utf8_strict(out);
+}
+
+void write_csv(const QString& path, const TextRows& rows) {
+  const QByteArray bytes = format_csv(rows);
+  AtomicFile file(path);
+  file.write(bytes);
+  file.commit();
+}
+
+}  // namespace trelvo::io

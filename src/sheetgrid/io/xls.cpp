@@ -1,0 +1,73 @@
+#include "sheetgrid/io/xls.h"
+
+#include <QSaveFile>
+
+#include "sheetgrid/io/biff_reader.h"
+#include "sheetgrid/io/biff_writer.h"
+#include "sheetgrid/io/ole2_container.h"
+
+namespace trelvo::io {
+
+struct XlsReader::Data {
+  QByteArray stream;
+  biff::Globals globals;
+  std::vector<biff::Extent> extents;
+
+  biff::ByteView view() const {
+    return biff::ByteView(reinterpret_cast<const unsigned char*>(stream.constData()),
+                          static_cast<std::size_t>(stream.size()));
+  }
+};
+
+std::shared_ptr<const XlsReader::Data> XlsReader::open(QByteArray stream) {
+  auto d = std::make_shared<Data>();
+  d->stream = std::move(stream);
+  d->globals = biff::read_globals(d->view());
+  for (const biff::SheetEntry& s : d->globals.sheets)
+    d->extents.push_back(biff::read_sheet(d->view(), d->globals, s.offset, [](int, int, const QString&) {}));
+  return d;
+}
+
+XlsReader::XlsReader(const QString& path) : d_(open(ole2::read_workbook_stream(path))) {}
+
+XlsReader XlsReader::fromBytes(const QByteArray& file) {
+  return XlsReader(open(ole2::read_workbook_stream_from_bytes(file)));
+}
+
+QStringList XlsReader::sheetNames() const {
+  QStringList names;
+  for (const biff::SheetEntry& s : d_->globals.sheets) names << s.name;
+  return names;
+}
+
+Table XlsReader::readSheet(int index) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= d_->globals.sheets.size())
+    throw IoError(QStringLiteral("list index out of range: sheet %1 of %2").arg(index).arg(d_->globals.sheets.size()));
+  const biff::SheetEntry& sheet = d_->globals.sheets[static_cast<std::size_t>(index)];
+  Table t;
+  t.sheet_name = sheet.name;
+  const biff::Extent ext = d_->extents[static_cast<std::size_t>(index)];
+  t.rows.resize(static_cast<std::size_t>(ext.nrows));
+  biff::read_sheet(d_->view(), d_->globals, sheet.offset, [&t](int row, int col, const QString& text) {
+    Row& r = t.rows[static_cast<std::size_t>(row)];
+    if (static_cast<std::size_t>(col) >= r.size()) r.resize(static_cast<std::size_t>(col) + 1);
+    r[static_cast<std::size_t>(col)] = text;
+  });
+  t.width = ext.ncols;
+  return t;
+}
+
+void write_xls(const QString& path, const TextRows& rows) {
+  const QByteArray file = ole2::make_workbook_file(biff::build_workbook_stream(rows));
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly))
+    throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
+  if (out.write(file) != file.size()) {
+    const QString why = out.errorString();
+    out.cancelWriting();
+    throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, why));
+  }
+  if (!out.commit()) throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
+}
+
+}  // namespace trelvo::io

@@ -1,0 +1,65 @@
+#pragma once
+// XLSX workbooks: reading one sheet's stored values, writing one sheet of text.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "fitcore/limits.h"
+#include "sheetgrid/io/table.h"
+
+namespace trelvo::io {
+
+// Reads the stored values of an XLSX workbook (never formulas: a formula cell
+// gives the result saved with it, or no value). The constructor reads the
+// workbook's sheet list, shared strings and styles; readSheet reads one sheet.
+// Nothing is changed on disk. Every failure throws IoError: a missing or
+// unreadable file, a file that is not a zip or not a workbook, a corrupt
+// member, more than `max_decompressed` decompressed bytes, XML that is
+// malformed or declares a DTD (so no entity can expand), a cell reference
+// beyond the grid's limits.
+class XlsxReader {
+ public:
+  explicit XlsxReader(const QString& path, qint64 max_decompressed = limits::kMaxDecompressedBytes);
+  // The same on a workbook held in memory.
+  explicit XlsxReader(const QByteArray& data, qint64 max_decompressed = limits::kMaxDecompressedBytes);
+  ~XlsxReader();
+  XlsxReader(XlsxReader&&) noexcept;
+  XlsxReader& operator=(XlsxReader&&) noexcept;
+
+  // Sheet names in workbook order (chart sheets included).
+  QStringList sheetNames() const;
+
+  // Position of the workbook's active sheet; 0 when the stored position names
+  // no sheet.
+  int activeSheet() const;
+
+  // The sheet at `index`: rows 1 to the last row holding a cell, each with the
+  // values of columns A onwards; width is the last column holding a cell
+  // (cells without a value count too). A row may be shorter than width; a
+  // place without a value is std::nullopt. Value texts: shared and inline
+  // text as stored; a number written without "." or exponent is an integer
+  // in its decimal digits ("3", "-12"), any other number the shortest float
+  // text ("2.5", "1e-05"); booleans "True" / "False"; date-formatted numbers
+  // "YYYY-MM-DD HH:MM:SS" (exceldate.h), or "#VALUE!" outside the dates that
+  // can be held; error cells their text ("#DIV/0!"). A sheet without cells
+  // gives a table without rows. sheet_name is set. Throws IoError for an
+  // index out of range, a chart sheet or a malformed sheet.
+  Table readSheet(int index) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d_;
+};
+
+// Writes one sheet "Sheet1" holding each text that is neither "" nor " " as a
+// text cell at row r + 1, column c + 1 (also texts that read as numbers or
+// begin with "="). The file replaces an existing one only when completely
+// written. Throws IoError, leaving no file behind, when it cannot be written,
+// when the rows pass the format's 1048576 rows or 16384 columns, when a text
+// is longer than 32767 characters, holds a control character a workbook
+// cannot store (U+0000 to U+001F other than tab, LF and CR), or an unpaired
+// surrogate.
+void write_xlsx(const QString& path, const TextRows& rows);
+
+}  // namespace trelvo::io

@@ -1,0 +1,456 @@
+#include <QHash>
+#include <cmath>
+#include <QSet>
+#include <vector>
+
+#include "fitcore/numtext.h"
+#include "sheetgrid/io/exceldate.h"
+#include "sheetgrid/io/fileread.h"
+#include "sheetgrid/io/tablesize.h"
+#include "sheetgrid/io/xlsx.h"
+#include "sheetgrid/io/xmlpart.h"
+#include "sheetgrid/io/zipreader.h"
+
+namespace trelvo::io {
+namespace {
+
+const QLatin1String kMainNs("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
+const QLatin1String kStrictNs("http://purl.oclc.org/ooxml/spreadsheetml/main");
+
+bool is_main(const XmlPart& xml, QLatin1String local) {
+  return xml.name() == local && (xml.namespaceUri() == kMainNs || xml.namespaceUri() == kStrictNs);
+}
+
+struct Relationship {
+  QString target;
+  QString type;
+};
+
+struct SheetEntry {
+  QString name;
+  QString part;
+  bool chart = false;
+};
+
+// posixpath.normpath of a relative member name.
+QString normalise(const QString& path) {
+  QStringList out;
+  for (const QString& piece : path.split(u'/')) {
+    if (piece.isEmpty() || piece == QLatin1String(".")) continue;
+    if (piece == QLatin1String("..")) {
+      if (!out.isEmpty()) out.removeLast();
+      continue;
+    }
+    out.append(piece);
+  }
+  return out.join(u'/');
+}
+
+QString rels_path(const QString& part) {
+  const qsizetype slash = part.lastIndexOf(u'/');
+  const QString folder = slash < 0 ? QString() : part.left(slash);
+  const QString base = slash < 0 ? part : part.mid(slash + 1);
+  return (folder.isEmpty() ? QString() : folder + u'/') + QStringLiteral("_rels/") + base + QStringLiteral(".rels");
+}
+
+QHash<QString, Relationship> read_relationships(ZipReader& zip, const QString& path) {
+  XmlPart xml(zip.read(path), path);
+  // Targets are relative to the folder that holds the _rels folder.
+  QString folder = path.section(u'/', 0, -2);
+  folder = folder.section(u'/', 0, -2);
+  if (!path.contains(u'/') || path.count(u'/') < 2) folder.clear();
+  QHash<QString, Relationship> rels;
+  while (xml.nextStart()) {
+    if (xml.name() != QLatin1String("Relationship")) continue;
+    if (xml.attribute(u"TargetMode") == QLatin1String("External")) continue;
+    QString target = xml.attribute(u"Target");
+    if (target.startsWith(u'/')) {
+      target = target.mid(1);
+    } else {
+      target = normalise(folder.isEmpty() ? target : folder + u'/' + target);
+    }
+    rels.insert(xml.attribute(u"Id"), Relationship{target, xml.attribute(u"Type")});
+  }
+  return rels;
+}
+
+// Python's int(text) for decimal text, as canonical digits ("-12"); nullopt
+// when int() would refuse it.
+std::optional<QString> python_int_text(const QString& raw) {
+  const QString text = raw.trimmed();
+  qsizetype i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  QString digits;
+  bool last_digit = false;
+  for (; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c >= u'0' && c <= u'9') {
+      digits.append(c);
+      last_digit = true;
+    } else if (c == u'_' && last_digit && i + 1 < text.size() && text[i + 1] >= u'0' && text[i + 1] <= u'9') {
+      last_digit = false;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digits.isEmpty()) return std::nullopt;
+  qsizetype nz = 0;
+  while (nz + 1 < digits.size() && digits[nz] == u'0') ++nz;
+  digits = digits.mid(nz);
+  if (negative && digits != QLatin1String("0")) digits.prepend(u'-');
+  return digits;
+}
+
+// A number stored in a cell: integer text or float, as openpyxl casts it.
+struct Number {
+  QString text;
+  double value = 0;
+};
+
+Number cast_number(const QString& raw) {
+  if (raw.contains(u'.') || raw.contains(u'e') || raw.contains(u'E')) {
+    const auto v = parse_python_float(raw.toStdString());
+    if (!v) throw IoError(QStringLiteral("could not convert string to float: '%1'").arg(raw));
+    return Number{QString::fromStdString(repr_double(*v)), *v};
+  }
+  const auto digits = python_int_text(raw);
+  if (!digits) throw IoError(QStringLiteral("invalid literal for int() with base 10: '%1'").arg(raw));
+  return Number{*digits, digits->toDouble()};
+}
+
+long long index_value(const QString& raw) {
+  const auto digits = python_int_text(raw);
+  if (!digits || digits->size() > 12) throw IoError(QStringLiteral("invalid literal for int() with base 10: '%1'").arg(raw));
+  return digits->toLongLong();
+}
+
+// Text.content of a rich text element (<si> or <is>): its own <t>, then the
+// <t> of each run; phonetic runs left out.
+QString rich_text(XmlPart& xml) {
+  const int depth = xml.depth();
+  QString plain;
+  QString runs;
+  while (xml.nextChild(depth)) {
+    if (is_main(xml, QLatin1String("t"))) {
+      plain = xml.text();
+    } else if (is_main(xml, QLatin1String("r"))) {
+      const int run = xml.depth();
+      QString t;
+      while (xml.nextChild(run)) {
+        if (is_main(xml, QLatin1String("t"))) {
+          t = xml.text();
+        } else {
+          xml.skip();
+        }
+      }
+      runs += t;
+    } else {
+      xml.skip();
+    }
+  }
+  return plain + runs;
+}
+
+void check_text_length(const QString& text) {
+  if (static_cast<std::size_t>(text.size()) > limits::kMaxCellTextBytes) {
+    throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextBytes));
+  }
+}
+
+// Column letters and row of "B12" (optionally "$B$12"), 1-based.
+bool parse_reference(const QString& ref, qint64& row, qint64& col) {
+  qsizetype i = 0;
+  const qsizetype n = ref.size();
+  if (i < n && ref[i] == u'$') ++i;
+  col = 0;
+  int letters = 0;
+  while (i < n && letters < 4) {
+    const char16_t c = ref[i].toUpper().unicode();
+    if (c < 'A' || c > 'Z') break;
+    col = col * 26 + (c - 'A' + 1);
+    ++letters;
+    ++i;
+  }
+  if (letters == 0 || letters > 3) return false;
+  if (i < n && ref[i] == u'$') ++i;
+  row = 0;
+  int digits = 0;
+  while (i < n && ref[i] >= u'0' && ref[i] <= u'9') {
+    if (row < 100'000'000'000LL) row = row * 10 + (ref[i].unicode() - '0');
+    ++digits;
+    ++i;
+  }
+  return digits > 0 && i == n && row > 0;
+}
+
+}  // namespace
+
+struct XlsxReader::Impl {
+  QByteArray archive;
+  std::unique_ptr<ZipReader> zip;
+  QList<SheetEntry> sheets;
+  int active = 0;
+  bool mac1904 = false;
+  std::vector<QString> shared;
+  std::vector<char> date_style;      // per cellXfs index: 0 none, 1 date, 2 duration
+  void read_content_types(QString& workbook, QString& strings);
+  void read_workbook(const QString& part);
+  void read_shared_strings(const QString& part);
+  void read_styles();
+  Table read_sheet(const SheetEntry& sheet) const;
+  std::optional<QString> cell_value(XmlPart& xml) const;
+};
+
+void XlsxReader::Impl::read_content_types(QString& workbook, QString& strings) {
+  const QString name = QStringLiteral("[Content_Types].xml");
+  XmlPart xml(zip->read(name), name);
+  static const QStringList kWorkbookTypes = {
+      QStringLiteral("application/vnd.ms-excel.template.macroEnabled.main+xml"),
+      QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml"),
+      QStringLiteral("application/vnd.ms-excel.sheet.macroEnabled.main+xml"),
+      QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml")};
+  QHash<QString, QString> overrides;  // content type -> first part name
+  QSet<QString> defaults;
+  while (xml.nextStart()) {
+    if (xml.name() == QLatin1String("Override")) {
+      const QString type = xml.attribute(u"ContentType");
+      if (!overrides.contains(type)) overrides.insert(type, xml.attribute(u"PartName"));
+    } else if (xml.name() == QLatin1String("Default")) {
+      defaults.insert(xml.attribute(u"ContentType"));
+    }
+  }
+  for (const QString& type : kWorkbookTypes) {
+    if (overrides.contains(type)) {
+      workbook = overrides.value(type).mid(1);
+      break;
+    }
+  }
+  if (workbook.isEmpty()) {
+    for (const QString& type : kWorkbookTypes) {
+      if (defaults.contains(type)) workbook = QStringLiteral("xl/workbook.xml");
+    }
+  }
+  if (workbook.isEmpty()) throw IoError(std::string("File contains no valid workbook part"));
+  const QString sst = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml");
+  if (overrides.contains(sst)) strings = overrides.value(sst).mid(1);
+}
+
+void XlsxReader::Impl::read_workbook(const QString& part) {
+  XmlPart xml(zip->read(part), part);
+  struct Declared {
+    QString name, id;
+  };
+  QList<Declared> declared;
+  bool have_active = false;
+  while (xml.nextStart()) {
+    if (is_main(xml, QLatin1String("workbookPr"))) {
+      if (xml.hasAttribute(u"date1904")) {
+        const QString v = xml.attribute(u"date1904");
+        mac1904 = !(v.isEmpty() || v == QLatin1String("false") || v == QLatin1String("f") || v == QLatin1String("0"));
+      }
+    } else if (is_main(xml, QLatin1String("workbookView"))) {
+      if (!have_active && xml.hasAttribute(u"activeTab")) {
+        have_active = true;
+        bool ok = false;
+        active = xml.attribute(u"activeTab").trimmed().toInt(&ok);
+        if (!ok) active = 0;
+      }
+    } else if (is_main(xml, QLatin1String("sheet"))) {
+      declared.append(Declared{xml.attribute(u"name"), xml.relationshipAttribute(u"id")});
+    }
+  }
+  const auto rels = read_relationships(*zip, rels_path(part));
+  for (const Declared& d : declared) {
+    if (d.id.isEmpty()) continue;
+    if (!rels.contains(d.id)) throw IoError(QStringLiteral("The workbook names a sheet part '%1' that it does not hold").arg(d.id));
+    const Relationship& rel = rels.value(d.id);
+    if (!zip->contains(rel.target)) continue;
+    sheets.append(SheetEntry{d.name, rel.target, rel.type.contains(QLatin1String("chartsheet"))});
+  }
+  if (active < 0 || active >= sheets.size()) active = 0;
+}
+
+void XlsxReader::Impl::read_shared_strings(const QString& part) {
+  XmlPart xml(zip->read(part), part);
+  while (xml.nextStart()) {
+    if (!is_main(xml, QLatin1String("si"))) continue;
+    QString text = rich_text(xml);
+    text.remove(QStringLiteral("x005F_"));
+    check_text_length(text);
+    if (static_cast<qint64>(shared.size()) >= limits::kMaxCells) {
+      throw IoError(QStringLiteral("The workbook holds more than %1 shared strings").arg(limits::kMaxCells));
+    }
+    shared.push_back(std::move(text));
+  }
+}
+
+void XlsxReader::Impl::read_styles() {
+  const QString part = QStringLiteral("xl/styles.xml");
+  if (!zip->contains(part)) return;
+  XmlPart xml(zip->read(part), part);
+  QHash<int, QString> custom;
+  std::vector<int> xf_formats;
+  while (xml.nextStart()) {
+    if (is_main(xml, QLatin1String("numFmt"))) {
+      custom.insert(xml.attribute(u"numFmtId").toInt(), xml.attribute(u"formatCode"));
+    } else if (is_main(xml, QLatin1String("cellXfs"))) {
+      const int depth = xml.depth();
+      while (xml.nextChild(depth)) {
+        if (is_main(xml, QLatin1String("xf"))) {
+          xf_formats.push_back(xml.attribute(u"numFmtId").toInt());
+          if (static_cast<qint64>(xf_formats.size()) > limits::kMaxCells) {
+            throw IoError(std::string("The workbook holds too many cell styles"));
+          }
+        }
+        xml.skip();
+      }
+    }
+  }
+  date_style.assign(xf_formats.size(), 0);
+  for (std::size_t i = 0; i < xf_formats.size(); ++i) {
+    const int id = xf_formats[i];
+    const QString code = custom.contains(id) ? custom.value(id) : builtin_number_format(id);
+    if (is_date_format(code)) date_style[i] = is_duration_format(code) ? 2 : 1;
+  }
+}
+
+std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
+  QString type = xml.attribute(u"t");
+  if (type.isEmpty()) type = QStringLiteral("n");
+  const QString style_text = xml.attribute(u"s");
+  const int style = style_text.isEmpty() ? 0 : style_text.trimmed().toInt();
+  std::optional<QString> raw;
+  std::optional<QString> inline_text;
+  const int depth = xml.depth();
+  while (xml.nextChild(depth)) {
+    if (is_main(xml, QLatin1String("v"))) {
+      if (!raw) raw = xml.text();
+      else xml.skip();
+    } else if (is_main(xml, QLatin1String("is"))) {
+      if (!inline_text) inline_text = rich_text(xml);
+      else xml.skip();
+    } else {
+      xml.skip();
+    }
+  }
+  if (type == QLatin1String("inlineStr")) {
+    if (inline_text) check_text_length(*inline_text);
+    return inline_text;
+  }
+  if (!raw || raw->isEmpty()) return std::nullopt;
+  if (type == QLatin1String("n")) {
+    const Number number = cast_number(*raw);
+    const char kind = style >= 0 && static_cast<std::size_t>(style) < date_style.size() ? date_style[style] : 0;
+    if (kind == 0) return number.text;
+    if (auto text = excel_serial_text(number.value, mac1904, kind == 2)) return *text;
+    return QStringLiteral("#VALUE!");
+  }
+  if (type == QLatin1String("s")) {
+    long long index = index_value(*raw);
+    const auto size = static_cast<long long>(shared.size());
+    if (index < 0) index += size;
+    if (index < 0 || index >= size) throw IoError(std::string("list index out of range"));
+    return shared[static_cast<std::size_t>(index)];
+  }
+  if (type == QLatin1String("b")) {
+    return index_value(*raw) != 0 ? QStringLiteral("True") : QStringLiteral("False");
+  }
+  if (type == QLatin1String("d")) return iso8601_text(*raw);
+  check_text_length(*raw);
+  return raw;  // "str", "e" and unknown kinds: the text as stored
+}
+
+Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
+  if (sheet.chart) throw IoError(QStringLiteral("'%1' is a chart sheet and holds no cells").arg(sheet.name));
+  XmlPart xml(zip->read(sheet.part), sheet.part);
+  Table table;
+  table.sheet_name = sheet.name;
+  qint64 max_row = 0, max_col = 0;
+  qint64 row_counter = 0;
+  while (xml.nextStart()) {
+    if (!is_main(xml, QLatin1String("row"))) continue;
+    if (xml.hasAttribute(u"r")) {
+      const QString r = xml.attribute(u"r").trimmed();
+      bool ok = false;
+      row_counter = r.toLongLong(&ok);
+      if (!ok) {
+        const double v = r.toDouble(&ok);
+        if (!ok || v != std::floor(v) || std::fabs(v) > 1e12) {
+          throw IoError(QStringLiteral("%1 is not a valid row number").arg(r));
+        }
+        row_counter = static_cast<qint64>(v);
+      }
+    } else {
+      ++row_counter;
+    }
+    qint64 col_counter = 0;
+    const int depth = xml.depth();
+    while (xml.nextChild(depth)) {
+      if (!is_main(xml, QLatin1String("c"))) {
+        xml.skip();
+        continue;
+      }
+      qint64 row = row_counter, col = 0;
+      if (xml.hasAttribute(u"r") && !xml.attribute(u"r").isEmpty()) {
+        const QString ref = xml.attribute(u"r");
+        if (!parse_reference(ref, row, col)) throw IoError(QStringLiteral("Invalid cell coordinates (%1)").arg(ref));
+        col_counter = col;
+      } else {
+        col = ++col_counter;
+      }
+      if (row < 1 || col < 1) throw IoError(QStringLiteral("Invalid cell coordinates in row %1").arg(row));
+      max_row = std::max(max_row, row);
+      max_col = std::max(max_col, col);
+      check_table_extent(max_row, max_col);
+      std::optional<QString> value = cell_value(xml);
+      if (static_cast<qint64>(table.rows.size()) < row) {
+        if (!value) continue;
+        table.rows.resize(static_cast<std::size_t>(row));
+      }
+      Row& target = table.rows[static_cast<std::size_t>(row - 1)];
+      if (static_cast<qint64>(target.size()) < col) {
+        if (!value) continue;
+        target.resize(static_cast<std::size_t>(col));
+      }
+      target[static_cast<std::size_t>(col - 1)] = std::move(value);
+    }
+  }
+  table.rows.resize(static_cast<std::size_t>(max_row));
+  table.width = static_cast<int>(max_col);
+  return table;
+}
+
+XlsxReader::XlsxReader(const QString& path, qint64 max_decompressed)
+    : XlsxReader(read_whole_file(path, limits::kMaxDecompressedBytes), max_decompressed) {}
+
+XlsxReader::XlsxReader(const QByteArray& data, qint64 max_decompressed) : d_(std::make_unique<Impl>()) {
+  d_->archive = data;
+  d_->zip = std::make_unique<ZipReader>(d_->archive, max_decompressed);
+  QString workbook, strings;
+  d_->read_content_types(workbook, strings);
+  d_->read_workbook(workbook);
+  if (!strings.isEmpty()) d_->read_shared_strings(strings);
+  d_->read_styles();
+}
+
+XlsxReader::~XlsxReader() = default;
+XlsxReader::XlsxReader(XlsxReader&&) noexcept = default;
+XlsxReader& XlsxReader::operator=(XlsxReader&&) noexcept = default;
+
+QStringList XlsxReader::sheetNames() const {
+  QStringList names;
+  for (const auto& s : d_->sheets) names.append(s.name);
+  return names;
+}
+
+int XlsxReader::activeSheet() const { return d_->active; }
+
+Table XlsxReader::readSheet(int index) const {
+  if (index < 0 || index >= d_->sheets.size()) {
+    throw IoError(QStringLiteral("The workbook has no sheet number %1").arg(index + 1));
+  }
+  return d_->read_sheet(d_->sheets[index]);
+}
+
+}  // namespace trelvo::io

@@ -1,0 +1,84 @@
+#include <xlsxwriter.h>
+
+#include <QFile>
+
+#include "sheetgrid/io/atomicfile.h"
+#include "sheetgrid/io/utf8.h"
+#include "sheetgrid/io/xlsx.h"
+
+namespace trelvo::io {
+namespace {
+
+constexpr qsizetype kMaxXlsxText = 32767;
+
+bool is_empty_text(const QString& text) { return text.isEmpty() || text == QLatin1String(" "); }
+
+QString cell_name(std::size_t row, std::size_t col) {
+  QString letters;
+  for (std::size_t c = col + 1; c > 0; c = (c - 1) / 26) letters.prepend(QChar(u'A' + static_cast<char16_t>((c - 1) % 26)));
+  return letters + QString::number(row + 1);
+}
+
+void check_text(const QString& text, std::size_t row, std::size_t col) {
+  qsizetype points = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') {
+      throw IoError(QStringLiteral("Cell %1 holds the control character U+%2, which a workbook cannot store")
+                        .arg(cell_name(row, col)).arg(c, 4, 16, QLatin1Char('0')));
+    }
+    if (!QChar::isLowSurrogate(c)) ++points;
+  }
+  if (points > kMaxXlsxText) {
+    throw IoError(QStringLiteral("Cell %1 holds %2 characters, more than the %3 a workbook cell holds")
+                      .arg(cell_name(row, col)).arg(points).arg(kMaxXlsxText));
+  }
+}
+
+[[noreturn]] void library_error(const char* step, lxw_error err) {
+  throw IoError(QStringLiteral("%1: %2").arg(QLatin1String(step), QString::fromUtf8(lxw_strerror(err))));
+}
+
+struct WorkbookGuard {
+  lxw_workbook* wb;
+  ~WorkbookGuard() {
+    if (wb) workbook_close(wb);  // frees it; the half-written temporary file is removed with its AtomicFile
+  }
+};
+
+}  // namespace
+
+void write_xlsx(const QString& path, const TextRows& rows) {
+  // Refuse what the format cannot hold before any file exists.
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < rows[r].size(); ++c) {
+      if (is_empty_text(rows[r][c])) continue;
+      if (r >= LXW_ROW_MAX) throw IoError(QStringLiteral("A workbook sheet holds at most %1 rows").arg(LXW_ROW_MAX));
+      if (c >= LXW_COL_MAX) throw IoError(QStringLiteral("A workbook sheet holds at most %1 columns").arg(LXW_COL_MAX));
+      check_text(rows[r][c], r, c);
+      encode_utf8_strict(rows[r][c]);
+    }
+  }
+  AtomicFile file(path);
+  const QByteArray temp = QFile::encodeName(file.tempPath());
+  WorkbookGuard guard{workbook_new(temp.constData())};
+  if (!guard.wb) throw IoError(QStringLiteral("Cannot create the workbook '%1'").arg(path));
+  lxw_worksheet* sheet = workbook_add_worksheet(guard.wb, "Sheet1");
+  if (!sheet) throw IoError(std::string("Cannot add the sheet Sheet1"));
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < rows[r].size(); ++c) {
+      if (is_empty_text(rows[r][c])) continue;
+      const QByteArray utf8 = rows[r][c].toUtf8();
+      const lxw_error err = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
+                                                   utf8.constData(), nullptr);
+      if (err != LXW_NO_ERROR) library_error("Writing a cell failed", err);
+    }
+  }
+  lxw_workbook* wb = guard.wb;
+  guard.wb = nullptr;
+  const lxw_error err = workbook_close(wb);
+  if (err != LXW_NO_ERROR) library_error("Saving the workbook failed", err);
+  file.commit();
+}
+
+}  // namespace trelvo::io

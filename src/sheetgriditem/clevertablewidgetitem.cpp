@@ -1,0 +1,313 @@
+#include "sheetgriditem/clevertablewidgetitem.h"
+
+#include <QDebug>
+#include <QTableWidget>
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "fitcore/errors.h"
+#include "fitcore/evaluator.h"
+#include "fitcore/expression.h"
+#include "fitcore/numtext.h"
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+bool is_ascii_alnum(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9');
+}
+
+bool is_ascii_letter(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+}
+
+// The host's whitespace (str.isspace()), which str.strip() removes.
+bool is_py_space(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80) return (u >= 0x09 && u <= 0x0d) || (u >= 0x1c && u <= 0x20);
+  return u == 0x85 || u == 0xa0 || u == 0x1680 || (u >= 0x2000 && u <= 0x200a) || u == 0x2028 ||
+         u == 0x2029 || u == 0x202f || u == 0x205f || u == 0x3000;
+}
+
+QStringView py_strip(QStringView text) {
+  qsizetype b = 0, e = text.size();
+  while (b < e && is_py_space(text[b])) ++b;
+  while (e > b && is_py_space(text[e - 1])) --e;
+  return text.mid(b, e - b);
+}
+
+std::optional<double> read_number(const QString& text) {
+  return trelvo::parse_python_float(text.toStdString());
+}
+
+// The value as the host prints it (str()): plain digits for an int, the
+// shortest round-trip text for a float.
+QString value_text(const trelvo::Value& v) {
+  if (v.is_array()) return qs(trelvo::numpy_array_str(v.a));
+  if (v.is_int()) return qs(trelvo::repr_int(v.i));
+  return qs(trelvo::repr_double(v.f));
+}
+
+// The message of a failure, as the formula error text carries it after "#ERR: ".
+QString error_message(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return QStringLiteral("out of memory");
+  return QString::fromUtf8(e.what());
+}
+
+QString names_repr(const QStringList& names) {
+  std::vector<std::string> items;
+  items.reserve(names.size());
+  for (const QString& n : names) items.push_back(n.toStdString());
+  return qs(trelvo::repr_str_list(items));
+}
+
+}  // namespace
+
+CleverTableWidgetItem::CleverTableWidgetItem(const QString& text) : QTableWidgetItem(text) {
+  setText(text);
+}
+
+CleverTableWidgetItem::CleverTableWidgetItem(const CleverTableWidgetItem& other) = default;
+
+CleverTableWidgetItem::~CleverTableWidgetItem() = default;
+
+QTableWidgetItem* CleverTableWidgetItem::clone() const { return new CleverTableWidgetItem(*this); }
+
+void CleverTableWidgetItem::setText(const QString& text) {
+  _raw_data = text;
+  if (py_strip(text).startsWith(QLatin1Char('='))) {
+    is_formula = true;
+    const std::optional<Result> r = _calc_formula(text);
+    setEditText(text);
+    setDisplayText(r ? r->first : QString());
+  } else {
+    is_formula = false;
+    formula.reset();
+    args.reset();
+    result.reset();
+    value.reset();
+    setEditText(text);
+    setDisplayText(text);
+  }
+  if (format) setFormat(dec.value_or(0), sci);
+}
+
+void CleverTableWidgetItem::setRawText(const QString& raw_text) { _raw_data = raw_text; }
+
+QString CleverTableWidgetItem::rawText() const { return _raw_data; }
+
+QString CleverTableWidgetItem::text() const {
+  if (is_formula) return result.value_or(QString());
+  return _raw_data;
+}
+
+void CleverTableWidgetItem::setDisplayText(const QString& display_text) {
+  setData(Qt::DisplayRole, display_text);
+}
+
+QVariant CleverTableWidgetItem::displayText() const { return data(Qt::DisplayRole); }
+
+void CleverTableWidgetItem::setEditText(const QString& edit_text) { setData(Qt::EditRole, edit_text); }
+
+QVariant CleverTableWidgetItem::editText() const { return data(Qt::EditRole); }
+
+std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::formulaResult() const {
+  if (!is_formula) return std::nullopt;
+  return Result{result.value_or(QString()), value};
+}
+
+std::optional<QString> CleverTableWidgetItem::formulaText() const {
+  if (!is_formula) return std::nullopt;
+  return formula;
+}
+
+void CleverTableWidgetItem::setFormat(int dec_, bool sci_) {
+  if (dec_ < 0) trelvo::raise(trelvo::ErrorKind::ValueError, "Format specifier missing precision");
+  format = true;
+  sci = sci_;
+  dec = dec_;
+  double number = 0.0;
+  if (is_formula) {
+    if (!value || !value->is_scalar()) return;
+    number = value->as_double();
+  } else {
+    const std::optional<double> n = read_number(_raw_data);
+    if (!n) return;
+    number = *n;
+  }
+  setDisplayText(qs(sci_ ? trelvo::format_e(number, dec_) : trelvo::format_f(number, dec_)));
+}
+
+void CleverTableWidgetItem::clearFormat() {
+  format = false;
+  sci = false;
+  dec.reset();
+  setText(_raw_data);
+}
+
+std::optional<CleverTableWidgetItem::Position> CleverTableWidgetItem::label2index(const QString& label) {
+  qsizetype i = 0;
+  const qsizetype n = label.size();
+  long long col = 0;
+  bool col_fits = true;
+  while (i < n && is_ascii_letter(label[i])) {
+    if (col_fits) {
+      col = col * 26 + (label[i].toUpper().unicode() - 64);
+      if (col - 1 > INT_MAX) col_fits = false;
+    }
+    ++i;
+  }
+  if (i == 0) return std::nullopt;
+  const qsizetype digits_start = i;
+  long long number = 0;
+  bool row_fits = true;
+  while (i < n && label[i].isDigit()) {
+    if (row_fits) {
+      number = number * 10 + label[i].digitValue();
+      if (number - 1 > INT_MAX) row_fits = false;
+    }
+    ++i;
+  }
+  if (i == digits_start) return std::nullopt;
+  if (!col_fits || !row_fits) return std::nullopt;
+  return Position{static_cast<int>(number - 1), static_cast<int>(col - 1)};
+}
+
+std::optional<QString> CleverTableWidgetItem::index2label(long long row, long long col) {
+  if (row < 0 || col < 0) return std::nullopt;
+  QString letters;
+  while (col >= 0) {
+    letters.prepend(QChar(static_cast<char16_t>(col % 26 + 65)));
+    col = col / 26 - 1;
+  }
+  return letters + QString::number(static_cast<unsigned long long>(row) + 1);
+}
+
+std::optional<QString> CleverTableWidgetItem::formulaOffset(int row, int col) const {
+  if (!is_formula || !args) return std::nullopt;
+  if (row == 0 && col == 0) return _raw_data;
+
+  struct Move {
+    QString name;
+    QString label;
+  };
+  QStringList names = *args;
+  std::sort(names.begin(), names.end());
+  std::vector<Move> moves;
+  for (const QString& name : names) {
+    const std::optional<Position> pos = label2index(name);
+    if (!pos) continue;
+    const std::optional<QString> moved =
+        index2label(static_cast<long long>(pos->first) + row, static_cast<long long>(pos->second) + col);
+    if (!moved) continue;
+    moves.push_back({name, *moved});
+  }
+  // Longest name first, so that an occurrence is replaced by the name it spells in full.
+  std::stable_sort(moves.begin(), moves.end(),
+                   [](const Move& a, const Move& b) { return a.name.size() > b.name.size(); });
+
+  const QString& text = _raw_data;
+  QString out;
+  out.reserve(text.size());
+  qsizetype i = 0;
+  while (i < text.size()) {
+    bool replaced = false;
+    if (i == 0 || !is_ascii_alnum(text[i - 1])) {
+      for (const Move& m : moves) {
+        const qsizetype len = m.name.size();
+        if (i + len > text.size()) continue;
+        if (QStringView(text).mid(i, len).compare(m.name, Qt::CaseInsensitive) != 0) continue;
+        if (i + len < text.size() && is_ascii_alnum(text[i + len])) continue;
+        out += m.label;
+        i += len;
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) {
+      out += text[i];
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formula(const QString& text) {
+  if (!is_formula) return std::nullopt;
+  auto fail = [this](const QString& message) {
+    result = QStringLiteral("#ERR: ") + message;
+    value.reset();
+    return Result{*result, value};
+  };
+
+  const QString expression = py_strip(text).mid(1).toString();
+  try {
+    auto [converted, names] = parse_expression(expression.toStdString(), false);
+    formula = qs(converted);
+    QStringList parsed;
+    for (const std::string& n : names) parsed.append(qs(n));
+    args = parsed;
+  } catch (const std::exception& e) {
+    return fail(error_message(e));
+  }
+  qDebug().noquote() << QStringLiteral("Parsed formula: ") + *formula + QStringLiteral(", args: ") +
+                            names_repr(*args);
+
+  QTableWidget* table = tableWidget();
+  std::vector<std::string> bound;
+  std::vector<trelvo::Value> values;
+  for (const QString& arg : *args) {
+    const QString label = arg.toUpper();
+    const std::optional<Position> pos = label2index(label);
+    if (!pos) return fail(label + QStringLiteral(" is invalid"));
+    if (pos->first == row() && pos->second == column()) return fail(label + QStringLiteral(" is self-referencing"));
+    qDebug().noquote() << QStringLiteral("label2index(%1) = (%2, %3)").arg(label).arg(pos->first).arg(pos->second);
+    const QTableWidgetItem* item = table ? table->item(pos->first, pos->second) : nullptr;
+    if (!item) return fail(label + QStringLiteral(" is empty"));
+    const std::optional<double> number = read_number(cellText(item));
+    if (!number) return fail(label + QStringLiteral(" is not a value"));
+    // The number is bound to the name as it is written, so it keeps its sign
+    // under every operator (-2 squared is 4.0).
+    bound.push_back(arg.toStdString());
+    values.push_back(trelvo::Value::real(*number));
+  }
+
+  try {
+    const trelvo::Expression compiled = trelvo::Expression::compile(formula->toStdString(), bound);
+    trelvo::Value v = compiled.eval(values);
+    result = value_text(v);
+    value = std::move(v);
+  } catch (const std::exception& e) {
+    return fail(error_message(e));
+  }
+  return Result{*result, value};
+}
+
+CleverTableWidgetItem* asFormulaCell(QTableWidgetItem* item) { return dynamic_cast<CleverTableWidgetItem*>(item); }
+
+const CleverTableWidgetItem* asFormulaCell(const QTableWidgetItem* item) {
+  return dynamic_cast<const CleverTableWidgetItem*>(item);
+}
+
+QString cellText(const QTableWidgetItem* item) {
+  if (!item) return QString();
+  if (const CleverTableWidgetItem* cell = asFormulaCell(item)) return cell->text();
+  return item->text();
+}
+
+void setCellText(QTableWidgetItem* item, const QString& text) {
+  if (!item) return;
+  if (CleverTableWidgetItem* cell = asFormulaCell(item)) {
+    cell->setText(text);
+    return;
+  }
+  item->setText(text);
+}

@@ -1,0 +1,94 @@
+// The data chart, and the chart view's size.
+#include <QChart>
+#include <QChartView>
+#include <QDebug>
+#include <QLegend>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPen>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+#include "viewdesign/widgetform.h"
+#include "widget/widget.h"
+
+namespace {
+
+// "%.{}e" or "%.{}f" with the decimals in place of the braces.
+QString labelFormat(bool scientific, int decimals) {
+  return QString(scientific ? "%.%1e" : "%.%1f").arg(decimals);
+}
+
+bool allFinite(const std::vector<double>& v) {
+  return std::all_of(v.begin(), v.end(), [](double d) { return std::isfinite(d); });
+}
+
+}  // namespace
+
+void Widget::onPlotBtnClicked() {
+  if (xList.empty() || yList.empty()) {
+    QMessageBox::warning(this, tr("输入错误"), tr("请先输入X轴和Y轴数据"));
+    return;
+  }
+  if (xList.size() != yList.size()) {
+    QMessageBox::warning(this, tr("输入错误"), tr("X轴和Y轴数据长度不一致"));
+    return;
+  }
+  if (ui->titleIn->text().isEmpty()) {
+    QMessageBox::warning(this, tr("输入错误"), tr("图表标题不能为空"));
+    return;
+  }
+  // Axis ranges over NaN or infinite values mean nothing (and infinite ends
+  // make the chart library loop): refuse such data.
+  if (!allFinite(xList) || !allFinite(yList)) {
+    QMessageBox::warning(this, tr("输入错误"), tr("数据中含有无效数值（NaN 或无穷大），无法绘图"));
+    return;
+  }
+  plotTitle = ui->titleIn->text();
+  chart->removeAllSeries();
+  if (chart->axes().contains(xAxis)) chart->removeAxis(xAxis);
+  if (chart->axes().contains(yAxis)) chart->removeAxis(yAxis);
+
+  const auto [xmin, xmax] = std::minmax_element(xList.begin(), xList.end());
+  xAxis->setTitleText(ui->xLabelCheck->isChecked() ? ui->xLabelIn->text() : QString());
+  xAxis->setRange(*xmin, *xmax);
+  xAxis->setLabelFormat(ui->xLabelCheck->isChecked()
+                            ? labelFormat(ui->scientificXCheck->isChecked(), ui->decimalXBox->value())
+                            : QString());
+
+  const auto [ymin, ymax] = std::minmax_element(yList.begin(), yList.end());
+  yAxis->setTitleText(ui->yLabelCheck->isChecked() ? ui->yLabelIn->text() : QString());
+  yAxis->setRange(*ymin, *ymax);
+  yAxis->setLabelFormat(ui->yLabelCheck->isChecked()
+                            ? labelFormat(ui->scientificYCheck->isChecked(), ui->decimalYBox->value())
+                            : QString());
+
+  auto* series = new QLineSeries();
+  series->setName(dataName);
+  series->setPen(QPen(QBrush(dataColor), dataSize, dataPenStyle));
+  QList<QPointF> points;
+  points.reserve(static_cast<qsizetype>(xList.size()));
+  for (size_t i = 0; i < xList.size(); ++i) points.append(QPointF(xList[i], yList[i]));
+  series->append(points);
+
+  chart->addSeries(series);
+  chart->addAxis(xAxis, Qt::AlignBottom);
+  chart->addAxis(yAxis, Qt::AlignLeft);
+  series->attachAxis(xAxis);
+  series->attachAxis(yAxis);
+
+  chart->setTitle(ui->titleDisplayCheck->isChecked() ? *plotTitle : QString());
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->legend()->setVisible(ui->legendShowCheck->isChecked());
+
+  chartView->setRenderHint(QPainter::Antialiasing);
+  chartView->show();
+}
+
+void Widget::onAdjustPlotBtnClicked() {
+  chartView->setFixedSize(ui->sarea->width(), ui->sarea->height());
+  qDebug().noquote() << QString("ChartView size: [%1 x %2]").arg(chartView->width()).arg(chartView->height());
+}

@@ -1,0 +1,123 @@
+// Model kind, column choosers, column reading and refresh.
+#include <QDebug>
+
+#include "fitcore/numtext.h"
+#include "sheetgrid/clevertablewidget.h"
+#include "sheetgriditem/clevertablewidgetitem.h"
+#include "viewdesign/widgetform.h"
+#include "widget/widget.h"
+
+namespace {
+
+// Python's str.format for plain "{}" fields: each one, left to right, takes
+// the next argument; inserted text is not scanned again.
+QString formatBraces(const QString& pattern, const QStringList& args) {
+  QString out;
+  int from = 0, next = 0;
+  while (true) {
+    const int at = pattern.indexOf(QLatin1String("{}"), from);
+    if (at < 0 || next >= args.size()) break;
+    out += pattern.mid(from, at - from) + args[next++];
+    from = at + 2;
+  }
+  return out + pattern.mid(from);
+}
+
+}  // namespace
+
+void Widget::onComboBoxChanged() {
+  auto index = [this] { return ui->comboBox->currentIndex(); };
+  ui->funcLabel->setVisible(index() != 5);
+  ui->funcInput->setVisible(index() == 5);
+  if (index() == 0) {
+    ui->numberSpin->setEnabled(true);
+    ui->interceptCheck->setEnabled(true);
+    ui->interceptIn->setEnabled(ui->interceptCheck->isChecked());
+  } else {
+    ui->numberSpin->setEnabled(false);
+    ui->interceptCheck->setEnabled(false);
+    ui->interceptIn->setEnabled(false);
+  }
+  switch (index()) {
+    case 0:
+      qDebug().noquote() << "Function: polynomial";
+      ui->funcLabel->setText(
+          "y = a<sub>0</sub> + a<sub>1</sub>x + a<sub>2</sub>x<sup>2</sup> + ... + a<sub>n</sub>x<sup>n</sup>");
+      break;
+    case 1:
+      qDebug().noquote() << "Function: exponential";
+      ui->funcLabel->setText("y = a + b * e^(c * x)");
+      break;
+    case 2:
+      ui->interceptCheck->setEnabled(true);
+      ui->interceptIn->setEnabled(true);
+      qDebug().noquote() << "Function: exponential";
+      ui->funcLabel->setText("y = a * e^(b * x) (y > 0)");
+      break;
+    case 3:
+      qDebug().noquote() << "Function: logarithmic";
+      ui->funcLabel->setText("y = a + b * ln(x) (x > 0)");
+      break;
+    case 4:
+      qDebug().noquote() << "Function: power";
+      ui->funcLabel->setText("y = a * x^b (x > 0)");
+      break;
+    case 5:
+      qDebug().noquote() << "Function: custom";
+      break;
+    default:
+      break;
+  }
+}
+
+void Widget::inputTableChanged(std::optional<int> max_row, std::optional<int> max_col) {
+  if (!max_row || !max_col) {
+    const auto [r, c] = ui->inputTable->get_max_content_pos();
+    max_row = r;
+    max_col = c;
+  }
+  qDebug().noquote() << QString("input_max_content_pos: %1, %2").arg(*max_row).arg(*max_col);
+  const int n = *max_col + 1;
+  const int x_index = ui->xDataBox->currentIndex();
+  const int y_index = ui->yDataBox->currentIndex();
+  ui->xDataBox->clear();
+  ui->yDataBox->clear();
+  for (int i = 0; i < n; ++i) {
+    const QTableWidgetItem* header = ui->inputTable->horizontalHeaderItem(i);
+    const QString title = header ? cellText(header) : QString();
+    const QString text = formatBraces(tr("第{}列 : {}"), {QString::number(i + 1), title});
+    ui->xDataBox->addItem(text);
+    ui->yDataBox->addItem(text);
+  }
+  ui->xDataBox->setCurrentIndex(x_index < n ? x_index : 0);
+  ui->yDataBox->setCurrentIndex(y_index < n ? y_index : n - 1);
+}
+
+std::vector<double> Widget::readColumn(int column) const {
+  std::vector<double> values;
+  for (int r = 0; r < ui->inputTable->rowCount(); ++r) {
+    const QTableWidgetItem* item = ui->inputTable->item(r, column);
+    if (!item) continue;
+    const QString text = cellText(item);
+    if (text.isEmpty() || text == QLatin1String(" ")) continue;
+    if (auto v = trelvo::parse_python_float(text.toStdString())) values.push_back(*v);
+  }
+  return values;
+}
+
+void Widget::onXDataBoxChanged() {
+  xList = readColumn(ui->xDataBox->currentIndex());
+  qDebug().noquote() << "X data: " + QString::fromStdString(trelvo::repr_double_list(xList));
+}
+
+void Widget::onYDataBoxChanged() {
+  yList = readColumn(ui->yDataBox->currentIndex());
+  qDebug().noquote() << "Y data: " + QString::fromStdString(trelvo::repr_double_list(yList));
+}
+
+void Widget::onRefreshBtnClicked() {
+  ui->inputTable->clearSelection();
+  inputTableChanged();
+  onXDataBoxChanged();
+  onYDataBoxChanged();
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The grid's test classes register themselves; main() runs each with QTest.
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+namespace trelvo::test {
+
+using TestFactory = std::function<QObject*()>;
+
+inline std::vector<TestFactory>& test_registry() {
+  static std::vector<TestFactory> factories;
+  return factories;
+}
+
+inline bool register_test(TestFactory f) {
+  test_registry().push_back(std::move(f));
+  return true;
+}
+
+}  // namespace trelvo::test
+
+#define TRELVO_REGISTER_TEST(Class) \
+  static const bool Class##_registered = ::trelvo::test::register_test([] { return new Class; });
