@@ -44,7 +44,8 @@ std::string host_number_text(double v, bool is_int) {
 // integer array when every value is an int, a float array otherwise.
 std::string host_array_text(const std::vector<double>& values, const std::vector<bool>& is_int) {
   bool all_int = !values.empty();
-  for (std::size_t i = 0; i < values.size() && all_int; ++i) all_int = flag(is_int, i);
+  for (std::size_t i = 0; i < values.size() && all_int; ++i)
+    all_int = flag(is_int, i) && std::fabs(values[i]) < 9.2e18;
   if (!all_int) return trelvo::numpy_array_str(values);
   std::vector<long long> ints(values.size());
   for (std::size_t i = 0; i < values.size(); ++i) ints[i] = static_cast<long long>(values[i]);

@@ -5,6 +5,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <climits>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -25,6 +27,9 @@ struct HostNumbers {
   std::vector<bool> is_int;
   bool all_float = true;
   bool all_int = true;
+  // Some value (a bool, an int beyond int64, another number type) makes
+  // NumPy build an array of another kind than float64 / int64.
+  bool other_kind = false;
 };
 
 HostNumbers read_numbers(py::handle list) {
@@ -43,8 +48,10 @@ HostNumbers read_numbers(py::handle list) {
       v = PyLong_AsDouble(item);
       if (v == -1.0 && PyErr_Occurred()) throw py::error_already_set();
       is_int = true;
+      if (!PyLong_CheckExact(item) || !(std::fabs(v) < 9.2e18)) out.other_kind = true;
     } else {
       v = to_double(item);
+      out.other_kind = true;
     }
     out.values[static_cast<std::size_t>(i)] = v;
     out.is_int[static_cast<std::size_t>(i)] = is_int;
@@ -142,7 +149,8 @@ void bind_linearfit(py::module_& m) {
              if (!y_intercept.is_none()) y0 = PyFloat_AS_DOUBLE(y_intercept.ptr());
              auto self = std::make_unique<PyLinearFit>();
              self->model = LinearFit(x.values, y.values, exact_int(degree), y0, x.is_int, y.is_int);
-             const bool x_plain = x.all_float || x.all_int, y_plain = y.all_float || y.all_int;
+             const bool x_plain = !x.other_kind && (x.all_float || x.all_int);
+             const bool y_plain = !y.other_kind && (y.all_float || y.all_int);
              py::module_ np = py::module_::import("numpy");
              self->x_array = x_plain ? host_array(x.values, x.is_int) : np.attr("array")(x_data);
              self->y_array = y_plain ? host_array(y.values, y.is_int) : np.attr("array")(y_data);
