@@ -6,16 +6,11 @@
 
 #include "widget/colorscheme.h"
 
+#include "common/qtapp.h"
+
 namespace {
 
-int argc = 1;
-char arg0[] = "test_widget";
-char* argv[] = {arg0, nullptr};
-
-QApplication& app() {
-  static QApplication* a = qApp ? qobject_cast<QApplication*>(qApp) : new QApplication(argc, argv);
-  return *a;
-}
+using trelvo::test::app;
 
 bool looksDark() {
   const QPalette p = QApplication::palette();
