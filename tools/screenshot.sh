@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Starts the application in a virtual X display with CJK fonts and saves a
-# screenshot of the whole screen to <build>/screenshot.png.
+# screenshot of the whole screen to <build>/screenshot.png. Further arguments go
+# to the application (default: -l zh_CN).
 set -euo pipefail
 build=${1:-build}
+shift || true
+[ $# -gt 0 ] || set -- -l zh_CN
 out="$build/screenshot.png"
 display=:${TRELVO_SCREENSHOT_DISPLAY:-97}
 Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
