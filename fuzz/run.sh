@@ -4,7 +4,7 @@ set -euo pipefail
 dir=${1:-build-fuzz}
 secs=${FUZZ_SECONDS:-60}
 for t in "$dir"/fuzz/fuzz_*; do
-  [ -x "$t" ] || continue
+  [ -f "$t" ] && [ -x "$t" ] || continue
   name=$(basename "$t")
   corpus="$dir/corpus/$name"; mkdir -p "$corpus"
   seeds="fuzz/seeds/${name#fuzz_}"

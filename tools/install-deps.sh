@@ -10,7 +10,7 @@ packages=(
   pybind11-dev python3-dev
   libgtest-dev libgmock-dev
   liblapack-dev liblapacke-dev minpack-dev libpcre2-dev
-  libquazip1-qt6-dev libxlsxwriter-dev libgsf-1-dev
+  libxlsxwriter-dev libgsf-1-dev zlib1g-dev
   python3-numpy python3-scipy python3-pytest
   python3-openpyxl python3-xlrd python3-xlwt
   clang libclang-rt-14-dev

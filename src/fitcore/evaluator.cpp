@@ -518,7 +518,8 @@ std::vector<Token> tokenize(std::string_view s) {
   std::vector<Token> out;
   int level = 0;
   std::size_t i = 0;
-  while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\f')) ++i;
+  // Leading blanks and blank lines are ignored, as the host's eval does.
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\f' || s[i] == '\n' || s[i] == '\r')) ++i;
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c == ' ' || c == '\t' || c == '\f') { ++i; continue; }
@@ -601,7 +602,9 @@ class Parser {
   struct DepthGuard {
     int& d;
     explicit DepthGuard(int& depth) : d(depth) {
-      if (++d > limits::kMaxExpressionDepth) syntax_error("expression is nested too deeply");
+      // A bracket level takes up to three steps (expression, factor, unary
+      // sign), so every level the tokenizer lets through fits.
+      if (++d > 4 * limits::kMaxExpressionDepth) syntax_error("expression is nested too deeply");
     }
     ~DepthGuard() { --d; }
   };

@@ -88,7 +88,6 @@ struct Patterns {
   std::vector<PyRegex> forbidden_words;  // kForbiddenWords then kKeywords
   std::vector<PyRegex> function_calls;   // one per entry of kFunctionMap
   PyRegex doubled_x{"x{2,}", true};
-  PyRegex scinot{"(\\d+\\.?\\d*e[+-]?\\d+|\\d*\\.?\\d+e[+-]?\\d+)", true};
   PyRegex scinot_name{"SCINOT[a-zA-Z_]"};
   PyRegex invalid_var{"\\b\\d+[a-zA-Z_]+\\b"};
   PyRegex number_name{"\\d+[a-zA-Z_]"};
@@ -99,7 +98,7 @@ struct Patterns {
   PyRegex name{"\\b[a-zA-Z_][a-zA-Z0-9_]*\\b"};
   // A word run directly before optional blanks and "(": the words N for
   // which \bN\s*\( matches.
-  PyRegex called_word{"(\\w+)\\s*\\("};
+  PyRegex called_word{"\\b(\\w+)\\s*\\("};
 
   Patterns() {
     for (std::string_view w : kForbiddenWords) forbidden_words.push_back(word_pattern(w));
@@ -113,6 +112,73 @@ const Patterns& patterns() {
   static const Patterns p;
   return p;
 }
+
+std::size_t char_length(std::string_view s, std::size_t i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  const std::size_t len = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  return std::min(len, s.size() - i);
+}
+
+// Byte length of the Unicode decimal digit (\d) at s[i], or 0.
+std::size_t digit_at(std::string_view s, std::size_t i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) return (c >= '0' && c <= '9') ? 1 : 0;
+  static const PyRegex digit("^\\d");
+  const std::size_t len = char_length(s, i);
+  return digit.matches_anywhere(s.substr(i, len)) ? len : 0;
+}
+
+}  // namespace
+
+std::string protect_scientific_numbers(std::string_view s) {
+  const std::size_t n = s.size();
+  auto skip_digits = [&](std::size_t j) {
+    while (j < n) {
+      const std::size_t d = digit_at(s, j);
+      if (!d) break;
+      j += d;
+    }
+    return j;
+  };
+  std::string out;
+  std::size_t copied = 0, i = 0;
+  while (i < n) {
+    const bool digit_start = digit_at(s, i) != 0;
+    const bool dot_start = !digit_start && s[i] == '.' && i + 1 < n && digit_at(s, i + 1);
+    if (!digit_start && !dot_start) {
+      i += char_length(s, i);
+      continue;
+    }
+    // Both alternatives put the exponent right after digits [. digits]. A
+    // start in the first digits or at the point reaches the same exponent; a
+    // start in the digits after the point reads them as its first digits.
+    std::size_t j = skip_digits(i);
+    std::size_t retry = j;
+    if (j < n && s[j] == '.') {
+      retry = j + 1;
+      j = skip_digits(j + 1);
+      if (j == retry) retry = j;
+    }
+    std::size_t end = 0;
+    if (j < n && (s[j] == 'e' || s[j] == 'E')) {
+      std::size_t k = j + 1;
+      if (k < n && (s[k] == '+' || s[k] == '-')) ++k;
+      const std::size_t m = skip_digits(k);
+      if (m > k) end = m;
+    }
+    if (end) {
+      out.append(s.substr(copied, i - copied));
+      out += "SCINOT";
+      copied = i = end;
+    } else {
+      i = retry;
+    }
+  }
+  out.append(s.substr(copied));
+  return out;
+}
+
+namespace {
 
 }  // namespace
 }  // namespace trelvo
@@ -145,7 +211,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
     reject("The expression must contain the independent variable x");
 
   // 5. - 8.
-  const std::string protected_expr = p.scinot.sub(expr, "SCINOT");
+  const std::string protected_expr = protect_scientific_numbers(expr);
   if (p.scinot_name.matches_anywhere(protected_expr))
     reject("Scientific notation must be followed by an operator, not directly by a variable");
   const auto invalid_var = p.invalid_var.findall(protected_expr);

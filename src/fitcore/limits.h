@@ -14,14 +14,17 @@ inline constexpr std::int64_t kMaxCells = 20'000'000;
 // Longest cell text accepted from a file or the clipboard.
 inline constexpr std::size_t kMaxCellTextBytes = 32'767 * 4;
 
-// Decompressed bytes read from one workbook (counted while streaming).
+// Decompressed bytes read from one workbook (counted while streaming); also
+// the largest table file (CSV or workbook) read into memory.
 inline constexpr std::int64_t kMaxDecompressedBytes = 512LL * 1024 * 1024;
 
 // The XLS (BIFF8) format's own bounds: rows and columns of a sheet, UTF-16
-// units of one cell text; and the most shared strings read from one workbook.
+// units of one cell text, worksheets of a workbook (16-bit sheet indexes);
+// and the most shared strings read from one workbook.
 inline constexpr int kXlsMaxRows = 65'536;
 inline constexpr int kXlsMaxCols = 256;
 inline constexpr int kXlsMaxCellChars = 32'767;
+inline constexpr int kXlsMaxSheets = 65'535;
 inline constexpr std::size_t kMaxSharedStrings = 4'000'000;
 
 // Evaluator: longest accepted expression text, deepest nesting, and the

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QResizeEvent>
 #include <QShortcut>
 
@@ -137,6 +138,7 @@ CleverTableWidget::CleverTableWidget(QWidget* parent, int rowCount, int columnCo
 CleverTableWidget::~CleverTableWidget() {
   // Items are deleted by the base class; nothing may react to their removal.
   disconnect(this, nullptr, this, nullptr);
+  for (QLineEdit* editor : findChildren<QLineEdit*>()) disconnect(editor, nullptr, this, nullptr);
   for (const auto& [h, v] : scroll_connections_) {
     disconnect(h);
     disconnect(v);
@@ -178,7 +180,11 @@ void CleverTableWidget::disable_shortcut() {
 
 void CleverTableWidget::resizeEvent(QResizeEvent* event) {
   trelvo::guard_slot("resizeEvent", [this] {
-    if (infinite) _fill_visible_area();
+    if (!infinite) return;
+    if (bulk_depth_ > 0)
+      fill_pending_ = true;
+    else
+      _fill_visible_area();
   });
   QTableWidget::resizeEvent(event);
 }

@@ -220,8 +220,10 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
 
   // ---- bulk writes ----------------------------------------------------------
   // Between beginBulk() and the matching endBulk() (nestable) the content
-  // extent is not recomputed; the outermost endBulk() recomputes it once (and
-  // emits ContentsChangeSignal once) when a recomputation was asked for.
+  // extent is not recomputed, and a self-extending grid does not refit its
+  // visible area on resize (which would drop the empty lines a writer has just
+  // added). The outermost endBulk() refits once if a resize came, then
+  // recomputes the extent once (one ContentsChangeSignal) if one was asked for.
   void beginBulk();
   void endBulk();
   bool inBulk() const { return bulk_depth_ > 0; }
@@ -246,7 +248,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   static QString num_to_letters(long long n);
 
  protected:
-  // With `infinite` set, fills the visible area first; then Qt's handling.
+  // With `infinite` set, fills the visible area first (after the bulk, inside
+  // one); then Qt's handling.
   void resizeEvent(QResizeEvent* event) override;
 
  private slots:
@@ -266,5 +269,6 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
 
   int bulk_depth_ = 0;
   bool extent_pending_ = false;
+  bool fill_pending_ = false;
   std::vector<std::pair<QMetaObject::Connection, QMetaObject::Connection>> scroll_connections_;
 };

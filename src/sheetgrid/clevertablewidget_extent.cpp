@@ -54,6 +54,10 @@ void CleverTableWidget::beginBulk() { ++bulk_depth_; }
 void CleverTableWidget::endBulk() {
   if (bulk_depth_ <= 0) return;
   if (--bulk_depth_ > 0) return;
+  if (fill_pending_) {
+    fill_pending_ = false;
+    if (infinite) _fill_visible_area();
+  }
   if (extent_pending_) {
     extent_pending_ = false;
     _max_content_pos();

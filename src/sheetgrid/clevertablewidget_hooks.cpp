@@ -45,7 +45,8 @@ void CleverTableWidget::_cell_double_clicked_(int row, int col) {
     CleverTableWidgetItem* cell = asFormulaCell(item(row, col));
     if (!cell) return;
     editItem(cell);
-    if (!isPersistentEditorOpen(cell)) return;
+    cell = asFormulaCell(item(row, col));
+    if (!cell || !isPersistentEditorOpen(cell)) return;
     const QModelIndex index = indexFromItem(cell);
     auto* editor = qobject_cast<QLineEdit*>(indexWidget(index));
     if (!editor) editor = findChild<QLineEdit*>();

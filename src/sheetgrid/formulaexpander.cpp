@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -165,10 +166,15 @@ void CleverTableWidget::expand_formula() {
   const QTableWidgetSelectionRange range = ranges.front();
   if (range.rowCount() <= 1 && range.columnCount() <= 1) return;
 
-  FormulaExpander dialog(this, range);
-  if (dialog.exec() != QDialog::Accepted) return;
-  const QString base_formula = dialog.formula_edit->text();
-  const QString base_label = dialog.item_edit->text();
+  // On the heap: the dialog's event loop may delete the grid, and the dialog
+  // with it.
+  QPointer<FormulaExpander> dialog = new FormulaExpander(this, range);
+  const int result = dialog->exec();
+  if (!dialog) return;
+  const QString base_formula = dialog->formula_edit->text();
+  const QString base_label = dialog->item_edit->text();
+  delete dialog;
+  if (result != QDialog::Accepted) return;
 
   BulkGuard bulk(*this);
   int base_row = 0;

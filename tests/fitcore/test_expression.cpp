@@ -151,6 +151,21 @@ TEST(Expression, UnicodeWordBoundariesFollowPython) {
   EXPECT_THROW(parse_expression("x + \xD9\xA3a", true), trelvo::Error);
 }
 
+TEST(Expression, ScientificNumberScanEqualsThePattern) {
+  const trelvo::PyRegex pattern("(\\d+\\.?\\d*e[+-]?\\d+|\\d*\\.?\\d+e[+-]?\\d+)", true);
+  const std::vector<std::string> alphabet = {"1", "0", ".", "e", "E", "+", "-", "x", " ", "\xD9\xA3", "\xC3\xA9"};
+  std::uint32_t seed = 12345;
+  auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const std::size_t len = next() % 12;
+    for (std::size_t k = 0; k < len; ++k) text += alphabet[next() % alphabet.size()];
+    ASSERT_EQ(trelvo::protect_scientific_numbers(text), pattern.sub(text, "SCINOT")) << text;
+  }
+  EXPECT_EQ(trelvo::protect_scientific_numbers("1.2.3e5 + 66e-6 + 2.e5 + .5E3 + 1e+"),
+            "1.SCINOT + SCINOT + SCINOT + SCINOT + 1e+");
+}
+
 TEST(Expression, TooLongTextIsRefused) {
   std::string text = "x";
   while (text.size() <= trelvo::limits::kMaxExpressionBytes) text += "+x";
@@ -164,8 +179,11 @@ TEST(Expression, LongAcceptedTextStaysFast) {
     text += "+a" + std::to_string(i);
   const auto [converted, names] = parse_expression(text, true);
   EXPECT_GT(names.size(), 1000u);
-  std::string digits(trelvo::limits::kMaxExpressionBytes - 8, '1');
+  const std::string digits(trelvo::limits::kMaxExpressionBytes / 2 - 8, '1');
   EXPECT_NO_THROW(parse_expression(digits + "e1+x", true));
+  // A long number without a complete exponent: the scan must not restart
+  // from every digit (a backtracking search would take seconds here).
+  EXPECT_THROW(parse_expression(digits + "." + digits + "e+", true), trelvo::Error);
 }
 
 struct FequalCase {

@@ -2,6 +2,8 @@
 // for the cross-checks against openpyxl and the benchmarks.
 //   trelvo-iotool read FILE [SHEET]   prints {"sheets", "active", "sheet", "width", "rows"} as JSON
 //   trelvo-iotool write FILE          reads {"rows": [[text, ...], ...]} from stdin
+//   trelvo-iotool count FILE          reads the file (active sheet) and prints "ROWS WIDTH"
+//   trelvo-iotool fill FILE ROWS      writes ROWS rows of two number texts (i, i * 0.5)
 // The format follows the ending .csv or .xlsx. A failure prints the error's
 // text on stderr and exits with status 1.
 #include <QCoreApplication>
@@ -71,6 +73,22 @@ int run(const QStringList& args) {
     }
     if (csv) write_csv(path, text_rows);
     else write_xlsx(path, text_rows);
+    return 0;
+  }
+  if (mode == QLatin1String("count")) {
+    const Table t = csv ? read_csv(path) : [&] {
+      XlsxReader reader(path);
+      return reader.readSheet(reader.activeSheet());
+    }();
+    std::printf("%zu %d\n", t.rows.size(), t.width);
+    return 0;
+  }
+  if (mode == QLatin1String("fill") && args.size() > 3) {
+    const int count = args[3].toInt();
+    TextRows rows(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) rows[i] = {QString::number(i), QString::number(i * 0.5)};
+    if (csv) write_csv(path, rows);
+    else write_xlsx(path, rows);
     return 0;
   }
   std::fprintf(stderr, "unknown mode\n");

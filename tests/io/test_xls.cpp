@@ -266,6 +266,11 @@ const RoundTripCase kRoundTrips[] = {
        return rows;
      }()},
     many_long_strings(),
+    {"SurrogatePairsAcrossContinue", [] {
+       TextRows rows;
+       for (int i = 0; i < 60; ++i) rows.push_back({QString(i, u'x') + QStringLiteral("😀").repeated(300)});
+       return rows;
+     }()},
 };
 
 INSTANTIATE_TEST_SUITE_P(Writer, XlsRoundTrip, testing::ValuesIn(kRoundTrips),

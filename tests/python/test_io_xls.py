@@ -118,6 +118,7 @@ CASES = {
     "repeated_strings": [["dup"] * 5 for _ in range(5)],
     "many_long_strings": [["%d " % i + "数据ab" * (i % 200), "k%d" % i] for i in range(2000)],
     "longest_text": [["q" * 32767, "長" * 32767]],
+    "surrogate_pairs_across_continue": [["x" * i + "😀" * 300] for i in range(60)],
     "all_empty": [[""]],
 }
 

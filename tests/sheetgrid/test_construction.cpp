@@ -2,6 +2,7 @@
 // widget-scoped shortcut objects with their switches.
 #include <QAction>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
@@ -208,6 +209,29 @@ class GridConstructionTest : public QObject {
     QTRY_VERIFY(other->hasFocus());
     QTest::keyClick(other, Qt::Key_Up, Qt::AltModifier);
     QCOMPARE(up.count(), 2);
+  }
+
+  // While an in-cell editor has the focus the keys act in the editor.
+  void shortcutsIdleWhileEditing() {
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 3, 3);
+    window.resize(400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    emit grid->cellDoubleClicked(0, 0);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->model()->index(0, 0)));
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("abc"));
+    editor->setFocus();
+    QTRY_VERIFY(editor->hasFocus());
+    QSignalSpy del(grid->short_del, &QShortcut::activated);
+    QSignalSpy copy(grid->short_c_c, &QShortcut::activated);
+    editor->setCursorPosition(0);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClick(editor, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(del.count(), 0);
+    QCOMPARE(copy.count(), 0);
+    QCOMPARE(editor->text(), QStringLiteral("bc"));
   }
 
   void initialShortcutRunsItsCommand() {

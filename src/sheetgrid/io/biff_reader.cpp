@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "fitcore/limits.h"
 #include "fitcore/numtext.h"
@@ -81,7 +82,10 @@ Globals read_globals(ByteView stream) {
         const quint32 offset = r.data.u32(0);
         const quint8 type = r.data.u8(5);
         QString name = read_unicode(r.data, 6, 1);
-        if (type == 0) g.sheets.push_back({std::move(name), offset});
+        if (type != 0) break;
+        if (g.sheets.size() >= static_cast<std::size_t>(trelvo::limits::kXlsMaxSheets))
+          corrupt(QStringLiteral("more than %1 worksheets").arg(trelvo::limits::kXlsMaxSheets));
+        g.sheets.push_back({std::move(name), offset});
         break;
       }
       case kFilepass:
@@ -175,6 +179,7 @@ Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, c
         break;
       }
       case kEof:
+        ext.end = rr.position();
         return ext;
       default:
         if (is_bof(r.code)) {
@@ -185,6 +190,24 @@ Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, c
         break;
     }
   }
+}
+
+std::vector<Extent> check_sheets(ByteView stream, const Globals& globals) {
+  std::vector<Extent> extents;
+  std::map<std::size_t, Extent> seen;
+  std::size_t budget = stream.size();
+  for (const SheetEntry& s : globals.sheets) {
+    auto it = seen.find(s.offset);
+    if (it == seen.end()) {
+      const Extent ext = read_sheet(stream, globals, s.offset, [](int, int, const QString&) {});
+      const std::size_t read = ext.end - s.offset;
+      if (read > budget) corrupt(QStringLiteral("worksheets overlap"));
+      budget -= read;
+      it = seen.emplace(s.offset, ext).first;
+    }
+    extents.push_back(it->second);
+  }
+  return extents;
 }
 
 }  // namespace trelvo::io::biff

@@ -30,6 +30,7 @@ struct Globals {
 struct Extent {
   int nrows = 0;
   int ncols = 0;
+  std::size_t end = 0;  // stream offset after the sheet's EOF record
 };
 
 // Receives each cell in file order; a later cell at the same place replaces
@@ -38,7 +39,8 @@ using CellSink = std::function<void(int row, int col, const QString& text)>;
 
 // Reads the workbook globals from offset 0 up to their EOF record. Refuses
 // (IoError) a stream that does not start with a BIFF8 workbook BOF, an
-// encrypted workbook, and any malformed record it reads.
+// encrypted workbook, more than limits::kXlsMaxSheets worksheets, and any
+// malformed record it reads.
 Globals read_globals(ByteView stream);
 
 // Reads the worksheet whose BOF is at `offset`, up to its EOF record,
@@ -46,6 +48,13 @@ Globals read_globals(ByteView stream);
 // column index of 256 or more, an SST index outside the table, or a FORMULA
 // string result without its STRING record.
 Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, const CellSink& sink);
+
+// Reads every worksheet once without keeping its cells and returns their
+// extents (one per globals.sheets entry). Sheets listed twice at the same
+// offset are read once; sheets whose records overlap, so that the reading
+// would pass over more bytes than the stream holds, are refused (IoError),
+// which keeps the work linear in the stream's size.
+std::vector<Extent> check_sheets(ByteView stream, const Globals& globals);
 
 // The value of an RK number (xlrd's unpack_RK).
 double decode_rk(quint32 rk);

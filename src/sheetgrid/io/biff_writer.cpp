@@ -113,15 +113,17 @@ void write_sst(Writer& w, const SharedStrings& sst) {
       buckets.push_back({static_cast<quint32>(w.size()), static_cast<quint16>(w.size() - rec_start)});
     w.u16(static_cast<quint16>(s.size()));
     w.u8(wide ? 1 : 0);
+    // A record never ends between the two halves of a surrogate pair: readers
+    // (xlrd among them) decode each record's part on its own.
     qsizetype done = 0;
     while (done < s.size()) {
-      std::size_t fit = room() / unit;
-      if (fit == 0) {
+      qsizetype take = std::min<qsizetype>(static_cast<qsizetype>(room() / unit), s.size() - done);
+      if (take > 0 && take < s.size() - done && s[done + take - 1].isHighSurrogate()) --take;
+      if (take == 0) {
         next_record();
         w.u8(wide ? 1 : 0);
-        fit = room() / unit;
+        continue;
       }
-      const qsizetype take = std::min<qsizetype>(static_cast<qsizetype>(fit), s.size() - done);
       for (qsizetype k = done; k < done + take; ++k) {
         if (wide)
           w.u16(s[k].unicode());

@@ -55,14 +55,16 @@ QByteArray read_all(GsfInput* in) {
   const gsf_off_t size = gsf_input_size(in);
   if (size < 0) throw IoError(QStringLiteral("Cannot read the workbook stream (damaged file)"));
   if (size > trelvo::limits::kMaxDecompressedBytes) too_large(size);
+  // Grown chunk by chunk, so that a size the container merely declares is
+  // never allocated before its sectors have been read.
   QByteArray out;
-  gsf_off_t left = size;
-  while (left > 0) {
-    const std::size_t n = static_cast<std::size_t>(std::min<gsf_off_t>(left, 64 * 1024));
-    const guint8* p = gsf_input_read(in, n, nullptr);
-    if (!p) throw IoError(QStringLiteral("Cannot read the workbook stream (damaged file)"));
-    out.append(reinterpret_cast<const char*>(p), static_cast<qsizetype>(n));
-    left -= static_cast<gsf_off_t>(n);
+  gsf_off_t done = 0;
+  while (done < size) {
+    const qsizetype n = static_cast<qsizetype>(std::min<gsf_off_t>(size - done, 1 << 20));
+    out.resize(static_cast<qsizetype>(done) + n);
+    if (!gsf_input_read(in, static_cast<size_t>(n), reinterpret_cast<guint8*>(out.data()) + done))
+      throw IoError(QStringLiteral("Cannot read the workbook stream (damaged file)"));
+    done += n;
   }
   return out;
 }
@@ -99,6 +101,8 @@ QByteArray read_workbook_stream(const QString& path) {
   if (!file.open(QIODevice::ReadOnly))
     throw IoError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
   const QByteArray head = file.peek(8);
+  if (head.startsWith("PK\x03\x04"))
+    throw IoError(QStringLiteral("%1 is an XLSX (zip) workbook, not an XLS workbook").arg(path));
   if (!has_signature(head)) {
     if (file.size() > trelvo::limits::kMaxDecompressedBytes) too_large(file.size());
     QByteArray all = file.readAll();
@@ -116,6 +120,7 @@ QByteArray read_workbook_stream(const QString& path) {
 
 QByteArray read_workbook_stream_from_bytes(const QByteArray& file) {
   ensure_gsf();
+  if (file.startsWith("PK\x03\x04")) throw IoError(QStringLiteral("This is an XLSX (zip) workbook, not an XLS workbook"));
   if (!has_signature(file)) {
     if (file.size() > trelvo::limits::kMaxDecompressedBytes) too_large(file.size());
     return file;

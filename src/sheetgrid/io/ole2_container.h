@@ -8,7 +8,8 @@ namespace trelvo::io::ole2 {
 // The workbook stream of the .xls file at `path`: its "Workbook" (or, in
 // older files, "Book") stream, names compared without case. A file that is
 // not an OLE2 compound document is taken as a bare BIFF stream, as xlrd
-// does. Throws IoError when the file cannot be opened, the container is
+// does; an XLSX (zip) file is refused. Throws IoError when the file cannot
+// be opened, the container is
 // damaged, there is no workbook stream, or the stream exceeds
 // limits::kMaxDecompressedBytes.
 QByteArray read_workbook_stream(const QString& path);

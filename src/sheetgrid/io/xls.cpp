@@ -23,8 +23,7 @@ std::shared_ptr<const XlsReader::Data> XlsReader::open(QByteArray stream) {
   auto d = std::make_shared<Data>();
   d->stream = std::move(stream);
   d->globals = biff::read_globals(d->view());
-  for (const biff::SheetEntry& s : d->globals.sheets)
-    d->extents.push_back(biff::read_sheet(d->view(), d->globals, s.offset, [](int, int, const QString&) {}));
+  d->extents = biff::check_sheets(d->view(), d->globals);
   return d;
 }
 

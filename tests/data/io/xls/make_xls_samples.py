@@ -10,8 +10,10 @@ wrapped again in an OLE2 container with xlwt's CompoundDoc.
 Run: /usr/bin/python3 tests/data/io/xls/make_xls_samples.py
 """
 import datetime
+import io
 import os
 import struct
+import zipfile
 
 import xlwt
 from xlwt.CompoundDoc import XlsDoc
@@ -278,8 +280,34 @@ def make_malformed():
     recs = valid_small()
     recs[0][1] = struct.pack("<HH", 0x0500, 0x0005) + recs[0][1][4:]
     out("biff5_version", serialize(recs))
+    # Forty sheets listed at nested worksheet BOFs inside one another: reading
+    # each in turn would pass over the same records again and again.
+    recs = valid_small()
+    g_end = sheet_index(recs, EOF) + 1
+    bs = sheet_index(recs, BOUNDSHEET)
+    inner_bof = rec(BOF, struct.pack("<HHHHII", 0x0600, 0x0010, 0x0DBB, 0x07CC, 0, 6))
+    body = [inner_bof]
+    for k in range(40):
+        body.append(inner_bof)
+        body.extend(rec(0x0203, struct.pack("<HHHd", r, k % 200, 0x11, 1.0)) for r in range(50))
+    body.extend([rec(EOF, b"")] * 42)
+    sheets = [rec(BOUNDSHEET, struct.pack("<IBB", 0, 0, 0) + u16str("S%d" % k, 1)) for k in range(41)]
+    globals_ = recs[:bs] + sheets + recs[bs + 1:g_end]
+    pos = sum(4 + len(d) for _, d in globals_)
+    starts = []
+    for code, data in body:
+        if code == BOF:
+            starts.append(pos)
+        pos += 4 + len(data)
+    for sheet, start in zip(sheets, starts):
+        sheet[1] = struct.pack("<I", start) + sheet[1][4:]
+    out("sheets_overlap", b"".join(struct.pack("<HH", c, len(d)) + d for c, d in globals_ + body))
     out("not_a_workbook", b"x,y\n1,2\n", ole=False)
     out("empty_file", b"", ole=False)
+    zipped = io.BytesIO()
+    with zipfile.ZipFile(zipped, "w") as z:
+        z.writestr("[Content_Types].xml", "<Types/>")
+    out("zip_workbook", zipped.getvalue(), ole=False)
     # A compound document whose sector allocation table points into nowhere.
     path = os.path.join(MALFORMED, "xls_ole_bad_fat.xls")
     save_stream(path, serialize(valid_small()))

@@ -1,0 +1,258 @@
+// Self-extending grid: filling the visible area, growing at the scroll end,
+// shedding trailing empty lines unless the selection protects them.
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "sheetgrid/clevertablewidget.h"
+#include "testregistry.h"
+
+namespace {
+
+int right_edge(const CleverTableWidget& g, int col) {
+  return g.columnViewportPosition(col) + g.columnWidth(col);
+}
+int bottom_edge(const CleverTableWidget& g, int row) {
+  return g.rowViewportPosition(row) + g.rowHeight(row);
+}
+
+}  // namespace
+
+class GridExtendTest : public QObject {
+  Q_OBJECT
+
+  // A shown grid of the given size inside `window`.
+  static CleverTableWidget* shown_grid(QWidget& window, int rows, int cols, QSize size = {420, 260}) {
+    auto* grid = new CleverTableWidget(&window, rows, cols);
+    window.resize(size);
+    grid->resize(size);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return nullptr;
+    return grid;
+  }
+
+ private slots:
+  void fillsVisibleAreaFromNothing() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0);
+    QVERIFY(grid);
+    // The fill reads the viewport once, before scroll bars may appear.
+    const int w = grid->viewport()->width();
+    const int h = grid->viewport()->height();
+    grid->enable_infinite();
+    QVERIFY(grid->is_infinite());
+    const int cols = grid->columnCount();
+    const int rows = grid->rowCount();
+    QVERIFY(cols > 0 && rows > 0);
+    QVERIFY(right_edge(*grid, cols - 1) >= w);
+    QVERIFY(cols == 1 || right_edge(*grid, cols - 2) < w);
+    QVERIFY(bottom_edge(*grid, rows - 1) >= h);
+    QVERIFY(rows == 1 || bottom_edge(*grid, rows - 2) < h);
+  }
+
+  void scrollEndAddsOneColumnThenBackRemovesIt() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 30, 20);
+    QVERIFY(grid);
+    // Content at the far corner keeps both scroll bars, so the geometry
+    // stays put while lines come and go.
+    grid->setItem(29, 19, new CleverTableWidgetItem(QStringLiteral("data")));
+    grid->enable_infinite();
+    QCoreApplication::processEvents();  // Qt lays the scroll range out lazily
+    const int before = grid->columnCount();
+    QCOMPARE(before, 20);
+    QScrollBar* bar = grid->horizontalScrollBar();
+    QVERIFY(bar->maximum() > 1);
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("Added new column %1 at end").arg(before)));
+    bar->setValue(bar->maximum());
+    QCOMPARE(grid->columnCount(), before + 1);
+    QCoreApplication::processEvents();
+    // The scroll change renumbers the column headers, the new one included.
+    QCOMPARE(cellText(grid->horizontalHeaderItem(before)), CleverTableWidget::num_to_letters(before + 1));
+
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("Removed empty column %1 at end").arg(before)));
+    bar->setValue(bar->value() - 1);
+    QCOMPARE(grid->columnCount(), before);
+  }
+
+  void scrollBackKeepsProtectedColumn() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 30, 20);
+    QVERIFY(grid);
+    // Content at the far corner keeps both scroll bars, so the geometry
+    // stays put while lines come and go.
+    grid->setItem(29, 19, new CleverTableWidgetItem(QStringLiteral("data")));
+    grid->enable_infinite();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = grid->horizontalScrollBar();
+    bar->setValue(bar->maximum());
+    QCoreApplication::processEvents();
+    const int count = grid->columnCount();
+    QCOMPARE(count, 21);
+    grid->setCurrentCell(1, count - 1);  // the last column is a range corner
+    grid->clearSelection();              // and stays one after the selection is gone
+    bar->setValue(bar->value() - 1);
+    QCOMPARE(grid->columnCount(), count);
+  }
+
+  void removalRules_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("empty, unprotected") << "" << true;
+    QTest::newRow("blank cell counts as empty") << "blank" << true;
+    QTest::newRow("content only in first column") << "content" << false;
+    QTest::newRow("bottom row of a selected range") << "corner" << false;
+    QTest::newRow("corner kept after the selection is cleared") << "corner-cleared" << false;
+    QTest::newRow("selected whole") << "whole" << false;
+  }
+  void removalRules() {
+    QFETCH(QString, setup);
+    QFETCH(bool, removed);
+    CleverTableWidget grid(nullptr, 6, 4);
+    grid.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid.setCurrentCell(0, 0);
+    if (setup == "blank") grid.setItem(5, 2, new CleverTableWidgetItem(QStringLiteral(" ")));
+    if (setup == "content") grid.setItem(5, 0, new CleverTableWidgetItem(QStringLiteral("x")));
+    if (setup.startsWith("corner")) grid.setRangeSelected(QTableWidgetSelectionRange(2, 1, 5, 1), true);
+    if (setup == "corner-cleared") grid.clearSelection();
+    if (setup == "whole") {
+      grid.clearSelection();
+      grid.selectRow(5);
+    }
+    grid._remove_rows_at_end();
+    QCOMPARE(grid.rowCount(), removed ? 5 : 6);
+  }
+
+  void fillStopsAtProtectedRow() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 60, 2);
+    QVERIFY(grid);
+    grid->setCurrentCell(59, 0);  // protects row 59 far below the viewport
+    grid->enable_infinite();
+    QCOMPARE(grid->rowCount(), 60);
+  }
+
+  void fillRemovesTrailingEmptyRowsBeyondView() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 60, 2);
+    QVERIFY(grid);
+    grid->setItem(0, 0, new CleverTableWidgetItem(QStringLiteral("a")));
+    grid->enable_infinite();
+    const int h = grid->viewport()->height();
+    const int last = grid->rowCount() - 1;
+    QVERIFY(last < 59);
+    QVERIFY(grid->rowViewportPosition(last) <= h);
+  }
+
+  // Inside a bulk a resize does not drop the empty lines a writer has just
+  // added; the refit comes once, at the end of the bulk.
+  void bulkDefersTheRefit() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0);
+    QVERIFY(grid);
+    grid->enable_infinite();
+    {
+      CleverTableWidget::BulkGuard bulk(*grid);
+      grid->setColumnCount(60);
+      grid->resize(grid->width() + 40, grid->height());
+      QCOMPARE(grid->columnCount(), 60);
+      grid->set_cell_text(0, 59, QStringLiteral("last"));
+      grid->setColumnCount(80);
+    }
+    // The refit at the end sheds the trailing empty columns beyond the view,
+    // down to the one with content.
+    QCOMPARE(grid->columnCount(), 60);
+  }
+
+  void readOnlyGridExtendsWithoutRenumbering() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0);
+    QVERIFY(grid);
+    grid->disable_editing();
+    grid->enable_infinite();
+    QVERIFY(grid->columnCount() > 0);
+    QVERIFY(!grid->horizontalHeaderItem(0));
+    QScrollBar* bar = grid->verticalScrollBar();
+    grid->setRowCount(80);
+    grid->setItem(79, 0, new CleverTableWidgetItem(QStringLiteral("end")));
+    QCoreApplication::processEvents();
+    bar->setValue(bar->maximum());
+    QCOMPARE(grid->rowCount(), 81);
+    QVERIFY(!grid->verticalHeaderItem(0));
+  }
+
+  void disableTrimsInteriorLines() {
+    CleverTableWidget grid(nullptr, 4, 4);
+    grid.enable_infinite();
+    grid.setRowCount(4);
+    grid.setColumnCount(4);
+    grid.setItem(0, 0, new CleverTableWidgetItem(QStringLiteral("a")));
+    grid.setItem(2, 2, new CleverTableWidgetItem(QStringLiteral("b")));
+    grid.disable_infinite();
+    QVERIFY(!grid.is_infinite());
+    QCOMPARE(grid.rowCount(), 2);
+    QCOMPARE(grid.columnCount(), 2);
+    QCOMPARE(cellText(grid.item(1, 1)), QStringLiteral("b"));
+  }
+
+  void resizeFollowsTheFlag_data() {
+    QTest::addColumn<bool>("infinite");
+    QTest::newRow("not self-extending: counts stay") << false;
+    QTest::newRow("recorded self-extension: fills on resize") << true;
+  }
+  void resizeFollowsTheFlag() {
+    QFETCH(bool, infinite);
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 2, 2, true, true, infinite);
+    window.resize(200, 150);
+    grid->resize(200, 150);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const int cols = grid->columnCount();
+    grid->resize(900, 700);
+    if (infinite)
+      QVERIFY(grid->columnCount() > cols);
+    else
+      QCOMPARE(grid->columnCount(), 2);
+  }
+
+  // Recorded self-extension connects no scroll handler.
+  void recordedFlagDoesNotGrowOnScroll() {
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 3, 30, true, true, true);
+    window.resize(300, 200);
+    grid->resize(300, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const int cols = grid->columnCount();
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    QCOMPARE(grid->columnCount(), cols);
+  }
+
+  // Each enable adds one pair of handlers: with two pairs, one arrival at the
+  // end runs the handler twice (the second sees the grown range and makes a
+  // removal attempt). Disabling more often than enabling raises nothing.
+  void handlerConnectionsCount() {
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 30, 30);
+    QVERIFY(grid);
+    grid->setItem(29, 29, new CleverTableWidgetItem(QStringLiteral("end")));
+    grid->enable_infinite();
+    grid->enable_infinite();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = grid->horizontalScrollBar();
+    QCOMPARE(grid->columnCount(), 30);
+    QTest::ignoreMessage(QtDebugMsg, "Added new column 30 at end");
+    QTest::ignoreMessage(QtDebugMsg, "Removed empty column 30 at end");
+    bar->setValue(bar->maximum());
+    QCOMPARE(grid->columnCount(), 30);
+    grid->disable_infinite();
+    grid->disable_infinite();
+    grid->disable_infinite();
+    QVERIFY(!grid->is_infinite());
+    QCOMPARE(grid->columnCount(), 1);  // trimmed to the one column with content
+  }
+};
+
+TRELVO_REGISTER_TEST(GridExtendTest)
+#include "test_extend.moc"

@@ -1,0 +1,150 @@
+// Cell editing hooks: plain items become formula cells, the double-click
+// editor shows the typed text and reports its text changes.
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "sheetgrid/clevertablewidget.h"
+#include "testregistry.h"
+
+class GridHooksTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void plainItemBecomesFormulaCell_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("formula") << "=2*3" << "6";
+    QTest::newRow("number") << "5" << "5";
+    QTest::newRow("text") << "abc" << "abc";
+  }
+  void plainItemBecomesFormulaCell() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    CleverTableWidget grid(nullptr, 3, 3);
+    QSignalSpy extent(&grid, &CleverTableWidget::ContentsChangeSignal);
+    QTest::ignoreMessage(QtDebugMsg, "Replace item (2, 1) with CTWItem");
+    grid.setItem(2, 1, new QTableWidgetItem(typed));
+    CleverTableWidgetItem* cell = asFormulaCell(grid.item(2, 1));
+    QVERIFY(cell);
+    QCOMPARE(cell->rawText(), typed);
+    QCOMPARE(cell->text(), shown);
+    QCOMPARE(grid.item(2, 1)->data(Qt::DisplayRole).toString(), shown);
+    QVERIFY(extent.count() >= 1);
+    QCOMPARE(extent.last(), (QList<QVariant>{2, 1}));
+  }
+
+  // A text set through Qt on a plain item (as Qt's editor commits) also
+  // turns it into an evaluated formula cell.
+  void plainItemTextChange() {
+    CleverTableWidget grid(nullptr, 2, 2);
+    {
+      const QSignalBlocker block(&grid);
+      grid.setItem(0, 0, new QTableWidgetItem(QStringLiteral("1")));
+    }
+    QVERIFY(!asFormulaCell(grid.item(0, 0)));
+    grid.item(0, 0)->setText(QStringLiteral("=2*3"));
+    QVERIFY(asFormulaCell(grid.item(0, 0)));
+    QCOMPARE(cellText(grid.item(0, 0)), QStringLiteral("6"));
+  }
+
+  void takingAnItemDoesNotRecompute() {
+    CleverTableWidget grid(nullptr, 2, 2);
+    grid.setItem(1, 1, new CleverTableWidgetItem(QStringLiteral("x")));
+    QSignalSpy extent(&grid, &CleverTableWidget::ContentsChangeSignal);
+    delete grid.takeItem(1, 1);
+    QCOMPARE(extent.count(), 0);
+  }
+
+  // Committing Qt's own editor on a formula cell stores the role data only.
+  void formulaCellCommitIsNotEvaluated() {
+    CleverTableWidget grid(nullptr, 2, 2);
+    grid.setItem(0, 0, new CleverTableWidgetItem());
+    setCellText(grid.item(0, 0), QStringLiteral("=1+1"));
+    QSignalSpy extent(&grid, &CleverTableWidget::ContentsChangeSignal);
+    grid.item(0, 0)->setData(Qt::EditRole, QStringLiteral("=5*5"));
+    CleverTableWidgetItem* cell = asFormulaCell(grid.item(0, 0));
+    QCOMPARE(cell->rawText(), QStringLiteral("=1+1"));
+    QCOMPARE(cell->data(Qt::DisplayRole).toString(), QStringLiteral("=5*5"));
+    QCOMPARE(extent.count(), 1);
+  }
+
+  void doubleClickEditor_data() {
+    QTest::addColumn<int>("kind");  // 0 none, 1 plain item, 2 formula cell
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("editable");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("empty cell") << 0 << "" << true << true;
+    QTest::newRow("plain item") << 1 << "5" << true << true;
+    QTest::newRow("formula cell shows its formula") << 2 << "=1+2" << true << false;
+    QTest::newRow("read-only grid, plain item") << 1 << "7" << false << true;
+  }
+  void doubleClickEditor() {
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(bool, editable);
+    QFETCH(bool, replaced);
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 3, 3, editable);
+    window.resize(400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    if (kind != 0) {
+      const QSignalBlocker block(grid);
+      if (kind == 1)
+        grid->setItem(1, 2, new QTableWidgetItem(text));
+      else {
+        grid->setItem(1, 2, new CleverTableWidgetItem());
+        setCellText(grid->item(1, 2), text);
+      }
+    }
+    if (replaced) QTest::ignoreMessage(QtDebugMsg, "Replace item (1, 2) with CTWItem");
+    QTest::ignoreMessage(QtDebugMsg, "Editor is open for item (1, 2)");
+    QSignalSpy changed(grid, &CleverTableWidget::ItemTextChangedSignal);
+    QSignalSpy finished(grid, &CleverTableWidget::ItemTextFinishedSignal);
+    emit grid->cellDoubleClicked(1, 2);
+
+    CleverTableWidgetItem* cell = asFormulaCell(grid->item(1, 2));
+    QVERIFY(cell);
+    QVERIFY(grid->isPersistentEditorOpen(cell));
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->indexFromItem(cell)));
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), text);
+    QCOMPARE(changed.count(), 0);  // filling the editor reports nothing
+
+    editor->clear();
+    changed.clear();
+    QTest::keyClicks(editor, QStringLiteral("12"));
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed.at(0).at(1).toString(), QStringLiteral("1"));
+    QCOMPARE(changed.at(1).at(1).toString(), QStringLiteral("12"));
+    QCOMPARE(changed.at(1).at(0).value<CleverTableWidgetItem*>(), cell);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(finished.count() >= 1);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(1).toString(), QStringLiteral("12"));
+    QCOMPARE(finished.at(0).at(0).value<CleverTableWidgetItem*>(), asFormulaCell(grid->item(1, 2)));
+  }
+
+  // The editor's reports name the cell's current item even when the item
+  // was replaced while the editor was open.
+  void editorSurvivesItemReplacement() {
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 2, 2);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    emit grid->cellDoubleClicked(0, 0);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->model()->index(0, 0)));
+    QVERIFY(editor);
+    QSignalSpy changed(grid, &CleverTableWidget::ItemTextChangedSignal);
+    grid->setItem(0, 0, new CleverTableWidgetItem(QStringLiteral("new")));
+    if (QPointer<QLineEdit> alive(editor); alive) {
+      QTest::keyClicks(editor, QStringLiteral("z"));
+      for (const QList<QVariant>& args : changed)
+        QCOMPARE(args.at(0).value<CleverTableWidgetItem*>(), asFormulaCell(grid->item(0, 0)));
+    }
+  }
+};
+
+TRELVO_REGISTER_TEST(GridHooksTest)
+#include "test_hooks.moc"
