@@ -101,15 +101,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   ui->outputTable->setMinimumHeight(200);
 }
 
-Widget::~Widget() {
-  // The axes belong to the chart while attached; detach them so that each is
-  // freed once, by its Qt parent (the window).
-  if (chart) {
-    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(xAxis), static_cast<QAbstractAxis*>(yAxis)})
-      if (chart->axes().contains(axis)) chart->removeAxis(axis);
-  }
-  delete ui;
-}
+// The chart owns the axes it holds and the view owns the chart; axes never
+// added to the chart are children of the window.
+Widget::~Widget() { delete ui; }
 
 bool Widget::eventFilter(QObject* watched, QEvent* event) {
   if (ui && watched == ui->inputEdit && event->type() == QEvent::KeyPress && !forwarding_key_) {
