@@ -133,6 +133,7 @@ CleverTableWidget::CleverTableWidget(QWidget* parent, int rowCount, int columnCo
           &CleverTableWidget::_item_selection_changed);
   connect(this, &QTableWidget::cellDoubleClicked, this,
           &CleverTableWidget::_cell_double_clicked_);
+  connect_editing_commands();
 }
 
 CleverTableWidget::~CleverTableWidget() {
@@ -163,6 +164,7 @@ void CleverTableWidget::enable_shortcut() {
     for (const KeyedCommand& k : keyed_commands()) {
       std::function<void()> func;
       if (k.command) func = [this, cmd = k.command] { (this->*cmd)(); };
+      else func = shortcut_command(QString::fromLatin1(k.key));
       this->*k.attribute = initial_shortcut(QString::fromLatin1(k.key), std::move(func));
     }
     shortcut_init = true;

@@ -247,6 +247,109 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Column letters of a 1-based column number ("" for n <= 0): 1 A, 27 AA.
   static QString num_to_letters(long long n);
 
+  // ---- editing commands (clevertablewidget_edit*.cpp) ----
+  // Commands gated by `editable` return silently on a read-only grid; commands
+  // that need exactly one selected range return silently without one. Every
+  // command that rewrites many cells runs under one BulkGuard: the content
+  // extent is recomputed (and ContentsChangeSignal emitted) once at its end.
+  // Refusals named below show a modal warning titled "警告" with the grid as
+  // parent. No command throws.
+
+  // Connects the actions (but expand_formula_action, connected by the core)
+  // and the context-menu requests of the cells and both headers; called once
+  // by the constructor.
+  void connect_editing_commands();
+  // The command of a keyed shortcut ("Alt+Up", ..., "Ctrl+E"); empty for any
+  // other key. Each call wraps the command so that no exception leaves it.
+  std::function<void()> shortcut_command(const QString& key);
+
+  // Context menu. `from` is the widget that asked: hh (a column hit: its
+  // column at `pos` is selected and kept in selected_col), vh (a row hit,
+  // selected_row), anything else the cells (`pos` in viewport coordinates).
+  // On an editable grid the menu opens only with exactly one selected range.
+  // selected_col and selected_row are none again once the menu has closed.
+  void showContextMenu(const QPoint& pos, QWidget* from = nullptr);
+
+  // Moves the one selected block by one cell, trading places with the
+  // neighbouring line; the selection follows. Up at row 0 / left at column 0
+  // warn "已到达顶部，无法向上移动" / "已到达最左侧，无法向左移动"; down / right at
+  // the end append one row / column first.
+  void move_up();
+  void move_down();
+  void move_left();
+  void move_right();
+
+  // Styles of the selected items (empty cells of a single range get an empty
+  // formula cell first); not gated by `editable`.
+  void align_left();
+  void align_right();
+  void align_center();
+  // Commands for choice "Y" (yellow) / "T" (transparent), and "Y" (bold) /
+  // "N" (not bold); any other choice only logs, once per selected item.
+  std::function<void()> highlight_background(const QString& choice);
+  std::function<void()> bold_text(const QString& choice);
+
+  // Writes each value's text (text as is, numbers as the host prints them,
+  // an invalid QVariant as "None") into a centred formula cell of
+  // `tablewidget_object` at (row, column) of the list; positions outside the
+  // table's current size are skipped. A formula is evaluated once its cell is
+  // placed.
+  static void write_dim2_list_to_table(const QList<QVariantList>& dim2_list,
+                                       QTableWidget* tablewidget_object);
+  // Hides every row whose cell in `col` has no item or a text() outside
+  // `filter_list`; never shows a row.
+  void filter_operation(int col, const QStringList& filter_list);
+
+  // Number format of the first selected range through a modal FormatDialog
+  // preset from its top-left cell; cells without item are skipped.
+  void digital_format();
+
+  // Column commands on every column holding a selected cell, whole columns.
+  QList<int> get_selected_columns_list() const;
+  void sort_col_ascending();
+  void sort_col_descending();
+  void reverse_col();
+  // Exactly one selected column, else warns "只能选择一列进行粘贴替换操作"; a
+  // clipboard without numbers warns "粘贴数据中不包含有效数字字符".
+  void paste_col();
+  void float_col();
+  // Numbers matching "[-+]?\d+\.?\d*(?:[eE][-+]?\d+)?", in order.
+  static QList<double> filter_string_to_float_list(const QString& input_str);
+
+  // Swaps rows and columns in place (trimming around it); an empty grid warns
+  // "表格为空，无法进行转置操作". Not gated by `editable`.
+  void transpose_table();
+
+  // Selection queries; none changes the grid.
+  bool _judge_rectangular_selected() const;
+  // Last row holding content in columns selected_top..selected_bottom, else 0.
+  int _insert_add_row_helper(int selected_top, int selected_bottom) const;
+  // Last column holding content in rows selected_left..selected_right, else 0.
+  int _insert_add_col_helper(int selected_left, int selected_right) const;
+  int get_first_empty_row_id() const;
+  QList<QStringList> read_table_context() const;
+
+  // Clipboard: tab-separated cells, line-feed-separated rows, no final line
+  // feed. Paste grows the grid from the anchor; a paste that would exceed the
+  // grid limits changes nothing.
+  void copy_selection();
+  void paste_selection();
+  void clear_selection();
+
+  // Delete and insert on the one selected block. The operation strings are
+  // "Move Left", "Move Up", "Delete Selected Rows", "Delete Selected Cols"
+  // (delete) and "Move Right", "Move Down", "Insert Rows Above",
+  // "Insert Cols Left" (insert); any other string logs "Empty Message".
+  void delete_selection();
+  void _delete_operations(const QString& message);
+  void insert_base_on_selection();
+  // The whole-line insertion ("R" rows above / "C" columns left of the
+  // block), performed when the returned function is called.
+  std::function<void()> insert_whole_base_on_selection(const QString& insert_type);
+  void _insert_operations(const QString& message);
+  void _set_null_item();
+  // ---- end of editing commands ----
+
  protected:
   // With `infinite` set, fills the visible area first (after the bulk, inside
   // one); then Qt's handling.

@@ -1,0 +1,77 @@
+// Clipboard copy and paste of cell texts, and clearing the selected cells.
+#include <QApplication>
+#include <QClipboard>
+#include <QDebug>
+
+#include <algorithm>
+
+#include "fitcore/limits.h"
+#include "sheetgrid/clevertablewidget.h"
+
+void CleverTableWidget::copy_selection() {
+  if (!_judge_rectangular_selected()) return;
+  const QTableWidgetSelectionRange r = selectedRanges().first();
+  QStringList lines;
+  lines.reserve(r.bottomRow() - r.topRow() + 1);
+  for (int row = r.topRow(); row <= r.bottomRow(); ++row) {
+    QStringList fields;
+    fields.reserve(r.rightColumn() - r.leftColumn() + 1);
+    for (int col = r.leftColumn(); col <= r.rightColumn(); ++col) fields << cellText(item(row, col));
+    lines << fields.join(QLatin1Char('\t'));
+  }
+  QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+}
+
+void CleverTableWidget::paste_selection() {
+  if (!editable) return;
+  if (!_judge_rectangular_selected()) return;
+  const QTableWidgetSelectionRange r = selectedRanges().first();
+  const int top = r.topRow();
+  const int left = r.leftColumn();
+
+  QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+  const qsizetype first_empty = lines.indexOf(QString());
+  if (first_empty >= 0) lines.removeAt(first_empty);
+
+  QList<QStringList> block;
+  block.reserve(lines.size());
+  qsizetype widest = 0;
+  for (const QString& line : lines) {
+    block << line.split(QLatin1Char('\t'));
+    widest = std::max(widest, block.last().size());
+  }
+
+  // The grid grows to hold the whole block; a block past the grid limits is
+  // refused before anything changes.
+  const qint64 rows_needed = std::max<qint64>(rowCount(), top + qint64(block.size()));
+  const qint64 cols_needed = std::max<qint64>(columnCount(), left + qint64(widest));
+  if (rows_needed > trelvo::limits::kMaxRows || cols_needed > trelvo::limits::kMaxCols ||
+      rows_needed * cols_needed > trelvo::limits::kMaxCells) {
+    qDebug().noquote() << QStringLiteral("Paste refused: %1 x %2 cells exceed the grid limits")
+                              .arg(rows_needed)
+                              .arg(cols_needed);
+    return;
+  }
+
+  BulkGuard bulk(*this);
+  if (rowCount() < rows_needed) setRowCount(int(rows_needed));
+  if (columnCount() < cols_needed) setColumnCount(int(cols_needed));
+  for (qsizetype i = 0; i < block.size(); ++i) {
+    const QStringList& fields = block[i];
+    for (qsizetype j = 0; j < fields.size(); ++j)
+      set_cell_text(top + int(i), left + int(j), fields[j]);
+  }
+  _max_content_pos();
+}
+
+void CleverTableWidget::clear_selection() {
+  if (!editable) return;
+  // Positions first: each placement deletes the item it replaces.
+  QList<std::pair<int, int>> cells;
+  const QList<QTableWidgetItem*> items = selectedItems();
+  cells.reserve(items.size());
+  for (const QTableWidgetItem* it : items) cells.append({it->row(), it->column()});
+  BulkGuard bulk(*this);
+  for (const auto& [row, col] : cells) setItem(row, col, new CleverTableWidgetItem(QString()));
+  _max_content_pos();
+}

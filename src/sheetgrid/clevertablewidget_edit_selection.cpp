@@ -1,0 +1,108 @@
+// Selection queries and the insertion helpers' content searches, the
+// two-dimensional list writer and the row filter.
+#include "fitcore/numtext.h"
+#include "sheetgrid/clevertablewidget.h"
+
+namespace {
+
+bool holds_content(const QTableWidgetItem* item) {
+  if (!item) return false;
+  const QString text = cellText(item);
+  return !text.isEmpty() && text != QLatin1String(" ");
+}
+
+// The host's str() of a value.
+QString value_text(const QVariant& value) {
+  if (!value.isValid() || value.isNull()) {
+    if (value.metaType().id() == QMetaType::QString) return QString();
+    return QStringLiteral("None");
+  }
+  switch (value.metaType().id()) {
+    case QMetaType::QString:
+      return value.toString();
+    case QMetaType::Bool:
+      return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Double:
+    case QMetaType::Float:
+      return QString::fromStdString(trelvo::repr_double(value.toDouble()));
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::Long:
+      return QString::fromStdString(trelvo::repr_int(value.toLongLong()));
+    default:
+      return value.toString();
+  }
+}
+
+}  // namespace
+
+bool CleverTableWidget::_judge_rectangular_selected() const { return selectedRanges().size() == 1; }
+
+int CleverTableWidget::_insert_add_row_helper(int selected_top, int selected_bottom) const {
+  for (int row = rowCount() - 1; row >= 0; --row)
+    for (int col = selected_top; col <= selected_bottom; ++col)
+      if (holds_content(item(row, col))) return row;
+  return 0;
+}
+
+int CleverTableWidget::_insert_add_col_helper(int selected_left, int selected_right) const {
+  for (int col = columnCount() - 1; col >= 0; --col)
+    for (int row = selected_left; row <= selected_right; ++row)
+      if (holds_content(item(row, col))) return col;
+  return 0;
+}
+
+int CleverTableWidget::get_first_empty_row_id() const {
+  int count = 0;
+  for (int row = 0; row < rowCount(); ++row) {
+    for (int col = 0; col < columnCount(); ++col) {
+      if (holds_content(item(row, col))) {
+        ++count;
+        break;
+      }
+    }
+  }
+  return count;
+}
+
+QList<QStringList> CleverTableWidget::read_table_context() const {
+  QList<QStringList> table;
+  table.reserve(rowCount());
+  for (int row = 0; row < rowCount(); ++row) {
+    QStringList line;
+    line.reserve(columnCount());
+    for (int col = 0; col < columnCount(); ++col) line << cellText(item(row, col));
+    table << line;
+  }
+  return table;
+}
+
+void CleverTableWidget::write_dim2_list_to_table(const QList<QVariantList>& dim2_list,
+                                                 QTableWidget* tablewidget_object) {
+  if (!tablewidget_object) return;
+  auto* grid = qobject_cast<CleverTableWidget*>(tablewidget_object);
+  std::optional<BulkGuard> bulk;
+  if (grid) bulk.emplace(*grid);
+  for (int row = 0; row < dim2_list.size(); ++row) {
+    const QVariantList& values = dim2_list[row];
+    for (int col = 0; col < values.size(); ++col) {
+      // Qt would drop (and leak) an item put outside the table.
+      if (row >= tablewidget_object->rowCount() || col >= tablewidget_object->columnCount())
+        continue;
+      auto* cell = new CleverTableWidgetItem(QString());
+      cell->setTextAlignment(Qt::AlignCenter);
+      tablewidget_object->setItem(row, col, cell);
+      // Placed first, so that a formula finds the cells it names.
+      setCellText(tablewidget_object->item(row, col), value_text(values[col]));
+    }
+  }
+}
+
+void CleverTableWidget::filter_operation(int col, const QStringList& filter_list) {
+  for (int row = 0; row < rowCount(); ++row) {
+    const QTableWidgetItem* it = item(row, col);
+    if (it && filter_list.contains(cellText(it))) continue;
+    setRowHidden(row, true);
+  }
+}

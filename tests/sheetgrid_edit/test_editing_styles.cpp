@@ -1,0 +1,234 @@
+// Alignment, highlight and bold (empty cells included), and the number-format
+// dialog with its presets and results.
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include "editfixture.h"
+#include "sheetgrid/formatdialog.h"
+
+using namespace trelvo::test;
+
+namespace {
+
+QString style_of(const QTableWidgetItem* it, const QString& what) {
+  if (!it) return QStringLiteral("~");
+  if (what == QLatin1String("align")) return QString::number(it->textAlignment());
+  if (what == QLatin1String("background"))
+    return it->background().style() == Qt::NoBrush ? QStringLiteral("none")
+                                                   : it->background().color().name(QColor::HexArgb);
+  return it->font().bold() ? QStringLiteral("bold") : QStringLiteral("plain");
+}
+
+// The style of every cell, row-major, comma-separated.
+QString styles_of(const QTableWidget& grid, const QString& what) {
+  QStringList out;
+  for (int r = 0; r < grid.rowCount(); ++r)
+    for (int c = 0; c < grid.columnCount(); ++c) out << style_of(grid.item(r, c), what);
+  return out.join(QLatin1Char(','));
+}
+
+}  // namespace
+
+class StyleTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void styles_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("two_ranges");
+    QTest::addColumn<bool>("editable");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("result");  // grid "a,~ / ~,d", cells row-major
+    const QString l = QString::number(int(Qt::AlignLeft | Qt::AlignVCenter));
+    const QString r = QString::number(int(Qt::AlignRight | Qt::AlignVCenter));
+    const QString c = QString::number(int(Qt::AlignCenter));
+    QTest::newRow("left, empty cells filled") << "left" << false << true << "align"
+                                              << QStringList{l, l, l, l}.join(',');
+    QTest::newRow("right") << "right" << false << true << "align" << QStringList{r, r, r, r}.join(',');
+    QTest::newRow("centre on a read-only grid")
+        << "center" << false << false << "align" << QStringList{c, c, c, c}.join(',');
+    QTest::newRow("highlight") << "highlight Y" << false << true << "background"
+                               << "#ffffff00,#ffffff00,#ffffff00,#ffffff00";
+    QTest::newRow("remove highlight: transparent")
+        << "highlight T" << false << true << "background" << "#00ffffff,#00ffffff,#00ffffff,#00ffffff";
+    QTest::newRow("unknown highlight choice") << "highlight X" << false << true << "background"
+                                              << "none,none,none,none";
+    QTest::newRow("bold on a read-only grid") << "bold Y" << false << false << "bold"
+                                              << "bold,bold,bold,bold";
+    QTest::newRow("not bold") << "bold N" << false << true << "bold" << "plain,plain,plain,plain";
+    QTest::newRow("two ranges: only cells with items")
+        << "highlight Y" << true << true << "background" << "#ffffff00,~,~,#ffffff00";
+  }
+  void styles() {
+    QFETCH(QString, command);
+    QFETCH(bool, two_ranges);
+    QFETCH(bool, editable);
+    QFETCH(QString, what);
+    QFETCH(QString, result);
+    CleverTableWidget grid;
+    fill(grid, {"a,~", "~,d"});
+    if (!editable) grid.disable_editing();
+    if (two_ranges) {
+      grid.setRangeSelected(QTableWidgetSelectionRange(0, 0, 0, 1), true);
+      grid.setRangeSelected(QTableWidgetSelectionRange(1, 0, 1, 1), true);
+    } else {
+      select(grid, 0, 0, 1, 1);
+    }
+    DebugCapture log;
+    const QString choice = command.section(' ', 1);
+    if (command == QLatin1String("left")) grid.align_left();
+    if (command == QLatin1String("right")) grid.align_right();
+    if (command == QLatin1String("center")) grid.align_center();
+    if (command.startsWith(QLatin1String("highlight"))) grid.highlight_background(choice)();
+    if (command.startsWith(QLatin1String("bold"))) grid.bold_text(choice)();
+    QCOMPARE(styles_of(grid, what), result);
+    QCOMPARE(log.count(QStringLiteral("highlight background error input")),
+             command == QLatin1String("highlight X") ? 4 : 0);
+  }
+
+  void boldTwiceStaysBoldAndKeepsTheFont() {
+    CleverTableWidget grid;
+    fill(grid, {"a"});
+    QFont font = grid.item(0, 0)->font();
+    font.setItalic(true);
+    grid.item(0, 0)->setFont(font);
+    select(grid, 0, 0, 0, 0);
+    grid.bold_text(QStringLiteral("Y"))();
+    grid.bold_text(QStringLiteral("Y"))();
+    QVERIFY(grid.item(0, 0)->font().bold());
+    QVERIFY(grid.item(0, 0)->font().italic());
+    grid.bold_text(QStringLiteral("N"))();
+    QVERIFY(!grid.item(0, 0)->font().bold());
+  }
+
+  void unknownBoldChoiceLogsPerItem() {
+    CleverTableWidget grid;
+    fill(grid, {"a,b"});
+    DebugCapture log;
+    grid.clearSelection();
+    grid.bold_text(QStringLiteral("y"))();
+    QCOMPARE(log.count(QStringLiteral("bold operation error input")), 0);
+    select(grid, 0, 0, 0, 1);
+    grid.bold_text(QStringLiteral("y"))();
+    QCOMPARE(log.count(QStringLiteral("bold operation error input")), 2);
+  }
+
+  void formatDialogPresets_data() {
+    QTest::addColumn<bool>("sci");
+    QTest::addColumn<int>("dec");  // -1: none
+    QTest::addColumn<int>("shown");
+    QTest::newRow("defaults") << false << -1 << 2;
+    QTest::newRow("zero decimals stay zero, scientific") << true << 0 << 0;
+    QTest::newRow("seven decimals") << false << 7 << 7;
+  }
+  void formatDialogPresets() {
+    QFETCH(bool, sci);
+    QFETCH(int, dec);
+    QFETCH(int, shown);
+    FormatDialog dialog(nullptr, sci, dec < 0 ? std::nullopt : std::optional<int>(dec));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("设置数字格式"));
+    QCOMPARE(dialog.size(), QSize(300, 150));
+    QCOMPARE(dialog.decimal_spin->value(), shown);
+    QCOMPARE(dialog.decimal_spin->minimum(), 0);
+    QCOMPARE(dialog.decimal_spin->maximum(), 15);
+    QCOMPARE(dialog.sci_checkbox->isChecked(), sci);
+    QCOMPARE(dialog.sci_checkbox->text(), QStringLiteral("使用科学计数法"));
+    QCOMPARE(dialog.clear_btn->text(), QStringLiteral("清除格式"));
+    QCOMPARE(dialog.ok_btn->text(), QStringLiteral("确定"));
+    QCOMPARE(dialog.cancel_btn->text(), QStringLiteral("取消"));
+    QVERIFY(!dialog.clear_label);
+  }
+
+  void formatDialogEnterConfirms() {
+    FormatDialog dialog(nullptr, false, 3);
+    dialog.show();
+    QVERIFY(dialog.ok_btn->isDefault());
+    dialog.clear_label = true;
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.clear_label);
+  }
+
+  void digitalFormat_data() {
+    QTest::addColumn<QString>("top_left");  // text of (0, 0); "~" no item
+    QTest::addColumn<QString>("button");    // ok, clear, cancel
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<bool>("scientific");
+    QTest::addColumn<QString>("preset");  // "dec/sci" seen by the dialog
+    QTest::addColumn<QString>("shown");   // display texts of row 0, then (1, 0)
+    QTest::newRow("fixed with 3 decimals") << "1.5" << "ok" << 3 << false << "2/0"
+                                           << "1.500,~,abc,=A1*2 -> 3.000";
+    QTest::newRow("scientific with 1 decimal") << "1.5" << "ok" << 1 << true << "2/0"
+                                               << "1.5e+00,~,abc,=A1*2 -> 3.0e+00";
+    QTest::newRow("cancel changes nothing") << "1.5" << "cancel" << 4 << true << "2/0"
+                                            << "1.5,~,abc,=A1*2 -> 3.0";
+    QTest::newRow("clear wins over the spin box") << "1.5" << "clear" << 5 << true << "2/0"
+                                                  << "1.5,~,abc,=A1*2 -> 3.0";
+    QTest::newRow("empty top-left cell: default preset")
+        << "~" << "ok" << 0 << false << "2/0" << "~,~,abc,=A1*2 -> #ERR: A1 is empty";
+  }
+  void digitalFormat() {
+    QFETCH(QString, top_left);
+    QFETCH(QString, button);
+    QFETCH(int, decimals);
+    QFETCH(bool, scientific);
+    QFETCH(QString, preset);
+    QFETCH(QString, shown);
+    CleverTableWidget grid;
+    fill(grid, {top_left + ",~,abc", "=A1*2,~,~"});
+    select(grid, 0, 0, 1, 2);
+    QString seen;
+    ModalGuard guard([&](QWidget* w) {
+      auto* d = qobject_cast<FormatDialog*>(w);
+      if (!d) return;
+      seen = QStringLiteral("%1/%2").arg(d->decimal_spin->value()).arg(int(d->sci_checkbox->isChecked()));
+      d->decimal_spin->setValue(decimals);
+      d->sci_checkbox->setChecked(scientific);
+      if (button == QLatin1String("ok")) d->ok_btn->click();
+      if (button == QLatin1String("clear")) d->clear_btn->click();
+      if (button == QLatin1String("cancel")) d->cancel_btn->click();
+    });
+    grid.digital_format();
+    QVERIFY(guard.failures().isEmpty());
+    QCOMPARE(seen, preset);
+    auto display = [&](int r, int c) {
+      const QTableWidgetItem* it = grid.item(r, c);
+      return it ? it->data(Qt::DisplayRole).toString() : QStringLiteral("~");
+    };
+    QCOMPARE(QStringLiteral("%1,%2,%3,=A1*2 -> %4")
+                 .arg(display(0, 0), display(0, 1), display(0, 2), display(1, 0)),
+             shown);
+    // Cells without item stay without item; the text cell stores the format.
+    QVERIFY(!grid.item(1, 1));
+    const CleverTableWidgetItem* text = asFormulaCell(grid.item(0, 2));
+    QCOMPARE(text->dec.has_value(), button == QLatin1String("ok"));
+  }
+
+  void digitalFormatPresetFromFormattedCell() {
+    CleverTableWidget grid;
+    fill(grid, {"2"});
+    asFormulaCell(grid.item(0, 0))->setFormat(0, true);
+    select(grid, 0, 0, 0, 0);
+    QString seen;
+    ModalGuard guard([&](QWidget* w) {
+      if (auto* d = qobject_cast<FormatDialog*>(w))
+        seen = QStringLiteral("%1/%2").arg(d->decimal_spin->value()).arg(int(d->sci_checkbox->isChecked()));
+    });
+    grid.digital_format();
+    QCOMPARE(seen, QStringLiteral("0/1"));
+  }
+
+  void digitalFormatWithoutSelectionOpensNothing() {
+    CleverTableWidget grid;
+    fill(grid, {"2"});
+    grid.clearSelection();
+    ModalGuard guard;
+    grid.digital_format();
+    QVERIFY(guard.seen().isEmpty());
+  }
+};
+
+TRELVO_EDIT_TEST(StyleTest)
+#include "test_editing_styles.moc"
