@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 
 #include <array>
@@ -45,6 +46,11 @@ void Widget::onSetPlotBtnClicked() {
   curveColorTemp = curveColor;
 
   QDialog dialog(this);
+  // The swatches live only as long as the dialog.
+  const auto forgetSwatches = qScopeGuard([this] {
+    dataColorPreview = nullptr;
+    curveColorPreview = nullptr;
+  });
   dialog.setWindowTitle(tr("设置绘图参数"));
   dialog.setMinimumSize(150, 100);
   auto* layout = new QFormLayout(&dialog);
@@ -106,10 +112,7 @@ void Widget::onSetPlotBtnClicked() {
   connect(okButton, &QPushButton::clicked, &dialog, &QDialog::accept);
   layout->addWidget(okButton);
 
-  const int result = dialog.exec();
-  dataColorPreview = nullptr;
-  curveColorPreview = nullptr;
-  if (result != QDialog::Accepted) return;
+  if (dialog.exec() != QDialog::Accepted) return;
 
   dataName = dataNameLineEdit->text();
   dataSize = dataSizeSpinBox->value();

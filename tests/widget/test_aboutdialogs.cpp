@@ -14,8 +14,10 @@
 #include <QTest>
 
 #include <functional>
+#include <ostream>
 
 #include "../common/modalguard.h"
+#include "viewdesign/widgetform.h"
 #include "widget/colorscheme.h"
 #include "windowtools.h"
 
@@ -37,6 +39,7 @@ struct AboutCase {
   const char* button;  // the button pressed in the about box
   bool qtBox;          // Qt's about box follows
 };
+void PrintTo(const AboutCase& c, std::ostream* os) { *os << c.name; }
 
 class AboutBox : public ::testing::TestWithParam<AboutCase> {};
 
@@ -211,5 +214,42 @@ TEST_F(ThemeDialog, NothingAppliedWhenDismissedOrNoStyleSelected) {
     EXPECT_EQ(trelvo::colorScheme(), trelvo::ColorScheme::Light);
   }
 }
+
+}  // namespace
+
+namespace {
+
+// ---- wiring of the window's buttons ------------------------------------------------
+
+struct ButtonCase {
+  const char* name;
+  QAbstractButton* (*button)(Ui_Widget&);
+  const char* title;  // of the dialog the click opens
+};
+void PrintTo(const ButtonCase& c, std::ostream* os) { *os << c.name; }
+
+class ToolButtons : public ::testing::TestWithParam<ButtonCase> {};
+
+TEST_P(ToolButtons, ClickOpensItsDialog) {
+  const ButtonCase& c = GetParam();
+  auto w = trelvo::test::shownWindow();
+  ModalGuard guard;  // rejects what opens
+  c.button(*w->ui)->click();
+  EXPECT_EQ(guard.seen().size(), 1) << guard.seen().join("; ").toStdString();
+  ASSERT_FALSE(guard.seen().isEmpty());
+  EXPECT_TRUE(guard.seen().first().endsWith(QStringLiteral(": ") + QString::fromUtf8(c.title)))
+      << guard.seen().first().toStdString();
+  EXPECT_TRUE(guard.failures().isEmpty());
+}
+
+const ButtonCase kButtonCases[] = {
+    {"About", [](Ui_Widget& u) -> QAbstractButton* { return u.aboutBtn; }, "关于本程序"},
+    {"Theme", [](Ui_Widget& u) -> QAbstractButton* { return u.themeBtn; }, "选择主题风格"},
+    {"ChartSettings", [](Ui_Widget& u) -> QAbstractButton* { return u.setPlotBtn; }, "设置绘图参数"},
+    {"ChartSize", [](Ui_Widget& u) -> QAbstractButton* { return u.setPlotSizeBtn; }, "设置绘图大小"},
+};
+
+INSTANTIATE_TEST_SUITE_P(AboutDialogs, ToolButtons, ::testing::ValuesIn(kButtonCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

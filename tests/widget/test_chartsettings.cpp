@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <functional>
+#include <ostream>
 #include <optional>
 
 #include "../common/modalguard.h"
@@ -180,6 +181,7 @@ struct CommitCase {
   bool accept;
   std::function<void(Style&)> expected;  // applied to the start style
 };
+void PrintTo(const CommitCase& c, std::ostream* os) { *os << c.name; }
 
 class SettingsCommit : public ChartSettings, public ::testing::WithParamInterface<CommitCase> {};
 
@@ -248,6 +250,7 @@ struct PickerCase {
   QColor Widget::*committed;
   QColor Widget::*pending;
 };
+void PrintTo(const PickerCase& c, std::ostream* os) { *os << c.name; }
 
 class ColourPicker : public ChartSettings, public ::testing::WithParamInterface<PickerCase> {};
 
@@ -314,6 +317,7 @@ struct SizeCase {
   QSize shown;  // what the spin boxes show at opening
   QSize after;
 };
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
 
 class ChartSize : public ChartSettings, public ::testing::WithParamInterface<SizeCase> {};
 

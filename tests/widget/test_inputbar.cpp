@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include <functional>
+#include <ostream>
 
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
@@ -67,6 +68,7 @@ struct SelectCase {
   const char* label;
   const char* text;  // the bar's text after binding
 };
+void PrintTo(const SelectCase& c, std::ostream* os) { *os << c.name; }
 
 class SelectCell : public InputBar, public ::testing::WithParamInterface<SelectCase> {};
 
@@ -205,6 +207,7 @@ struct KeyCase {
   Qt::KeyboardModifiers mods;
   bool lineBreak;  // else: the editor loses the focus, the text stays
 };
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
 
 class BarKeys : public InputBar, public ::testing::WithParamInterface<KeyCase> {};
 
