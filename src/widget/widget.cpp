@@ -33,9 +33,19 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   setWindowTitle(tr("拟合函数曲线"));
 
   // Controls, in a fixed order.
+  connect(ui->aboutBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onAboutBtnClicked", [this] { onAboutBtnClicked(); }); });
+  connect(ui->themeBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onThemeBtnClicked", [this] { onThemeBtnClicked(); }); });
+  connect(ui->inputBtn, &QAbstractButton::toggled, this,
+          [this](bool checked) { guarded("onInputBtnToggled", [&] { onInputBtnToggled(checked); }); });
   connect(ui->plotBtn, &QAbstractButton::clicked, this, [this] { guarded("onPlotBtnClicked", [this] { onPlotBtnClicked(); }); });
+  connect(ui->setPlotSizeBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onSetPlotSizeBtn", [this] { onSetPlotSizeBtn(); }); });
   connect(ui->adjustPlotBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onAdjustPlotBtnClicked", [this] { onAdjustPlotBtnClicked(); }); });
+  connect(ui->setPlotBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onSetPlotBtnClicked", [this] { onSetPlotBtnClicked(); }); });
   connect(ui->refreshBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onRefreshBtnClicked", [this] { onRefreshBtnClicked(); }); });
   connect(ui->comboBox, &QComboBox::currentIndexChanged, this,
@@ -61,7 +71,17 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     guarded("inputTableChanged", [&] { inputTableChanged(row, col); });
   });
 
+  connect(ui->inputTable, &CleverTableWidget::ItemSelectionSignal, this,
+          [this] { guarded("onItemSelected", [this] { onItemSelected(); }); });
+  connect(ui->inputEdit, &QTextEdit::textChanged, this,
+          [this] { guarded("onInputEditTextChanged", [this] { onInputEditTextChanged(); }); });
+
   ui->inputEdit->installEventFilter(this);
+
+  connect(ui->inputTable, &CleverTableWidget::ItemTextFinishedSignal, this,
+          [this](CleverTableWidgetItem* item, const QString& text) {
+            guarded("onCellTextFinished", [&] { onCellTextFinished(item, text); });
+          });
 
   ui->inputLabel->setText(QString());
   ui->inputEdit->setReadOnly(true);

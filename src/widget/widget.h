@@ -95,6 +95,64 @@ class TRELVO_EXPORT Widget : public QWidget {
   // Vertical header of the input grid numbered 1..n.
   void renumberTableRows();
 
+  // ---- window tools (widget_input.cpp, widget_dialogs.cpp, widget_settings.cpp) ----
+  // Input bar. The bar is bound to (link_row, link_col); the item there is
+  // looked up afresh at every use.
+  // Binds the bar to the top-left cell of the first selected range: label
+  // "C5 : ", the cell's typed text (a formula with its "="), editable and
+  // focused. Nothing selected: label and text "", read-only, unbound.
+  void onItemSelected();
+  // Writes the editor's text into the bound cell (a new formula cell for an
+  // empty one), then recomputes the grid's content extent. Ignores "" and " "
+  // and an unbound bar.
+  void onInputEditTextChanged();
+  // An in-cell edit of `item` finished with `text`: binds the bar to that
+  // cell and, 100 ms later, writes `text` into the same (row, column) and
+  // shows it in the bar if the bar still shows that cell. A later finish
+  // cancels a pending echo. `item` is used only during the call.
+  void onCellTextFinished(CleverTableWidgetItem* item, const QString& text);
+  // Expanded (96 px, "折叠") or collapsed (32 px, "展开") input bar.
+  void onInputBtnToggled(bool checked);
+  // The item at the bound cell; null when unbound or the cell holds none.
+  QTableWidgetItem* linkItem() const;
+  // "C5": the column's header text (its letters when it has no header item)
+  // and the 1-based row.
+  QString cellLabel(int row, int col) const;
+  // Timer of the pending (or last) edit echo; null before the first finish.
+  class QTimer* _delay_timer = nullptr;
+
+  // Chart settings: modal dialog of legend names, colours, widths and pen
+  // styles of the data series and the fitted curve, committed on OK only.
+  void onSetPlotBtnClicked();
+  // Colour pickers of the open settings dialog: start at the committed
+  // colour; an accepted pick becomes the pending colour and the swatch.
+  void onDataColorBtnClicked();
+  void onCurveColorBtnClicked();
+  // Swatches of the open settings dialog; null while none is open.
+  class QLabel* dataColorPreview = nullptr;
+  class QLabel* curveColorPreview = nullptr;
+  // Modal dialog of the chart view's width and height (10..5000); OK sets
+  // the fixed size and logs "ChartView size: [w x h]".
+  void onSetPlotSizeBtn();
+
+  // About box ("关于本程序") with a button opening Qt's about box.
+  void onAboutBtnClicked();
+  // Logs "Qt version: " + version and shows Qt's about box.
+  void onQtBtnClicked();
+  // Modal choice of widget style and light/dark scheme, applied on OK.
+  void onThemeBtnClicked();
+
+ private:
+  // Writes `text` into the cell (row, col) of the input grid, creating a
+  // formula cell where there is none, logs it and recomputes the extent.
+  void writeInputCell(int row, int col, const QString& text);
+  // The echo step of onCellTextFinished, run by its timer.
+  void echoCellText(int row, int col, const QString& text);
+  bool echoing_ = false;
+
+ public:
+  // ---- end of window tools ----
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,0 +1,144 @@
+// The cell input bar above the input grid: binding to the selection, writing
+// the editor's text into the bound cell, the echo of in-cell edits, and the
+// bar's height.
+#include <QDebug>
+#include <QLabel>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/slotguard.h"
+#include "viewdesign/widgetform.h"
+#include "widget/widget.h"
+
+namespace {
+
+// The two texts the grid counts as an empty cell.
+bool isEmptyCellText(const QString& text) { return text.isEmpty() || text == QLatin1String(" "); }
+
+QString typeName(const QTableWidgetItem* item) {
+  if (!item) return QStringLiteral("None");
+  return asFormulaCell(item) ? QStringLiteral("CleverTableWidgetItem") : QStringLiteral("QTableWidgetItem");
+}
+
+QString rowColumn(int row, int col) {
+  return QStringLiteral("Row: %1, Column: %2").arg(row + 1).arg(col + 1);
+}
+
+}  // namespace
+
+QTableWidgetItem* Widget::linkItem() const {
+  if (!link_row || !link_col) return nullptr;
+  return ui->inputTable->item(*link_row, *link_col);
+}
+
+QString Widget::cellLabel(int row, int col) const {
+  const QTableWidgetItem* header = ui->inputTable->horizontalHeaderItem(col);
+  const QString column = header ? cellText(header) : CleverTableWidget::num_to_letters(col + 1LL);
+  return column + QString::number(row + 1);
+}
+
+void Widget::onItemSelected() {
+  const QList<QTableWidgetSelectionRange> ranges = ui->inputTable->selectedRanges();
+  if (ranges.isEmpty()) {
+    ui->inputLabel->setText(QString());
+    ui->inputEdit->setPlainText(QString());
+    ui->inputEdit->setReadOnly(true);
+    link_row.reset();
+    link_col.reset();
+    return;
+  }
+  link_row = ranges.first().topRow();
+  link_col = ranges.first().leftColumn();
+  const QTableWidgetItem* item = linkItem();
+  const QString label = cellLabel(*link_row, *link_col);
+  qDebug().noquote() << QStringLiteral("Item selected: ") + label + QStringLiteral(", ") +
+                            rowColumn(*link_row, *link_col);
+  qDebug().noquote() << QStringLiteral("Item type: ") + typeName(item);
+  ui->inputLabel->setText(label + QStringLiteral(" : "));
+
+  QString text;
+  if (const CleverTableWidgetItem* cell = asFormulaCell(item))
+    text = cell->is_formula ? cell->rawText() : cell->text();
+  else
+    text = cellText(item);
+  // Plain text: setText would read "<b>1</b>" as markup and write back "1".
+  ui->inputEdit->setPlainText(text);
+  ui->inputEdit->setReadOnly(false);
+  ui->inputEdit->setFocus();
+}
+
+void Widget::onInputEditTextChanged() {
+  if (echoing_ || !link_row || !link_col) return;
+  const QString text = ui->inputEdit->toPlainText();
+  if (isEmptyCellText(text)) return;
+  writeInputCell(*link_row, *link_col, text);
+}
+
+void Widget::writeInputCell(int row, int col, const QString& text) {
+  CleverTableWidget* grid = ui->inputTable;
+  if (QTableWidgetItem* item = grid->item(row, col)) {
+    setCellText(item, text);
+    qDebug().noquote() << QStringLiteral("Item text changed: ") + rowColumn(row, col) +
+                              QStringLiteral(", Text: ") + text;
+  } else {
+    // The new cell is placed before its text is set, so that a formula sees
+    // the grid (and the grid grows when the cell lies past its end).
+    if (!grid->set_cell_text(row, col, text)) return;
+    qDebug().noquote() << QStringLiteral("Item created new: ") + rowColumn(row, col) +
+                              QStringLiteral(", Text: ") + text;
+  }
+  grid->_max_content_pos();
+}
+
+void Widget::onCellTextFinished(CleverTableWidgetItem* item, const QString& text) {
+  if (!item || item->row() < 0 || item->column() < 0) return;
+  const int row = item->row();
+  const int col = item->column();
+  link_row = row;
+  link_col = col;
+  if (_delay_timer) {
+    _delay_timer->stop();
+    _delay_timer->deleteLater();
+  }
+  _delay_timer = new QTimer(this);
+  _delay_timer->setSingleShot(true);
+  connect(_delay_timer, &QTimer::timeout, this, [this, row, col, text] {
+    trelvo::guard_slot("onCellTextFinished echo", [&] { echoCellText(row, col, text); });
+  });
+  _delay_timer->start(100);
+}
+
+void Widget::echoCellText(int row, int col, const QString& text) {
+  // The cell that was edited, found again by its position; a cell whose item
+  // has gone since is left alone.
+  if (!ui->inputTable->item(row, col)) return;
+  if (link_row == row && link_col == col) {
+    echoing_ = true;
+    ui->inputEdit->setPlainText(text);
+    echoing_ = false;
+  }
+  // The typed text follows the in-cell editor, an emptied cell included.
+  writeInputCell(row, col, text);
+}
+
+void Widget::onInputBtnToggled(bool checked) {
+  constexpr int base = 32;
+  constexpr int expanded = 3 * base;
+  if (checked) {
+    ui->inputEdit->setMaximumHeight(expanded);
+    ui->inputEdit->setMinimumHeight(expanded);
+    ui->inputBtn->setMaximumHeight(expanded);
+    ui->inputBtn->setMinimumHeight(expanded);
+    ui->inputBtn->setText(tr("折叠"));
+    ui->inputBtn->setToolTip(tr("折叠输入框"));
+  } else {
+    ui->inputEdit->setMinimumHeight(base);
+    ui->inputEdit->setMaximumHeight(base);
+    ui->inputBtn->setMinimumHeight(base);
+    ui->inputBtn->setMaximumHeight(base);
+    ui->inputBtn->setText(tr("展开"));
+    ui->inputBtn->setToolTip(tr("展开输入框"));
+  }
+}
