@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/logcapture.h"
 #include "common/modalguard.h"
 #include "common/qtapp.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -21,26 +22,8 @@
 
 namespace {
 
+using trelvo::test::LogCapture;
 using trelvo::test::ModalGuard;
-
-// Debug lines written while an instance lives.
-class DebugLog {
- public:
-  DebugLog() {
-    lines().clear();
-    previous_ = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
-      lines().append(m);
-    });
-  }
-  ~DebugLog() { qInstallMessageHandler(previous_); }
-  static QStringList& lines() {
-    static QStringList l;
-    return l;
-  }
-
- private:
-  QtMessageHandler previous_;
-};
 
 // Message boxes shown while an instance lives, as "title|text"; each is closed.
 class Boxes {
@@ -201,7 +184,7 @@ TEST_F(WindowTest, ChartAcceptsOnePointAndBlankTitle) {
 TEST_F(WindowTest, FitToViewTakesTheScrollAreaSize) {
   window->resize(1100, 800);
   window->show();
-  DebugLog log;
+  LogCapture log;
   window->onAdjustPlotBtnClicked();
   EXPECT_EQ(window->chartView->size(), ui().sarea->size());
   EXPECT_EQ(log.lines().last(), QString("ChartView size: [%1 x %2]").arg(ui().sarea->width()).arg(ui().sarea->height()));
@@ -219,7 +202,7 @@ class ModelKindTest : public WindowTest, public ::testing::WithParamInterface<Mo
 TEST_P(ModelKindTest, ControlsAndLabel) {
   const ModelRow& m = GetParam();
   ui().funcLabel->setText("before");
-  DebugLog log;
+  LogCapture log;
   ui().comboBox->setCurrentIndex(m.index);  // the connected slot runs
   window->onComboBoxChanged();
   EXPECT_EQ(ui().numberSpin->isEnabled(), m.number);
@@ -249,7 +232,7 @@ TEST_F(WindowTest, ColumnReadingSkipsWhatIsNoNumber) {
   for (int r = 0; r < texts.size(); ++r) grid->set_cell_text(r, 0, texts[r]);
   grid->set_cell_text(texts.size() + 1, 0, "");
   ui().xDataBox->setCurrentIndex(0);
-  DebugLog log;
+  LogCapture log;
   window->onXDataBoxChanged();
   EXPECT_EQ(window->xList, (std::vector<double>{1.0, 2.0, 300.0, 1000.0}));
   EXPECT_TRUE(log.lines().contains("X data: [1.0, 2.0, 300.0, 1000.0]"));
@@ -269,14 +252,14 @@ TEST_F(WindowTest, ChoosersFallBackWhenTheGridShrinks) {
   window->inputTableChanged(4, 3);
   ui().xDataBox->setCurrentIndex(3);
   ui().yDataBox->setCurrentIndex(3);
-  DebugLog log;
+  LogCapture log;
   window->inputTableChanged(4, 1);
   EXPECT_EQ(ui().xDataBox->count(), 2);
   EXPECT_EQ(ui().xDataBox->currentIndex(), 0);
   EXPECT_EQ(ui().yDataBox->currentIndex(), 1);
   EXPECT_TRUE(log.lines().contains("input_max_content_pos: 4, 1"));
   // Without values the grid is asked (and the slot re-entered through its signal).
-  log.lines().clear();
+  log.clear();
   window->inputTableChanged();
   EXPECT_GE(log.lines().count("input_max_content_pos: 4, 3"), 2);
 }
