@@ -1110,7 +1110,7 @@ Value evaluate(const CompiledExpression& c, Bind bind) {
 }
 
 // Arrays longer than this are evaluated in blocks that stay in the cache.
-constexpr std::size_t kBlockLength = 1024;
+constexpr std::size_t kBlockLength = 2048;
 
 // Whether every operation of the expression is element-wise: np.min and
 // np.max may reduce an array, everything else maps element by element.

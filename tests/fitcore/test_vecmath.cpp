@@ -218,7 +218,7 @@ TEST_P(VecmathIsa, RandomArgumentsWithinFourUlp) {
 
 TEST_P(VecmathIsa, EvaluatorArraysMatchItsScalars) {
   const trelvo::Expression ex = trelvo::Expression::compile("np.exp(x) + np.log(x) * np.sin(x) - np.cos(a*x)", {"x", "a"});
-  std::vector<double> xs(2100);
+  std::vector<double> xs(5000);
   for (std::size_t i = 0; i < xs.size(); ++i) xs[i] = -5.0 + 0.01 * static_cast<double>(i);
   xs[3] = kInf;
   xs[1500] = kNan;
@@ -247,8 +247,8 @@ TEST(Vecmath, ScalarFallbackIsLibm) {
     EXPECT_TRUE(std::isnan(want) ? std::isnan(got) : std::memcmp(&got, &want, sizeof got) == 0) << c.name;
   }
   const trelvo::Expression ex = trelvo::Expression::compile("np.exp(x)", {"x"});
-  std::vector<double> xs(3000);
-  for (std::size_t i = 0; i < xs.size(); ++i) xs[i] = -700.0 + 0.47 * static_cast<double>(i);
+  std::vector<double> xs(5000);
+  for (std::size_t i = 0; i < xs.size(); ++i) xs[i] = -700.0 + 0.28 * static_cast<double>(i);
   const trelvo::Value v = ex.eval_model(xs, {});
   for (std::size_t i = 0; i < xs.size(); ++i) EXPECT_EQ(v.a[i], std::exp(xs[i])) << xs[i];
   trelvo::vecmath::set_isa(previous);
