@@ -43,8 +43,11 @@ class ContextScope {
 
 // MINPACK's arrays of length m and m*n, kept from one fit to the next on the
 // same thread: large fits would otherwise map and fault in fresh pages for
-// every fit. A fit started while another one on the thread holds them (a
+// every fit. Arrays larger than kKeptWorkspaceDoubles in all are freed after
+// their fit. A fit started while another one on the thread holds them (a
 // model that fits) gets arrays of its own.
+constexpr std::size_t kKeptWorkspaceDoubles = std::size_t{16} << 20;  // 128 MiB
+
 struct Workspace {
   std::vector<double> fvec, fjac, wa4;
   bool busy = false;
@@ -62,7 +65,14 @@ class WorkspaceLease {
     w.wa4.resize(m);
     w_ = &w;
   }
-  ~WorkspaceLease() { w_->busy = false; }
+  ~WorkspaceLease() {
+    w_->busy = false;
+    if (w_->fvec.capacity() + w_->fjac.capacity() + w_->wa4.capacity() > kKeptWorkspaceDoubles) {
+      w_->fvec = {};
+      w_->fjac = {};
+      w_->wa4 = {};
+    }
+  }
   WorkspaceLease(const WorkspaceLease&) = delete;
   WorkspaceLease& operator=(const WorkspaceLease&) = delete;
   Workspace& get() { return *w_; }
