@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "fitcore/errors.h"
 #include "fitcore/warnings.h"
@@ -38,6 +39,48 @@ class ContextScope {
 
  private:
   ResidualContext* previous_;
+};
+
+// MINPACK's arrays of length m and m*n, kept from one fit to the next on the
+// same thread: large fits would otherwise map and fault in fresh pages for
+// every fit. Arrays larger than kKeptWorkspaceDoubles in all are freed after
+// their fit. A fit started while another one on the thread holds them (a
+// model that fits) gets arrays of its own.
+constexpr std::size_t kKeptWorkspaceDoubles = std::size_t{16} << 20;  // 128 MiB
+
+struct Workspace {
+  std::vector<double> fvec, fjac, wa4;
+  bool busy = false;
+};
+
+thread_local Workspace t_workspace;
+
+class WorkspaceLease {
+ public:
+  WorkspaceLease(std::size_t m, std::size_t n) : owned_(!t_workspace.busy) {
+    Workspace& w = owned_ ? t_workspace : local_;
+    w.busy = true;
+    w.fvec.resize(m);
+    w.fjac.resize(m * n);
+    w.wa4.resize(m);
+    w_ = &w;
+  }
+  ~WorkspaceLease() {
+    w_->busy = false;
+    if (w_->fvec.capacity() + w_->fjac.capacity() + w_->wa4.capacity() > kKeptWorkspaceDoubles) {
+      w_->fvec = {};
+      w_->fjac = {};
+      w_->wa4 = {};
+    }
+  }
+  WorkspaceLease(const WorkspaceLease&) = delete;
+  WorkspaceLease& operator=(const WorkspaceLease&) = delete;
+  Workspace& get() { return *w_; }
+
+ private:
+  bool owned_;
+  Workspace local_;
+  Workspace* w_ = nullptr;
 };
 
 std::string shape_text(std::size_t n) { return "(" + std::to_string(n) + ",)"; }
@@ -144,7 +187,10 @@ std::vector<double> curve_fit(const ModelFunction& model, std::span<const double
   context.x = x;
   context.y = y;
   const std::size_t m = y.size();
-  std::vector<double> fvec(m);
+  WorkspaceLease lease(m, n);
+  std::vector<double>& fvec = lease.get().fvec;
+  std::vector<double>& fjac = lease.get().fjac;
+  std::vector<double>& wa4 = lease.get().wa4;
   // The first evaluation: errors of the model come before MINPACK's checks.
   residuals(context, p, fvec);
   if (n > m) {
@@ -159,7 +205,7 @@ std::vector<double> curve_fit(const ModelFunction& model, std::span<const double
   int maxfev = options.maxfev;
   int mode = 1, nprint = 0, info = 0, nfev = 0;
   int ldfjac = mi;
-  std::vector<double> diag(n), fjac(m * n), qtf(n), wa1(n), wa2(n), wa3(n), wa4(m);
+  std::vector<double> diag(n), qtf(n), wa1(n), wa2(n), wa3(n);
   std::vector<int> ipvt(n);
   {
     ContextScope scope(&context);

@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "fitcore/errors.h"
 #include "fitcore/limits.h"
 #include "fitcore/pyregex.h"
+#include "fitcore/vecmath.h"
 
 namespace trelvo {
 namespace {
@@ -297,15 +299,15 @@ Slot np_int_op(BinOp op, std::int64_t a, std::int64_t b) {
 
 double apply_unary(Fn fn, double v) {
   switch (fn) {
-    case Fn::Exp: return std::exp(v);
+    case Fn::Exp: return vecmath::apply(vecmath::Func::Exp, v);
     case Fn::Absolute: return std::fabs(v);
     case Fn::Sqrt: return std::sqrt(v);
     case Fn::Cbrt: return std::cbrt(v);
-    case Fn::Log: return std::log(v);
+    case Fn::Log: return vecmath::apply(vecmath::Func::Log, v);
     case Fn::Log10: return std::log10(v);
     case Fn::Log2: return std::log2(v);
-    case Fn::Sin: return std::sin(v);
-    case Fn::Cos: return std::cos(v);
+    case Fn::Sin: return vecmath::apply(vecmath::Func::Sin, v);
+    case Fn::Cos: return vecmath::apply(vecmath::Func::Cos, v);
     case Fn::Tan: return std::tan(v);
     case Fn::Asin: return std::asin(v);
     case Fn::Acos: return std::acos(v);
@@ -322,6 +324,10 @@ double apply_unary(Fn fn, double v) {
 
 void map_unary(Fn fn, const double* in, double* out, std::size_t n) {
   switch (fn) {
+    case Fn::Exp: vecmath::map(vecmath::Func::Exp, in, out, n); break;
+    case Fn::Log: vecmath::map(vecmath::Func::Log, in, out, n); break;
+    case Fn::Sin: vecmath::map(vecmath::Func::Sin, in, out, n); break;
+    case Fn::Cos: vecmath::map(vecmath::Func::Cos, in, out, n); break;
 #define TRELVO_MAP(FN, EXPR)                                    \
   case Fn::FN:                                                  \
     for (std::size_t i = 0; i < n; ++i) {                       \
@@ -329,15 +335,11 @@ void map_unary(Fn fn, const double* in, double* out, std::size_t n) {
       out[i] = EXPR;                                            \
     }                                                           \
     break;
-    TRELVO_MAP(Exp, std::exp(v))
     TRELVO_MAP(Absolute, std::fabs(v))
     TRELVO_MAP(Sqrt, std::sqrt(v))
     TRELVO_MAP(Cbrt, std::cbrt(v))
-    TRELVO_MAP(Log, std::log(v))
     TRELVO_MAP(Log10, std::log10(v))
     TRELVO_MAP(Log2, std::log2(v))
-    TRELVO_MAP(Sin, std::sin(v))
-    TRELVO_MAP(Cos, std::cos(v))
     TRELVO_MAP(Tan, std::tan(v))
     TRELVO_MAP(Asin, std::asin(v))
     TRELVO_MAP(Acos, std::acos(v))
@@ -379,6 +381,7 @@ class CompiledExpression {
   std::vector<std::string> names;
   std::vector<Node> nodes;  // in evaluation order (operands before their node)
   std::vector<int> call_args;
+  bool elementwise = false;  // no operation needs a whole array at once
 
   mutable std::mutex pool_mutex;
   mutable std::vector<std::vector<double>> pool;
@@ -768,6 +771,27 @@ class Evaluator {
     return to_value(slots_[count - 1]);
   }
 
+  // Runs the nodes once per block of at most `block` elements of arrays of
+  // length n; bind(var, offset, length) gives a variable's value for a block.
+  // Only for expressions whose operations are all element-wise: element i of
+  // the result is then what run() gives for it.
+  template <class Bind>
+  Value run_blocks(std::size_t n, std::size_t block, Bind bind) {
+    const std::size_t count = c_.nodes.size();
+    std::vector<double> out;
+    for (std::size_t offset = 0; offset < n; offset += block) {
+      const std::size_t length = std::min(block, n - offset);
+      auto bind_block = [&](int var) { return bind(var, offset, length); };
+      for (std::size_t k = 0; k < count; ++k) slots_[k] = eval_node(c_.nodes[k], bind_block);
+      Slot& last = slots_[count - 1];
+      if (!last.is_array()) return to_value(last);
+      if (offset == 0) out.reserve(n);
+      out.insert(out.end(), last.p, last.p + length);
+      release(last);
+    }
+    return Value::array(std::move(out));
+  }
+
  private:
   int acquire(std::size_t n) {
     if (n > limits::kMaxArrayLength) raise(ErrorKind::MemoryError, "array too large");
@@ -1066,12 +1090,34 @@ Slot slot_of(const Value& v) {
   return s;
 }
 
+// run(evaluator) with the expression's work buffers, or with buffers of its
+// own while another caller holds them.
+template <class Run>
+Value with_evaluator(const CompiledExpression& c, Run run) {
+  std::unique_lock lock(c.pool_mutex, std::try_to_lock);
+  if (lock.owns_lock()) {
+    Evaluator ev(c, c.pool);
+    return run(ev);
+  }
+  std::vector<std::vector<double>> local;
+  Evaluator ev(c, local);
+  return run(ev);
+}
+
 template <class Bind>
 Value evaluate(const CompiledExpression& c, Bind bind) {
-  std::unique_lock lock(c.pool_mutex, std::try_to_lock);
-  if (lock.owns_lock()) return Evaluator(c, c.pool).run(bind);
-  std::vector<std::vector<double>> local;
-  return Evaluator(c, local).run(bind);
+  return with_evaluator(c, [&](Evaluator& ev) { return ev.run(bind); });
+}
+
+// Arrays longer than this are evaluated in blocks that stay in the cache.
+constexpr std::size_t kBlockLength = 2048;
+
+// Whether every operation of the expression is element-wise: np.min and
+// np.max may reduce an array, everything else maps element by element.
+bool is_elementwise(const CompiledExpression& c) {
+  for (const Node& n : c.nodes)
+    if (n.op == Op::Attr && (n.name == "min" || n.name == "max")) return false;
+  return true;
 }
 
 }  // namespace
@@ -1082,6 +1128,7 @@ Expression Expression::compile(const std::string& text, const std::vector<std::s
   c->text = text;
   c->names = names;
   Parser(tokenize(text), *c).parse();
+  c->elementwise = is_elementwise(*c);
   Expression e;
   e.impl_ = std::move(c);
   return e;
@@ -1126,14 +1173,17 @@ Value Expression::eval_model(double x, std::span<const double> params) const {
 Value Expression::eval_model(std::span<const double> x, std::span<const double> params) const {
   const CompiledExpression& c = require(impl_);
   require_count(c, params.size() + 1);
-  return evaluate(c, [&](int k) {
+  auto bind = [&](int k, std::size_t offset, std::size_t length) {
     if (k > 0) return make_float(SK::NpFloat, params[k - 1]);
     Slot s;
     s.k = SK::Array;
-    s.p = x.data();
-    s.n = x.size();
+    s.p = x.data() + offset;
+    s.n = length;
     return s;
-  });
+  };
+  if (c.elementwise && x.size() > kBlockLength && x.size() <= limits::kMaxArrayLength)
+    return with_evaluator(c, [&](Evaluator& ev) { return ev.run_blocks(x.size(), kBlockLength, bind); });
+  return evaluate(c, [&](int k) { return bind(k, 0, x.size()); });
 }
 
 const std::vector<std::string>& Expression::names() const { return require(impl_).names; }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -346,6 +347,39 @@ TEST(NonLinearFit, ModelExceptionStopsMinpackAndPassesUnchanged) {
     EXPECT_EQ(m->calls, fail_at - 1);
     EXPECT_FALSE(f.params.has_value());
   }
+}
+
+// MINPACK's arrays are kept between fits on a thread: a fit after a larger
+// or smaller one, and a fit run by a model in the middle of another fit, give
+// what a fit alone gives.
+TEST(CurveFit, FitsAfterAndInsideOtherFitsAreUnchanged) {
+  auto line_data = [](std::size_t n, std::vector<double>& x, std::vector<double>& y) {
+    x.resize(n);
+    y.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      x[i] = static_cast<double>(i) / static_cast<double>(n);
+      y[i] = 0.5 + 3.0 * std::exp(-1.3 * x[i]) + 0.01 * std::sin(37.0 * static_cast<double>(i));
+    }
+  };
+  trelvo::CurveFitOptions options;
+  options.maxfev = 10000;
+  const LambdaModel decay({"x", "a", "b", "c"}, [](double x, Params p) { return p[0] + p[1] * std::exp(p[2] * x); });
+  std::vector<double> xs, ys, xl, yl;
+  line_data(50, xs, ys);
+  line_data(3000, xl, yl);
+  const std::vector<double> small = trelvo::curve_fit(decay, xs, ys, std::nullopt, options);
+  const std::vector<double> large = trelvo::curve_fit(decay, xl, yl, std::nullopt, options);
+  EXPECT_EQ(trelvo::curve_fit(decay, xs, ys, std::nullopt, options), small);
+  EXPECT_EQ(trelvo::curve_fit(decay, xl, yl, std::nullopt, options), large);
+
+  std::vector<std::vector<double>> inner;
+  const LambdaModel nesting({"x", "a", "b", "c"}, [&](double x, Params p) {
+    if (x == xl.front()) inner.push_back(trelvo::curve_fit(decay, xs, ys, std::nullopt, options));
+    return p[0] + p[1] * std::exp(p[2] * x);
+  });
+  EXPECT_EQ(trelvo::curve_fit(nesting, xl, yl, std::nullopt, options), large);
+  ASSERT_FALSE(inner.empty());
+  for (const auto& p : inner) EXPECT_EQ(p, small);
 }
 
 TEST(NonLinearFit, ExtraLocalNamesMakeParameterFitFail) {
