@@ -8,6 +8,7 @@
 #include "fitcore/numtext.h"
 #include "fitcore/output.h"
 #include "fitcore/polynomial.h"
+#include "fitcore/statistics.h"
 #include "fitcore/warnings.h"
 
 using trelvo::ErrorKind;
@@ -169,28 +170,9 @@ std::vector<double> LinearFit::ylist(const std::optional<std::vector<double>>& x
   return out;
 }
 
-double LinearFit::r_squared(const std::optional<std::vector<double>>& y_pred_in) const {
+double LinearFit::r_squared(const std::optional<std::vector<double>>& y_pred) const {
   fitted();
-  const std::vector<double>& y_true = y_data;
-  const std::vector<double> y_pred = y_pred_in ? *y_pred_in : ylist();
-  if (y_pred.size() != y_true.size())
-    raise(ErrorKind::ValueError, "predicted values length [" + std::to_string(y_pred.size()) +
-                                     "] must match actual values length [" + std::to_string(y_true.size()) +
-                                     "].");
-  const std::size_t n = y_true.size();
-  // Equal y values have no spread at all, whatever rounding the mean suffers.
-  if (std::all_of(y_true.begin(), y_true.end(), [&](double v) { return v == y_true.front(); })) return 1.0;
-  const double mean = trelvo::numpy_sum(y_true.data(), n) / static_cast<double>(n);
-  std::vector<double> tot(n), res(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double a = y_true[i] - mean, b = y_true[i] - y_pred[i];
-    tot[i] = a * a;
-    res[i] = b * b;
-  }
-  const double ss_tot = trelvo::numpy_sum(tot.data(), n);
-  const double ss_res = trelvo::numpy_sum(res.data(), n);
-  if (ss_tot == 0.0) return 1.0;
-  return 1.0 - ss_res / ss_tot;
+  return trelvo::r_squared(y_data, y_pred ? *y_pred : ylist());
 }
 
 std::pair<std::vector<double>, std::vector<long long>> LinearFit::predict(const std::vector<double>& y) const {

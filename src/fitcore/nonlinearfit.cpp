@@ -9,6 +9,7 @@
 #include "fitcore/expression.h"
 #include "fitcore/expressionmodel.h"
 #include "fitcore/numtext.h"
+#include "fitcore/statistics.h"
 #include "fitcore/secant.h"
 #include "fitcore/warnings.h"
 
@@ -22,28 +23,6 @@ constexpr const char* kTooFewArguments = "Function must have at least two argume
 constexpr const char* kP0Length = "p0 length must match function parameters count";
 constexpr const char* kNotFitted = "Model has not been fitted yet.";
 
-// NumPy's pairwise summation of a contiguous float64 array (np.sum, np.mean).
-double pairwise_sum(const double* a, std::size_t n) {
-  if (n < 8) {
-    double res = 0.0;
-    for (std::size_t i = 0; i < n; ++i) res += a[i];
-    return res;
-  }
-  if (n <= 128) {
-    double r[8];
-    for (int j = 0; j < 8; ++j) r[j] = a[j];
-    std::size_t i = 8;
-    for (; i < n - (n % 8); i += 8) {
-      for (int j = 0; j < 8; ++j) r[j] += a[i + j];
-    }
-    double res = ((r[0] + r[1]) + (r[2] + r[3])) + ((r[4] + r[5]) + (r[6] + r[7]));
-    for (; i < n; ++i) res += a[i];
-    return res;
-  }
-  std::size_t n2 = n / 2;
-  n2 -= n2 % 8;
-  return pairwise_sum(a, n2) + pairwise_sum(a + n2, n - n2);
-}
 
 bool non_decreasing(const std::vector<double>& v) {
   for (std::size_t i = 1; i < v.size(); ++i) {
@@ -185,26 +164,7 @@ std::vector<double> NonLinearFit::ylist(const std::optional<std::vector<double>>
 
 double NonLinearFit::r_squared(const std::optional<std::vector<double>>& y_pred) const {
   require_fitted();
-  const std::vector<double>& y_true = y_data;
-  const std::vector<double> y_p = y_pred ? *y_pred : ylist();
-  if (y_p.size() != y_true.size()) {
-    raise(ErrorKind::ValueError, "predicted values length [" + std::to_string(y_p.size()) +
-                                     "] must match actual values length [" + std::to_string(y_true.size()) +
-                                     "].");
-  }
-  const std::size_t n = y_true.size();
-  const double y_mean = pairwise_sum(y_true.data(), n) / static_cast<double>(n);
-  std::vector<double> tot(n), res(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double d = y_true[i] - y_mean;
-    tot[i] = d * d;
-    const double r = y_true[i] - y_p[i];
-    res[i] = r * r;
-  }
-  const double ss_tot = pairwise_sum(tot.data(), n);
-  const double ss_res = pairwise_sum(res.data(), n);
-  if (ss_tot != 0.0) return 1.0 - ss_res / ss_tot;
-  return 1.0;
+  return trelvo::r_squared(y_data, y_pred ? *y_pred : ylist());
 }
 
 double NonLinearFit::solveval(double y, bool /*limit*/) const {

@@ -153,36 +153,4 @@ std::vector<std::complex<double>> roots(const std::vector<double>& coef) {
   return out;
 }
 
-namespace {
-
-double pairwise_sum(const double* a, std::size_t n) {
-  if (n < 8) {
-    double res = 0.0;
-    for (std::size_t i = 0; i < n; ++i) res += a[i];
-    return res;
-  }
-  if (n <= 128) {
-    double r[8];
-    for (int j = 0; j < 8; ++j) r[j] = a[j];
-    std::size_t i = 8;
-    for (; i < n - (n % 8); i += 8)
-      for (int j = 0; j < 8; ++j) r[j] += a[i + static_cast<std::size_t>(j)];
-    double res = ((r[0] + r[1]) + (r[2] + r[3])) + ((r[4] + r[5]) + (r[6] + r[7]));
-    for (; i < n; ++i) res += a[i];
-    return res;
-  }
-  std::size_t n2 = n / 2;
-  n2 -= n2 % 8;
-  return pairwise_sum(a, n2) + pairwise_sum(a + n2, n - n2);
-}
-
-}  // namespace
-
-double numpy_sum(const double* a, std::size_t n) {
-  constexpr std::size_t kBuffer = 8192;
-  double total = 0.0;
-  for (std::size_t k = 0; k < n; k += kBuffer) total += pairwise_sum(a + k, std::min(kBuffer, n - k));
-  return total;
-}
-
 }  // namespace trelvo

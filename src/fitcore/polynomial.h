@@ -48,7 +48,5 @@ TRELVO_EXPORT std::vector<double> polyder(const std::vector<double>& coef);
 // coefficients (NumPy's LinAlgError text).
 TRELVO_EXPORT std::vector<std::complex<double>> roots(const std::vector<double>& coef);
 
-// NumPy's sum of a contiguous float array (pairwise summation, blocks of 8).
-TRELVO_EXPORT double numpy_sum(const double* a, std::size_t n);
 
 }  // namespace trelvo

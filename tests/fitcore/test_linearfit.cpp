@@ -9,6 +9,7 @@
 #include "fitcore/linearfit.h"
 #include "fitcore/output.h"
 #include "fitcore/polynomial.h"
+#include "fitcore/statistics.h"
 #include "fitcore/warnings.h"
 
 namespace {

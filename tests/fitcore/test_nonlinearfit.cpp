@@ -461,6 +461,10 @@ TEST(NonLinearFit, EqualYGivesRSquaredOne) {
   NonLinearFit f({0, 1, 2}, {4, 4, 4}, line());
   f.fit();
   EXPECT_EQ(f.r_squared(std::vector<double>{0, 0, 0}), 1.0);
+  // The mean of three 0.1 rounds to 0.10000000000000002: no spread all the same.
+  NonLinearFit g({0, 1, 2}, {0.1, 0.1, 0.1}, line());
+  g.fit();
+  EXPECT_EQ(g.r_squared(std::vector<double>{0, 0, 0}), 1.0);
 }
 
 struct SolveCase {
