@@ -1,0 +1,233 @@
+#include "fitcore/nonlinearfit.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "fitcore/curvefit.h"
+#include "fitcore/errors.h"
+#include "fitcore/expression.h"
+#include "fitcore/expressionmodel.h"
+#include "fitcore/numtext.h"
+#include "fitcore/secant.h"
+#include "fitcore/warnings.h"
+
+using trelvo::Error;
+using trelvo::ErrorKind;
+using trelvo::raise;
+
+namespace {
+
+constexpr const char* kTooFewArguments = "Function must have at least two arguments (x, *params)";
+constexpr const char* kP0Length = "p0 length must match function parameters count";
+constexpr const char* kNotFitted = "Model has not been fitted yet.";
+
+// NumPy's pairwise summation of a contiguous float64 array (np.sum, np.mean).
+double pairwise_sum(const double* a, std::size_t n) {
+  if (n < 8) {
+    double res = 0.0;
+    for (std::size_t i = 0; i < n; ++i) res += a[i];
+    return res;
+  }
+  if (n <= 128) {
+    double r[8];
+    for (int j = 0; j < 8; ++j) r[j] = a[j];
+    std::size_t i = 8;
+    for (; i < n - (n % 8); i += 8) {
+      for (int j = 0; j < 8; ++j) r[j] += a[i + j];
+    }
+    double res = ((r[0] + r[1]) + (r[2] + r[3])) + ((r[4] + r[5]) + (r[6] + r[7]));
+    for (; i < n; ++i) res += a[i];
+    return res;
+  }
+  std::size_t n2 = n / 2;
+  n2 -= n2 % 8;
+  return pairwise_sum(a, n2) + pairwise_sum(a + n2, n - n2);
+}
+
+bool non_decreasing(const std::vector<double>& v) {
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    if (v[i] < v[i - 1]) return false;
+  }
+  return true;
+}
+
+bool non_increasing(const std::vector<double>& v) {
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    if (v[i - 1] < v[i]) return false;
+  }
+  return true;
+}
+
+// 10^(argcount+1) for the fit's budget and the solver's iteration limit.
+long long power_of_ten(int exponent, long long cap) {
+  long long r = 1;
+  for (int i = 0; i < exponent; ++i) {
+    if (r > cap / 10) return cap;
+    r *= 10;
+  }
+  return r;
+}
+
+// Python's min()/max() over a list of floats: keeps the first of equals and
+// skips nothing (a leading NaN stays).
+double python_min(const std::vector<double>& v) {
+  double r = v.front();
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    if (v[i] < r) r = v[i];
+  }
+  return r;
+}
+
+double python_max(const std::vector<double>& v) {
+  double r = v.front();
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    if (v[i] > r) r = v[i];
+  }
+  return r;
+}
+
+}  // namespace
+
+NonLinearFit::NonLinearFit(std::vector<double> x_data_, std::vector<double> y_data_,
+                           std::shared_ptr<const trelvo::ModelFunction> func_,
+                           std::optional<std::vector<double>> p0_) {
+  if (!func_) raise(ErrorKind::TypeError, "func must be a model function");
+  const int argcount = func_->argcount();
+  if (argcount < 2) raise(ErrorKind::ValueError, kTooFewArguments);
+  if (p0_ && p0_->size() != static_cast<std::size_t>(argcount - 1)) raise(ErrorKind::ValueError, kP0Length);
+  if (x_data_.size() != y_data_.size()) raise(ErrorKind::ValueError, "x_data and y_data must have the same length.");
+  if (!non_decreasing(x_data_) && !non_increasing(x_data_)) {
+    raise(ErrorKind::ValueError, "x_data must be sorted in ascending or descending order.");
+  }
+  x_data = std::move(x_data_);
+  y_data = std::move(y_data_);
+  func = std::move(func_);
+  p0 = std::move(p0_);
+  params.reset();
+}
+
+NonLinearFit NonLinearFit::from_expr(std::vector<double> x_data, std::vector<double> y_data,
+                                     const std::string& expr, std::optional<std::vector<double>> p0) {
+  auto [text, names] = parse_expression(expr, true);
+  auto model = std::make_shared<const trelvo::ExpressionModel>(text, std::move(names));
+  return NonLinearFit(std::move(x_data), std::move(y_data), std::move(model), std::move(p0));
+}
+
+bool NonLinearFit::x_data_order() const { return non_decreasing(x_data); }
+
+void NonLinearFit::set_p0(std::vector<double> p) {
+  const int count = func->argcount() - 1;
+  if (count < 1) raise(ErrorKind::ValueError, kTooFewArguments);
+  if (p.size() != static_cast<std::size_t>(count)) raise(ErrorKind::ValueError, kP0Length);
+  p0 = std::move(p);
+}
+
+int NonLinearFit::evaluation_budget() const {
+  return static_cast<int>(power_of_ten(func->argcount() + 1, INT_MAX));
+}
+
+const std::vector<double>& NonLinearFit::fit(std::optional<std::vector<double>> guess) {
+  if (guess) p0 = std::move(guess);
+  trelvo::CurveFitOptions options;
+  options.maxfev = evaluation_budget();
+  options.epsfcn = -2.0;
+  std::vector<double> fitted;
+  try {
+    fitted = trelvo::curve_fit(*func, x_data, y_data, p0, options);
+  } catch (const Error& e) {
+    if (e.kind() != ErrorKind::RuntimeError) throw;
+    throw Error(ErrorKind::ValueError, std::string("Model fit failed: ") + e.what(), e.kind(), e.what());
+  }
+  if (fitted.size() + 1 != args().size()) raise(ErrorKind::ValueError, "Parameter fit failed.");
+  params = std::move(fitted);
+  return *params;
+}
+
+std::vector<std::string> NonLinearFit::args() const { return func->varnames(); }
+
+std::optional<std::string> NonLinearFit::source(const std::function<void(const std::string&)>& print_line) const {
+  trelvo::warn(trelvo::WarningKind::DeprecationWarning,
+               "Unable to capture the source code of lambda expression wrapped in eval().");
+  require_fitted();
+  std::string error;
+  std::optional<std::string> text = func->source(error);
+  if (text) return text;
+  const std::string line = "An error occurred while capturing the source code : " + error;
+  if (print_line) {
+    print_line(line);
+  } else {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+  }
+  return std::nullopt;
+}
+
+void NonLinearFit::require_fitted() const {
+  if (!params) raise(ErrorKind::ValueError, kNotFitted);
+}
+
+trelvo::Value NonLinearFit::yval(double x) const {
+  require_fitted();
+  return func->call(x, *params);
+}
+
+std::vector<double> NonLinearFit::ylist(const std::optional<std::vector<double>>& x) const {
+  require_fitted();
+  const std::vector<double>& xs = x ? *x : x_data;
+  trelvo::Value v = func->call(xs, *params);
+  if (!v.is_array()) {
+    raise(ErrorKind::TypeError,
+          "the model function gave a single number for an array of x, not one value for each x");
+  }
+  return std::move(v.a);
+}
+
+double NonLinearFit::r_squared(const std::optional<std::vector<double>>& y_pred) const {
+  require_fitted();
+  const std::vector<double>& y_true = y_data;
+  const std::vector<double> y_p = y_pred ? *y_pred : ylist();
+  if (y_p.size() != y_true.size()) {
+    raise(ErrorKind::ValueError, "predicted values length [" + std::to_string(y_p.size()) +
+                                     "] must match actual values length [" + std::to_string(y_true.size()) +
+                                     "].");
+  }
+  const std::size_t n = y_true.size();
+  const double y_mean = pairwise_sum(y_true.data(), n) / static_cast<double>(n);
+  std::vector<double> tot(n), res(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double d = y_true[i] - y_mean;
+    tot[i] = d * d;
+    const double r = y_true[i] - y_p[i];
+    res[i] = r * r;
+  }
+  const double ss_tot = pairwise_sum(tot.data(), n);
+  const double ss_res = pairwise_sum(res.data(), n);
+  if (ss_tot != 0.0) return 1.0 - ss_res / ss_tot;
+  return 1.0;
+}
+
+double NonLinearFit::solveval(double y, bool /*limit*/) const {
+  require_fitted();
+  if (y_data.empty()) raise(ErrorKind::ValueError, "min() arg is an empty sequence");
+  if (x_data.empty()) raise(ErrorKind::IndexError, "list index out of range");
+  if (y < python_min(y_data) || y > python_max(y_data)) {
+    trelvo::warn(trelvo::WarningKind::UserWarning, "y value " + trelvo::repr_double(y) + " is out of range.");
+  }
+  const std::vector<double>& p = *params;
+  auto func_solve = [this, &p, y](double X) { return func->call(X, p).as_double() - y; };
+  const long long maxiter = power_of_ten(func->argcount() + 1, LLONG_MAX);
+  const trelvo::SecantResult r = trelvo::secant(func_solve, x_data.front(), x_data.back(), 1e-12, maxiter);
+  if (!r.converged) {
+    throw Error(ErrorKind::ValueError, "Solution failed: " + r.message, ErrorKind::RuntimeError, r.message);
+  }
+  return r.root;
+}
+
+std::vector<double> NonLinearFit::solve(const std::vector<double>& y, bool limit) const {
+  require_fitted();
+  std::vector<double> out;
+  out.reserve(y.size());
+  for (double v : y) out.push_back(solveval(v, limit));
+  return out;
+}
