@@ -44,10 +44,21 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
           [this] { guarded("onSetPlotSizeBtn", [this] { onSetPlotSizeBtn(); }); });
   connect(ui->adjustPlotBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onAdjustPlotBtnClicked", [this] { onAdjustPlotBtnClicked(); }); });
+  connect(ui->savePlotBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onSavePlotBtnClicked", [this] { onSavePlotBtnClicked(); }); });
+  connect(ui->copyPlotBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onCopyPlotBtnClicked", [this] { onCopyPlotBtnClicked(); }); });
   connect(ui->setPlotBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onSetPlotBtnClicked", [this] { onSetPlotBtnClicked(); }); });
   connect(ui->refreshBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onRefreshBtnClicked", [this] { onRefreshBtnClicked(); }); });
+  connect(ui->fitBtn, &QAbstractButton::clicked, this, [this] { guarded("onFitBtnClicked", [this] { onFitBtnClicked(); }); });
+  connect(ui->curveBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onCurveBtnClicked", [this] { onCurveBtnClicked(); }); });
+  connect(ui->calcYOut, &QAbstractButton::clicked, this,
+          [this] { guarded("onCalcYOutClicked", [this] { onCalcYOutClicked(); }); });
+  connect(ui->calcXOut, &QAbstractButton::clicked, this,
+          [this] { guarded("onCalcXOutClicked", [this] { onCalcXOutClicked(); }); });
   connect(ui->comboBox, &QComboBox::currentIndexChanged, this,
           [this] { guarded("onComboBoxChanged", [this] { onComboBoxChanged(); }); });
 
@@ -111,9 +122,11 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   curvePenSytle = Qt::DashLine;
   fit_nonl_func.reset();
 
-  // Start-up: read, plot (fit and curve once they exist), model 0.
+  // Start-up: read, plot, fit, curve, model 0.
   onRefreshBtnClicked();
   onPlotBtnClicked();
+  onFitBtnClicked();
+  onCurveBtnClicked();
   ui->comboBox->setCurrentIndex(0);
   onComboBoxChanged();
 

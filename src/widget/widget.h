@@ -7,12 +7,17 @@
 #include <QString>
 #include <QWidget>
 
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "fitcore/export.h"
 
 class QChart;
+class QDialog;
 class QChartView;
 class QKeyEvent;
 class QValueAxis;
@@ -21,6 +26,9 @@ class CleverTableWidgetItem;
 class LinearFit;
 class NonLinearFit;
 class Ui_Widget;
+namespace trelvo {
+class FitObject;
+}
 
 class TRELVO_EXPORT Widget : public QWidget {
   Q_OBJECT
@@ -80,6 +88,53 @@ class TRELVO_EXPORT Widget : public QWidget {
   void inputTableChanged(std::optional<int> max_row = std::nullopt, std::optional<int> max_col = std::nullopt);
   void onXDataBoxChanged();
   void onYDataBoxChanged();
+
+  // ---- fitting workflow (widget_fit*.cpp, widget_curve.cpp, widget_calc.cpp, widget_export.cpp) ----
+  // The current fit object (widget/widget_fitobject.h): null until a fit
+  // procedure builds one; replaced as soon as the next one is built, before it
+  // is fitted, so it may hold an unfitted object after a failed fit.
+  std::shared_ptr<trelvo::FitObject> fit_class;
+  // The copy chooser of the last press of the copy button (null once closed).
+  QPointer<QDialog> copyPlotDialog;
+
+  // Warns "请先输入X轴和Y轴数据" / "X轴和Y轴数据长度不一致" for empty or unequal
+  // lists; otherwise runs the fit procedure of ui->comboBox's model kind.
+  void onFitBtnClicked();
+  // Rewrites the read-only output grid: row "r2" with R², then one row per
+  // name with its value (number text of decimalOutBox / scientificOutCheck).
+  // Without `coef` the names are a0, a1, ... and the values fit_class's
+  // params, constant term first. Throws trelvo::Error(RuntimeError) "args must
+  // be provided if coef is provided" / "length of args should match with
+  // coef"; the grid is read-only again whatever happens.
+  void updateOutputTable(double r_squared, std::optional<QStringList> args = std::nullopt,
+                         std::optional<std::vector<double>> coef = std::nullopt);
+  // The six fit procedures. Each refuses bad input with a warning box, shows
+  // "初始化错误" / "拟合错误" boxes with the engine's error text, and on success
+  // fills the output grid and the output pane. They raise nothing of their own.
+  void fitOnPolynomial();
+  void fitOnExponential();
+  void fitOnExponential2();
+  void fitOnLogarithmic();
+  void fitOnPower();
+  void fitOnCustom();
+  // Redraws the data and adds the fitted curve at xList (or, refined, at 10^n
+  // evenly spaced x from the first to the last x). Warns "请先进行拟合" without
+  // a fitted model; refuses an empty x list and more than
+  // trelvo::limits::kMaxCurvePoints points ("细化等级过大，无法绘制"); asks
+  // before drawing more than 10^5 points.
+  void onCurveBtnClicked();
+  // y for ui->xIn's x into ui->yOut; x (all real solutions, ", "-joined) for
+  // ui->yIn's y into ui->xOut; "解不存在" when no real solution exists.
+  void onCalcYOutClicked();
+  void onCalcXOutClicked();
+  // Chart export of chartView as shown: to a .png / .svg file chosen in a save
+  // dialog (a failed write warns "保存失败" and never confirms), or to the
+  // clipboard through a chooser (PNG image, or SVG as "image/svg+xml").
+  void onSavePlotBtnClicked();
+  void onCopyPlotBtnClicked();
+  void copyPNG();
+  void copySVG();
+  // ---- end of fitting workflow ----
 
   // ---- table utility routines ----------------------------------------------
   // A new formula cell holding `value` as printf %.*e (scientific) or %.*f.
