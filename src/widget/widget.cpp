@@ -36,6 +36,10 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   connect(ui->plotBtn, &QAbstractButton::clicked, this, [this] { guarded("onPlotBtnClicked", [this] { onPlotBtnClicked(); }); });
   connect(ui->adjustPlotBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onAdjustPlotBtnClicked", [this] { onAdjustPlotBtnClicked(); }); });
+  connect(ui->loadBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onLoadBtnClicked", [this] { onLoadBtnClicked(); }); });
+  connect(ui->saveBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onSaveBtnClicked", [this] { onSaveBtnClicked(); }); });
   connect(ui->refreshBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onRefreshBtnClicked", [this] { onRefreshBtnClicked(); }); });
   connect(ui->comboBox, &QComboBox::currentIndexChanged, this,
