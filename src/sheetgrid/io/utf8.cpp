@@ -1,5 +1,6 @@
 #include "sheetgrid/io/utf8.h"
 
+#include <QStringDecoder>
 #include <cstdio>
 #include <string>
 
@@ -57,7 +58,9 @@ QString decode_utf8_strict(const QByteArray& bytes) {
     }
     i = j;
   }
-  return QString::fromUtf8(bytes);
+  // Decoded with any byte-order mark kept: the caller decides what a mark means.
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+  return decoder(bytes);
 }
 
 QByteArray encode_utf8_strict(const QString& text) {

@@ -1,6 +1,7 @@
 #include <xlsxwriter.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "sheetgrid/io/atomicfile.h"
 #include "sheetgrid/io/utf8.h"
@@ -61,7 +62,11 @@ void write_xlsx(const QString& path, const TextRows& rows) {
   }
   AtomicFile file(path);
   const QByteArray temp = QFile::encodeName(file.tempPath());
-  WorkbookGuard guard{workbook_new(temp.constData())};
+  // libxlsxwriter's own scratch files go beside the target too, not to a /tmp that may be full.
+  QByteArray folder = QFile::encodeName(QFileInfo(file.tempPath()).absolutePath());
+  lxw_workbook_options options{};
+  options.tmpdir = folder.data();
+  WorkbookGuard guard{workbook_new_opt(temp.constData(), &options)};
   if (!guard.wb) throw IoError(QStringLiteral("Cannot create the workbook '%1'").arg(path));
   lxw_worksheet* sheet = workbook_add_worksheet(guard.wb, "Sheet1");
   if (!sheet) throw IoError(std::string("Cannot add the sheet Sheet1"));

@@ -1,31 +1,41 @@
 #pragma once
 // Members of a zip archive held in memory, decompressed under a byte budget.
 #include <QByteArray>
-#include <QSet>
+#include <QHash>
 #include <QString>
-#include <memory>
 
 namespace trelvo::io {
 
+// Reads stored and deflated members of a zip archive (no encryption, no
+// ZIP64). Read-only; every failure throws IoError.
 class ZipReader {
  public:
-  // Opens the archive in `archive` (which must outlive the reader). At most
-  // `max_decompressed` bytes are decompressed over the reader's lifetime,
-  // counted while streaming. Throws IoError "File is not a zip file" when the
-  // central directory cannot be read (truncated or not a zip).
+  // Indexes the archive's central directory. At most `max_decompressed` bytes
+  // are decompressed over the reader's lifetime, counted while inflating.
+  // Throws IoError "File is not a zip file" when the central directory is
+  // missing, truncated or inconsistent.
   ZipReader(const QByteArray& archive, qint64 max_decompressed);
-  ~ZipReader();
 
-  bool contains(const QString& name) const;
+  bool contains(const QString& name) const { return entries_.contains(name); }
 
   // The member's bytes. Throws IoError when it is missing ("There is no item
-  // named 'x' in the archive"), corrupt (bad data, CRC mismatch) or would
-  // pass the byte budget.
+  // named 'x' in the archive"), encrypted, uses another compression method,
+  // is corrupt (bad deflate data, size or CRC-32 mismatch), or would pass the
+  // byte budget.
   QByteArray read(const QString& name);
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> d_;
+  struct Entry {
+    quint16 flags = 0;
+    quint16 method = 0;
+    quint32 crc = 0;
+    quint32 compressed = 0;
+    quint32 size = 0;
+    quint32 offset = 0;
+  };
+  QByteArray archive_;
+  QHash<QString, Entry> entries_;
+  qint64 budget_;
 };
 
 }  // namespace trelvo::io
