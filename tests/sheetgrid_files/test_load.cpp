@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "filetestutil.h"
+#include "fitcore/limits.h"
 
 using trelvo::test::DebugLog;
 using trelvo::test::ModalGuard;
@@ -231,6 +232,12 @@ class GridLoadTest : public QObject {
     QTest::newRow("csv empty file") << Loader::Csv << QStringLiteral("#") << QStringLiteral("CSV文件没有内容") << false;
     QTest::newRow("csv only blank lines")
         << Loader::Csv << QStringLiteral("#\n\r\n\n") << QStringLiteral("CSV文件没有内容") << false;
+    QTest::newRow("csv wider than the grid")
+        << Loader::Csv << QStringLiteral("#") + QString(trelvo::limits::kMaxCols, QLatin1Char(',')) + QStringLiteral("x\n")
+        << QStringLiteral("加载文件失败\n\n…") << true;
+    QTest::newRow("csv taller than the grid")
+        << Loader::Csv << QStringLiteral("#") + QStringLiteral("a\n").repeated(trelvo::limits::kMaxRows + 1)
+        << QStringLiteral("加载文件失败\n\n…") << true;
     QTest::newRow("xlsx not a workbook") << Loader::Xlsx << QStringLiteral("#a,b\n")
                                          << QStringLiteral("加载文件失败\n\n…") << true;
     QTest::newRow("xlsx sheet without cells")
