@@ -21,7 +21,16 @@ using trelvo::io::TextRows;
 
 enum class TableKind { Csv, Workbook };
 
-QString error_text(const std::exception& e) { return QString::fromUtf8(e.what()); }
+// The description of a caught error, for the failure box and the debug line.
+QString error_text(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return QString::fromUtf8(e.what());
+  } catch (...) {
+    return QStringLiteral("unknown error");
+  }
+}
 
 bool is_empty_cell_text(const QString& text) { return text.isEmpty() || text == QStringLiteral(" "); }
 
@@ -79,8 +88,8 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
     }
     qDebug().noquote() << QStringLiteral("Loaded file: %1").arg(path);
     if (kind == TableKind::Workbook) qDebug().noquote() << QStringLiteral("Loaded sheet: %1").arg(table.sheet_name);
-  } catch (const std::exception& e) {
-    const QString description = error_text(e);
+  } catch (...) {
+    const QString description = error_text(std::current_exception());
     QMessageBox::critical(&grid, CleverTableWidget::tr("加载错误"),
                           CleverTableWidget::tr("加载文件失败\n\n%s").replace(QStringLiteral("%s"), description));
     qDebug().noquote() << QStringLiteral("Error loading file: %1").arg(description);
@@ -106,8 +115,8 @@ void save_table(CleverTableWidget& grid, const QString& path,
       }
     }
     write(path, rows);
-  } catch (const std::exception& e) {
-    const QString description = error_text(e);
+  } catch (...) {
+    const QString description = error_text(std::current_exception());
     QMessageBox::critical(&grid, CleverTableWidget::tr("保存错误"),
                           CleverTableWidget::tr("保存文件时出现错误\n\n%s").replace(QStringLiteral("%s"), description));
     qDebug().noquote() << QStringLiteral("Error saving file: %1").arg(description);
