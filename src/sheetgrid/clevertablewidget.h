@@ -350,6 +350,40 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void _set_null_item();
   // ---- end of editing commands ----
 
+  // ---- file import and export (clevertablewidget_files.cpp) ----
+  // With two or more names: a modal "选择工作表" list of `sheetnames`, the row
+  // of the first `active_names` preselected (absent or unknown: row
+  // `active_index` when it is a row, else row 0). Returns (name, position of
+  // the name's first occurrence); none for fewer than two names, Cancel, Esc
+  // or a closed dialog.
+  std::optional<std::pair<QString, int>> _dialog_choose_sheet(const QStringList& sheetnames,
+                                                               const std::optional<QString>& active_names = std::nullopt,
+                                                               int active_index = 0);
+  // Load a CSV (UTF-8, one leading byte-order mark dropped, blank lines
+  // dropped), XLSX or XLS file into the grid. "" does nothing. The whole table
+  // is read (and the sheet chosen, for workbooks of several sheets) before the
+  // grid changes; a failed, refused or cancelled read, a table beyond the grid
+  // limits or an empty table ends in a critical box with the grid unchanged.
+  // Otherwise: the grid grows to the table (never shrinks; a grown dimension is
+  // renumbered), every cell is emptied, and each value other than "" and " "
+  // becomes a formula cell placed first and then given its text (a formula sees
+  // the cells placed before it). One content-extent recomputation at the end.
+  // Never throws.
+  void load_csv(const QString& path);
+  void load_excel03(const QString& path);
+  void load_excel(const QString& path);
+  // Save rows 0..max_content_row, columns 0..max_content_col as they stand
+  // (the caller refreshes the extent) as CSV (empty cells " ", CR LF), XLSX or
+  // XLS (one sheet "Sheet1" of text cells, empty cells left out). "" does
+  // nothing. The file replaces an existing one only once completely written:
+  // success gives the "保存成功" box; any failure (unwritable path, full disk,
+  // a text or size the format cannot hold) gives the "保存错误" box and leaves
+  // an existing file as it was. Never throws; the grid is not changed.
+  void save_csv(const QString& path);
+  void save_excel(const QString& path);
+  void save_excel03(const QString& path);
+  // ---- end of file import and export ----
+
  protected:
   // With `infinite` set, fills the visible area first (after the bulk, inside
   // one); then Qt's handling.

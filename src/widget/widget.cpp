@@ -50,6 +50,10 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
           [this] { guarded("onCopyPlotBtnClicked", [this] { onCopyPlotBtnClicked(); }); });
   connect(ui->setPlotBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onSetPlotBtnClicked", [this] { onSetPlotBtnClicked(); }); });
+  connect(ui->loadBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onLoadBtnClicked", [this] { onLoadBtnClicked(); }); });
+  connect(ui->saveBtn, &QAbstractButton::clicked, this,
+          [this] { guarded("onSaveBtnClicked", [this] { onSaveBtnClicked(); }); });
   connect(ui->refreshBtn, &QAbstractButton::clicked, this,
           [this] { guarded("onRefreshBtnClicked", [this] { onRefreshBtnClicked(); }); });
   connect(ui->fitBtn, &QAbstractButton::clicked, this, [this] { guarded("onFitBtnClicked", [this] { onFitBtnClicked(); }); });

@@ -81,6 +81,19 @@ class TRELVO_EXPORT Widget : public QWidget {
   // Drops the grid's selection, rebuilds the column choosers, rereads xList/yList.
   void onRefreshBtnClicked();
 
+  // ---- data files (widget_files.cpp) ----
+  // Ask for a file to load ("打开文件") / to save to ("保存文件", proposing
+  // plotTitle) with the four-filter text. A cancelled dialog does nothing.
+  // Otherwise the input grid's extent is refreshed (ContentsChangeSignal, the
+  // debug line "input_max_content_pos: row, col"), and the path, unchanged, goes
+  // to the grid's load_ / save_ csv, excel or excel03 by its exact,
+  // case-sensitive ending ".csv", ".xlsx", ".xls"; any other ending gives the
+  // warning "加载失败" / "保存失败": "不支持的文件格式". The grid shows its own
+  // boxes; the data lists are not re-read.
+  void onLoadBtnClicked();
+  void onSaveBtnClicked();
+  // ---- end of data files ----
+
   // ---- model kind and data columns -------------------------------------------
   void onComboBoxChanged();
   // Rebuilds both column choosers for columns 0..max_col; asks the grid for
