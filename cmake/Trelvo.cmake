@@ -1,5 +1,12 @@
 # Helpers shared by every deliverable.
 
+# The environment of every test: no display, and Qt's settings (the file
+# dialogs' last folder, ...) kept in the build tree, never in the user's home.
+set(TRELVO_TEST_ENV
+  "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-home/runtime;TRELVO_SOURCE_DIR=${PROJECT_SOURCE_DIR};TRELVO_BUILD_DIR=${CMAKE_BINARY_DIR}")
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-home/config ${CMAKE_BINARY_DIR}/test-home/runtime)
+file(CHMOD ${CMAKE_BINARY_DIR}/test-home/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
 # trelvo_library(<name> SOURCES ... ) -> shared library libtrelvo_<name>.so in the package folder.
 function(trelvo_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
@@ -48,7 +55,7 @@ function(trelvo_gtest name)
     BUILD_RPATH "${TRELVO_PKG_DIR}")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TRELVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    ENVIRONMENT "${TRELVO_TEST_ENV}"
     LABELS cpp TIMEOUT 300)
 endfunction()
 
@@ -60,6 +67,6 @@ function(trelvo_pytest name file)
   add_test(NAME ${name}
     COMMAND ${TRELVO_PYTHON_EXE} -m pytest -q -p no:cacheprovider ${file})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "PYTHONPATH=${CMAKE_BINARY_DIR}/python;QT_QPA_PLATFORM=offscreen;TRELVO_BUILD_DIR=${CMAKE_BINARY_DIR};TRELVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    ENVIRONMENT "PYTHONPATH=${CMAKE_BINARY_DIR}/python;${TRELVO_TEST_ENV}"
     LABELS python TIMEOUT 600)
 endfunction()
