@@ -111,6 +111,160 @@
         <source>请输入第%s行标题</source>
         <translation>Enter the title of row %s</translation>
     </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>只能选择一列进行粘贴替换操作</source>
+        <translation>Select exactly one column to paste into</translation>
+    </message>
+    <message>
+        <source>粘贴数据中不包含有效数字字符</source>
+        <translation>The pasted text holds no numbers</translation>
+    </message>
+    <message>
+        <source>对齐方式</source>
+        <translation>Alignment</translation>
+    </message>
+    <message>
+        <source>插入</source>
+        <translation>Insert</translation>
+    </message>
+    <message>
+        <source>移动单元格</source>
+        <translation>Move Cells</translation>
+    </message>
+    <message>
+        <source>已到达顶部，无法向上移动</source>
+        <translation>Already at the top; cannot move up</translation>
+    </message>
+    <message>
+        <source>已到达最左侧，无法向左移动</source>
+        <translation>Already at the left edge; cannot move left</translation>
+    </message>
+    <message>
+        <source>表格为空，无法进行转置操作</source>
+        <translation>The table is empty; nothing to transpose</translation>
+    </message>
+    <message>
+        <source>加载错误</source>
+        <translation>Load Error</translation>
+    </message>
+    <message>
+        <source>CSV文件没有内容</source>
+        <translation>The CSV file has no content</translation>
+    </message>
+    <message>
+        <source>Excel文件没有内容</source>
+        <translation>The Excel file has no content</translation>
+    </message>
+    <message>
+        <source>加载文件失败
+
+%s</source>
+        <translation>Loading the file failed
+
+%s</translation>
+    </message>
+    <message>
+        <source>保存错误</source>
+        <translation>Save Error</translation>
+    </message>
+    <message>
+        <source>保存文件时出现错误
+
+%s</source>
+        <translation>An error occurred while saving the file
+
+%s</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>文件已保存至：</source>
+        <translation>File saved to: </translation>
+    </message>
+    <message>
+        <source>选择工作表</source>
+        <translation>Choose Sheet</translation>
+    </message>
+    <message>
+        <source>请选择要加载的工作表:</source>
+        <translation>Choose the sheet to load:</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteInsertDialog</name>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>插入</source>
+        <translation>Insert</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>右侧单元格左移(L)</source>
+        <translation>Shift cells left (L)</translation>
+    </message>
+    <message>
+        <source>下方单元格上移(U)</source>
+        <translation>Shift cells up (U)</translation>
+    </message>
+    <message>
+        <source>整行(R)</source>
+        <translation>Entire row (R)</translation>
+    </message>
+    <message>
+        <source>整列(C)</source>
+        <translation>Entire column (C)</translation>
+    </message>
+    <message>
+        <source>活动单元格右移(R)</source>
+        <translation>Shift cells right (R)</translation>
+    </message>
+    <message>
+        <source>活动单元格下移(D)</source>
+        <translation>Shift cells down (D)</translation>
+    </message>
+</context>
+<context>
+    <name>FormatDialog</name>
+    <message>
+        <source>设置数字格式</source>
+        <translation>Number Format</translation>
+    </message>
+    <message>
+        <source>使用科学计数法</source>
+        <translation>Scientific notation</translation>
+    </message>
+    <message>
+        <source>清除格式</source>
+        <translation>Clear Format</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>小数点位数:</source>
+        <translation>Decimal places:</translation>
+    </message>
 </context>
 <context>
     <name>FormulaExpander</name>
@@ -418,7 +572,7 @@
     </message>
     <message>
         <source>根据输入散点数据计算拟合曲线的系数</source>
-        <translation>Fit the curve's coefficients to the data</translation>
+        <translation>Fit the curve&apos;s coefficients to the data</translation>
     </message>
     <message>
         <source>计算系数</source>
@@ -511,6 +665,252 @@
     <message>
         <source>选择的列无效</source>
         <translation>The selected columns are invalid</translation>
+    </message>
+    <message>
+        <source>请先进行拟合</source>
+        <translation>Please fit first</translation>
+    </message>
+    <message>
+        <source>请输入有效的数字</source>
+        <translation>Please enter a valid number</translation>
+    </message>
+    <message>
+        <source>解不存在</source>
+        <translation>No solution exists</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>细化等级过大，无法绘制</source>
+        <translation>The refinement level is too high to draw</translation>
+    </message>
+    <message>
+        <source>细化等级太小可能导致进程假死！</source>
+        <translation>A high refinement level may make the program stop responding!</translation>
+    </message>
+    <message>
+        <source>关于本程序</source>
+        <translation>About This Program</translation>
+    </message>
+    <message>
+        <source>...声明...
+</source>
+        <translation>...Notice...
+</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Qt版本信息</source>
+        <translation>About Qt</translation>
+    </message>
+    <message>
+        <source>Qt版本: </source>
+        <translation>Qt version: </translation>
+    </message>
+    <message>
+        <source>选择主题风格</source>
+        <translation>Choose Theme</translation>
+    </message>
+    <message>
+        <source>选择主题:</source>
+        <translation>Theme:</translation>
+    </message>
+    <message>
+        <source>选择颜色:</source>
+        <translation>Colour scheme:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>保存绘图</source>
+        <translation>Save Chart</translation>
+    </message>
+    <message>
+        <source>SVG Files (*.svg);;PNG Files (*.png);;All Files (*)</source>
+        <translation>SVG Files (*.svg);;PNG Files (*.png);;All Files (*)</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>Save Failed</translation>
+    </message>
+    <message>
+        <source>不支持的文件格式</source>
+        <translation>Unsupported file format</translation>
+    </message>
+    <message>
+        <source>图表保存失败：</source>
+        <translation>Saving the chart failed: </translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>图表已保存为 </source>
+        <translation>Chart saved as </translation>
+    </message>
+    <message>
+        <source>选择图片格式</source>
+        <translation>Choose Image Format</translation>
+    </message>
+    <message>
+        <source>位图格式</source>
+        <translation>Bitmap</translation>
+    </message>
+    <message>
+        <source>矢量格式(SVG)</source>
+        <translation>Vector (SVG)</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;Excel Files (*.xlsx);;Excel 97-2003 Files (*.xls);;All Files (*)</source>
+        <translation>CSV Files (*.csv);;Excel Files (*.xlsx);;Excel 97-2003 Files (*.xls);;All Files (*)</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open File</translation>
+    </message>
+    <message>
+        <source>加载失败</source>
+        <translation>Load Failed</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>Save File</translation>
+    </message>
+    <message>
+        <source>因变量必须大于0</source>
+        <translation>The dependent variable must be greater than 0</translation>
+    </message>
+    <message>
+        <source>截距必须输入数字</source>
+        <translation>The intercept must be a number</translation>
+    </message>
+    <message>
+        <source>截距必须大于0</source>
+        <translation>The intercept must be greater than 0</translation>
+    </message>
+    <message>
+        <source>自变量必须大于0</source>
+        <translation>The independent variable must be greater than 0</translation>
+    </message>
+    <message>
+        <source>请先输入自定义函数</source>
+        <translation>Please enter a custom function first</translation>
+    </message>
+    <message>
+        <source>初始化错误</source>
+        <translation>Initialisation Error</translation>
+    </message>
+    <message>
+        <source>初始化失败，请检查输入数据
+
+%s</source>
+        <translation>Initialisation failed; please check the input data
+
+%s</translation>
+    </message>
+    <message>
+        <source>拟合错误</source>
+        <translation>Fit Error</translation>
+    </message>
+    <message>
+        <source>拟合失败，请检查输入数据
+
+%s</source>
+        <translation>The fit failed; please check the input data
+
+%s</translation>
+    </message>
+    <message>
+        <source>折叠</source>
+        <translation>Collapse</translation>
+    </message>
+    <message>
+        <source>折叠输入框</source>
+        <translation>Collapse the input box</translation>
+    </message>
+    <message>
+        <source>实线</source>
+        <translation>Solid</translation>
+    </message>
+    <message>
+        <source>虚线</source>
+        <translation>Dashed</translation>
+    </message>
+    <message>
+        <source>点线</source>
+        <translation>Dotted</translation>
+    </message>
+    <message>
+        <source>点划线</source>
+        <translation>Dash-dot</translation>
+    </message>
+    <message>
+        <source>双点划线</source>
+        <translation>Dash-dot-dot</translation>
+    </message>
+    <message>
+        <source>数据曲线标签:</source>
+        <translation>Data series label:</translation>
+    </message>
+    <message>
+        <source>选择颜色</source>
+        <translation>Choose Colour</translation>
+    </message>
+    <message>
+        <source>数据曲线颜色:</source>
+        <translation>Data series colour:</translation>
+    </message>
+    <message>
+        <source>数据曲线尺寸:</source>
+        <translation>Data series width:</translation>
+    </message>
+    <message>
+        <source>数据曲线线型:</source>
+        <translation>Data series style:</translation>
+    </message>
+    <message>
+        <source>拟合曲线标签:</source>
+        <translation>Fitted curve label:</translation>
+    </message>
+    <message>
+        <source>拟合曲线颜色:</source>
+        <translation>Fitted curve colour:</translation>
+    </message>
+    <message>
+        <source>拟合曲线尺寸:</source>
+        <translation>Fitted curve width:</translation>
+    </message>
+    <message>
+        <source>拟合曲线线型:</source>
+        <translation>Fitted curve style:</translation>
+    </message>
+    <message>
+        <source>选择绘图数据颜色</source>
+        <translation>Choose the data series colour</translation>
+    </message>
+    <message>
+        <source>选择拟合曲线颜色</source>
+        <translation>Choose the fitted curve colour</translation>
+    </message>
+    <message>
+        <source>设置绘图大小</source>
+        <translation>Chart Size</translation>
+    </message>
+    <message>
+        <source>宽度:</source>
+        <translation>Width:</translation>
+    </message>
+    <message>
+        <source>高度:</source>
+        <translation>Height:</translation>
     </message>
 </context>
 </TS>

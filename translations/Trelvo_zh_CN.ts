@@ -111,6 +111,160 @@
         <source>请输入第%s行标题</source>
         <translation>请输入第%s行标题</translation>
     </message>
+    <message>
+        <source>警告</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>只能选择一列进行粘贴替换操作</source>
+        <translation>只能选择一列进行粘贴替换操作</translation>
+    </message>
+    <message>
+        <source>粘贴数据中不包含有效数字字符</source>
+        <translation>粘贴数据中不包含有效数字字符</translation>
+    </message>
+    <message>
+        <source>对齐方式</source>
+        <translation>对齐方式</translation>
+    </message>
+    <message>
+        <source>插入</source>
+        <translation>插入</translation>
+    </message>
+    <message>
+        <source>移动单元格</source>
+        <translation>移动单元格</translation>
+    </message>
+    <message>
+        <source>已到达顶部，无法向上移动</source>
+        <translation>已到达顶部，无法向上移动</translation>
+    </message>
+    <message>
+        <source>已到达最左侧，无法向左移动</source>
+        <translation>已到达最左侧，无法向左移动</translation>
+    </message>
+    <message>
+        <source>表格为空，无法进行转置操作</source>
+        <translation>表格为空，无法进行转置操作</translation>
+    </message>
+    <message>
+        <source>加载错误</source>
+        <translation>加载错误</translation>
+    </message>
+    <message>
+        <source>CSV文件没有内容</source>
+        <translation>CSV文件没有内容</translation>
+    </message>
+    <message>
+        <source>Excel文件没有内容</source>
+        <translation>Excel文件没有内容</translation>
+    </message>
+    <message>
+        <source>加载文件失败
+
+%s</source>
+        <translation>加载文件失败
+
+%s</translation>
+    </message>
+    <message>
+        <source>保存错误</source>
+        <translation>保存错误</translation>
+    </message>
+    <message>
+        <source>保存文件时出现错误
+
+%s</source>
+        <translation>保存文件时出现错误
+
+%s</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>保存成功</translation>
+    </message>
+    <message>
+        <source>文件已保存至：</source>
+        <translation>文件已保存至：</translation>
+    </message>
+    <message>
+        <source>选择工作表</source>
+        <translation>选择工作表</translation>
+    </message>
+    <message>
+        <source>请选择要加载的工作表:</source>
+        <translation>请选择要加载的工作表:</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteInsertDialog</name>
+    <message>
+        <source>删除</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>插入</source>
+        <translation>插入</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>右侧单元格左移(L)</source>
+        <translation>右侧单元格左移(L)</translation>
+    </message>
+    <message>
+        <source>下方单元格上移(U)</source>
+        <translation>下方单元格上移(U)</translation>
+    </message>
+    <message>
+        <source>整行(R)</source>
+        <translation>整行(R)</translation>
+    </message>
+    <message>
+        <source>整列(C)</source>
+        <translation>整列(C)</translation>
+    </message>
+    <message>
+        <source>活动单元格右移(R)</source>
+        <translation>活动单元格右移(R)</translation>
+    </message>
+    <message>
+        <source>活动单元格下移(D)</source>
+        <translation>活动单元格下移(D)</translation>
+    </message>
+</context>
+<context>
+    <name>FormatDialog</name>
+    <message>
+        <source>设置数字格式</source>
+        <translation>设置数字格式</translation>
+    </message>
+    <message>
+        <source>使用科学计数法</source>
+        <translation>使用科学计数法</translation>
+    </message>
+    <message>
+        <source>清除格式</source>
+        <translation>清除格式</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>小数点位数:</source>
+        <translation>小数点位数:</translation>
+    </message>
 </context>
 <context>
     <name>FormulaExpander</name>
@@ -511,6 +665,252 @@
     <message>
         <source>选择的列无效</source>
         <translation>选择的列无效</translation>
+    </message>
+    <message>
+        <source>请先进行拟合</source>
+        <translation>请先进行拟合</translation>
+    </message>
+    <message>
+        <source>请输入有效的数字</source>
+        <translation>请输入有效的数字</translation>
+    </message>
+    <message>
+        <source>解不存在</source>
+        <translation>解不存在</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>细化等级过大，无法绘制</source>
+        <translation>细化等级过大，无法绘制</translation>
+    </message>
+    <message>
+        <source>细化等级太小可能导致进程假死！</source>
+        <translation>细化等级太小可能导致进程假死！</translation>
+    </message>
+    <message>
+        <source>关于本程序</source>
+        <translation>关于本程序</translation>
+    </message>
+    <message>
+        <source>...声明...
+</source>
+        <translation>...声明...
+</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Qt版本信息</source>
+        <translation>Qt版本信息</translation>
+    </message>
+    <message>
+        <source>Qt版本: </source>
+        <translation>Qt版本: </translation>
+    </message>
+    <message>
+        <source>选择主题风格</source>
+        <translation>选择主题风格</translation>
+    </message>
+    <message>
+        <source>选择主题:</source>
+        <translation>选择主题:</translation>
+    </message>
+    <message>
+        <source>选择颜色:</source>
+        <translation>选择颜色:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>保存绘图</source>
+        <translation>保存绘图</translation>
+    </message>
+    <message>
+        <source>SVG Files (*.svg);;PNG Files (*.png);;All Files (*)</source>
+        <translation>SVG Files (*.svg);;PNG Files (*.png);;All Files (*)</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>保存失败</translation>
+    </message>
+    <message>
+        <source>不支持的文件格式</source>
+        <translation>不支持的文件格式</translation>
+    </message>
+    <message>
+        <source>图表保存失败：</source>
+        <translation>图表保存失败：</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>保存成功</translation>
+    </message>
+    <message>
+        <source>图表已保存为 </source>
+        <translation>图表已保存为 </translation>
+    </message>
+    <message>
+        <source>选择图片格式</source>
+        <translation>选择图片格式</translation>
+    </message>
+    <message>
+        <source>位图格式</source>
+        <translation>位图格式</translation>
+    </message>
+    <message>
+        <source>矢量格式(SVG)</source>
+        <translation>矢量格式(SVG)</translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;Excel Files (*.xlsx);;Excel 97-2003 Files (*.xls);;All Files (*)</source>
+        <translation>CSV Files (*.csv);;Excel Files (*.xlsx);;Excel 97-2003 Files (*.xls);;All Files (*)</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>打开文件</translation>
+    </message>
+    <message>
+        <source>加载失败</source>
+        <translation>加载失败</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>保存文件</translation>
+    </message>
+    <message>
+        <source>因变量必须大于0</source>
+        <translation>因变量必须大于0</translation>
+    </message>
+    <message>
+        <source>截距必须输入数字</source>
+        <translation>截距必须输入数字</translation>
+    </message>
+    <message>
+        <source>截距必须大于0</source>
+        <translation>截距必须大于0</translation>
+    </message>
+    <message>
+        <source>自变量必须大于0</source>
+        <translation>自变量必须大于0</translation>
+    </message>
+    <message>
+        <source>请先输入自定义函数</source>
+        <translation>请先输入自定义函数</translation>
+    </message>
+    <message>
+        <source>初始化错误</source>
+        <translation>初始化错误</translation>
+    </message>
+    <message>
+        <source>初始化失败，请检查输入数据
+
+%s</source>
+        <translation>初始化失败，请检查输入数据
+
+%s</translation>
+    </message>
+    <message>
+        <source>拟合错误</source>
+        <translation>拟合错误</translation>
+    </message>
+    <message>
+        <source>拟合失败，请检查输入数据
+
+%s</source>
+        <translation>拟合失败，请检查输入数据
+
+%s</translation>
+    </message>
+    <message>
+        <source>折叠</source>
+        <translation>折叠</translation>
+    </message>
+    <message>
+        <source>折叠输入框</source>
+        <translation>折叠输入框</translation>
+    </message>
+    <message>
+        <source>实线</source>
+        <translation>实线</translation>
+    </message>
+    <message>
+        <source>虚线</source>
+        <translation>虚线</translation>
+    </message>
+    <message>
+        <source>点线</source>
+        <translation>点线</translation>
+    </message>
+    <message>
+        <source>点划线</source>
+        <translation>点划线</translation>
+    </message>
+    <message>
+        <source>双点划线</source>
+        <translation>双点划线</translation>
+    </message>
+    <message>
+        <source>数据曲线标签:</source>
+        <translation>数据曲线标签:</translation>
+    </message>
+    <message>
+        <source>选择颜色</source>
+        <translation>选择颜色</translation>
+    </message>
+    <message>
+        <source>数据曲线颜色:</source>
+        <translation>数据曲线颜色:</translation>
+    </message>
+    <message>
+        <source>数据曲线尺寸:</source>
+        <translation>数据曲线尺寸:</translation>
+    </message>
+    <message>
+        <source>数据曲线线型:</source>
+        <translation>数据曲线线型:</translation>
+    </message>
+    <message>
+        <source>拟合曲线标签:</source>
+        <translation>拟合曲线标签:</translation>
+    </message>
+    <message>
+        <source>拟合曲线颜色:</source>
+        <translation>拟合曲线颜色:</translation>
+    </message>
+    <message>
+        <source>拟合曲线尺寸:</source>
+        <translation>拟合曲线尺寸:</translation>
+    </message>
+    <message>
+        <source>拟合曲线线型:</source>
+        <translation>拟合曲线线型:</translation>
+    </message>
+    <message>
+        <source>选择绘图数据颜色</source>
+        <translation>选择绘图数据颜色</translation>
+    </message>
+    <message>
+        <source>选择拟合曲线颜色</source>
+        <translation>选择拟合曲线颜色</translation>
+    </message>
+    <message>
+        <source>设置绘图大小</source>
+        <translation>设置绘图大小</translation>
+    </message>
+    <message>
+        <source>宽度:</source>
+        <translation>宽度:</translation>
+    </message>
+    <message>
+        <source>高度:</source>
+        <translation>高度:</translation>
     </message>
 </context>
 </TS>
