@@ -227,8 +227,10 @@ class TRELVO_EXPORT Widget : public QWidget {
  private:
   // The numbers of input column `column` by the column-reading rule.
   std::vector<double> readColumn(int column) const;
-  // Runs `body`; an exception is logged (and shown in a warning box) instead of
-  // leaving the slot.
+  // False, after the warning box, when xList or yList is empty or the two
+  // differ in length (the checks the plot and the fit share).
+  bool dataListsUsable();
+  // Runs `body`; an exception is logged instead of leaving the slot.
   template <typename F>
   void guarded(const char* where, F&& body);
 

@@ -28,15 +28,20 @@ bool allFinite(const std::vector<double>& v) {
 
 }  // namespace
 
-void Widget::onPlotBtnClicked() {
+bool Widget::dataListsUsable() {
   if (xList.empty() || yList.empty()) {
     QMessageBox::warning(this, tr("输入错误"), tr("请先输入X轴和Y轴数据"));
-    return;
+    return false;
   }
   if (xList.size() != yList.size()) {
     QMessageBox::warning(this, tr("输入错误"), tr("X轴和Y轴数据长度不一致"));
-    return;
+    return false;
   }
+  return true;
+}
+
+void Widget::onPlotBtnClicked() {
+  if (!dataListsUsable()) return;
   if (ui->titleIn->text().isEmpty()) {
     QMessageBox::warning(this, tr("输入错误"), tr("图表标题不能为空"));
     return;

@@ -22,14 +22,7 @@ void showPane(Widget* w, const QString& r2Line, const QString& formula, const QS
 }  // namespace trelvo::fitflow
 
 void Widget::onFitBtnClicked() {
-  if (xList.empty() || yList.empty()) {
-    QMessageBox::warning(this, tr("输入错误"), tr("请先输入X轴和Y轴数据"));
-    return;
-  }
-  if (xList.size() != yList.size()) {
-    QMessageBox::warning(this, tr("输入错误"), tr("X轴和Y轴数据长度不一致"));
-    return;
-  }
+  if (!dataListsUsable()) return;
   switch (ui->comboBox->currentIndex()) {
     case 0: fitOnPolynomial(); break;
     case 1: fitOnExponential(); break;
