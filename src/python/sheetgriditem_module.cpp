@@ -113,7 +113,22 @@ PYBIND11_MODULE(sheetgriditem, m) {
             self.setRawText(to_qstring(raw_text));
           },
           py::arg("raw_text"))
+      .def(
+          "setDisplayText",
+          [](CleverTableWidgetItem& self, py::object display_text) {
+            require_str(display_text, "display_text");
+            self.setDisplayText(to_qstring(display_text));
+          },
+          py::arg("display_text"))
       .def("displayText", [](const CleverTableWidgetItem& self) { return from_variant(self.displayText()); })
+      .def(
+          "setEditText",
+          [](CleverTableWidgetItem& self, py::object edit_text) {
+            require_str(edit_text, "edit_text");
+            self.setEditText(to_qstring(edit_text));
+          },
+          py::arg("edit_text"))
+      .def("editText", [](const CleverTableWidgetItem& self) { return from_variant(self.editText()); })
       .def_property_readonly("is_formula", [](const CleverTableWidgetItem& self) { return self.is_formula; })
       .def("formulaResult",
            [](const CleverTableWidgetItem& self) -> py::object {

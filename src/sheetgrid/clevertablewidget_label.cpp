@@ -4,7 +4,9 @@
 #include "sheetgrid/clevertablewidget.h"
 
 QTableWidgetItem* CleverTableWidget::get_item_from_label(const QString& label) const {
-  static const QRegularExpression pattern(QStringLiteral("([A-Za-z]+)(\\d+)"));
+  // \d is any Unicode decimal digit, as in the formula cell's label2index.
+  static const QRegularExpression pattern(QStringLiteral("([A-Za-z]+)(\\d+)"),
+                                          QRegularExpression::UseUnicodePropertiesOption);
   const QRegularExpressionMatch m =
       pattern.match(label, 0, QRegularExpression::NormalMatch,
                     QRegularExpression::AnchorAtOffsetMatchOption);

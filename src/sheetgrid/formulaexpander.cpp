@@ -17,10 +17,21 @@
 
 namespace {
 
+// White space as the formula cell strips it before its "=" test (Qt's
+// isSpace() and the four separators U+001C to U+001F).
+bool is_formula_space(QChar c) { return c.isSpace() || (c.unicode() >= 0x1c && c.unicode() <= 0x1f); }
+
+QStringView strip_space(QStringView text) {
+  qsizetype b = 0, e = text.size();
+  while (b < e && is_formula_space(text[b])) ++b;
+  while (e > b && is_formula_space(text[e - 1])) --e;
+  return text.mid(b, e - b);
+}
+
 // "=" and the moved formula with its leading blanks and "=" signs removed.
 QString filled_formula(const QString& moved) {
   qsizetype i = 0;
-  while (i < moved.size() && moved.at(i).isSpace()) ++i;
+  while (i < moved.size() && is_formula_space(moved.at(i))) ++i;
   while (i < moved.size() && moved.at(i) == QLatin1Char('=')) ++i;
   return QLatin1Char('=') + moved.mid(i);
 }
@@ -145,7 +156,7 @@ void FormulaExpander::_item_edit_text_changed_(const QString& text) {
 
 void FormulaExpander::_formula_edit_text_changed_(const QString& text) {
   trelvo::guard_slot("_formula_edit_text_changed_", [&] {
-    const QString stripped = text.trimmed();
+    const QString stripped = strip_space(text).toString();
     if (stripped.startsWith(QLatin1Char('='))) {
       try {
         parse_expression(stripped.mid(1).toStdString(), false);

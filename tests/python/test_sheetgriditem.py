@@ -73,6 +73,16 @@ def test_diagnostic_line_on_the_debug_log(capfd):
     assert "Parsed formula: 2*a1, args: ['a1']" in err.splitlines()
 
 
+def test_role_texts_share_one_value():
+    cell = Cell("=1+2")
+    assert (cell.editText(), cell.displayText()) == ("3", "3")
+    cell.setEditText(edit_text="e")
+    assert (cell.editText(), cell.displayText()) == ("e", "e")
+    cell.setDisplayText(display_text="d")
+    assert (cell.editText(), cell.displayText()) == ("d", "d")
+    assert cell.rawText() == "=1+2" and cell.text() == "3"
+
+
 def test_plain_texts_and_raw_text():
     cell = Cell("  =2*3")
     assert cell.is_formula and cell.rawText() == "  =2*3" and cell.text() == "6"
@@ -151,6 +161,8 @@ class Text(str):
         (lambda: Cell(Text("1")), "Argument 'text' has incorrect type (expected str, got Text)"),
         (lambda: Cell().setText(None), "Argument 'text' has incorrect type (expected str, got NoneType)"),
         (lambda: Cell().setRawText(b"x"), "Argument 'raw_text' has incorrect type (expected str, got bytes)"),
+        (lambda: Cell().setDisplayText(1), "Argument 'display_text' has incorrect type (expected str, got int)"),
+        (lambda: Cell().setEditText(None), "Argument 'edit_text' has incorrect type (expected str, got NoneType)"),
         (lambda: Cell().setFormat(2.0), "Argument 'dec' has incorrect type (expected int, got float)"),
         (lambda: Cell().setFormat(True), "Argument 'dec' has incorrect type (expected int, got bool)"),
         (lambda: Cell().label2index(None), "Argument 'label' has incorrect type (expected str, got NoneType)"),

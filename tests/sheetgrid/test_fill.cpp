@@ -172,6 +172,7 @@ class GridFillTest : public QObject {
     QTest::newRow("formula without =") << "formula" << "A2*2" << false << "A2*2";
     QTest::newRow("rejected expression") << "formula" << "=2+*" << false << "=2+*";
     QTest::newRow("blanks before =") << "formula" << "  =A2*4" << true << "  =A2*4";
+    QTest::newRow("separator before =") << "formula" << "\x1c=A2*4" << true << "\x1c=A2*4";
   }
   void dialogChecks() {
     QFETCH(QString, field);

@@ -18,6 +18,8 @@ class GridLabelTest : public QObject {
     QTest::newRow("lower case b5") << "b5" << 4 << 1;
     QTest::newRow("trailing text ignored") << "B2xyz" << 1 << 1;
     QTest::newRow("leading zeros") << "A005" << 4 << 0;
+    QTest::newRow("other decimal digits") << QString::fromUtf8("b\u0664") << 3 << 1;
+    QTest::newRow("non-ASCII letter") << QString::fromUtf8("\u00c41") << -1 << -1;
     QTest::newRow("column past the grid") << "C1" << -1 << -1;
     QTest::newRow("row past the grid") << "A6" << -1 << -1;
     QTest::newRow("row number 0") << "A0" << -1 << -1;

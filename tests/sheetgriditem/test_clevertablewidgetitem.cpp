@@ -448,7 +448,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cell, LabelToIndex,
     ::testing::Values(LabelCase{"A1", 0, 0}, LabelCase{"a1", 0, 0}, LabelCase{"Z9", 8, 25},
                       LabelCase{"AA10", 9, 26}, LabelCase{"ab12cd", 11, 27}, LabelCase{"B3x", 2, 1},
-                      LabelCase{"A0", -1, 0}, LabelCase{"A007", 6, 0}, LabelCase{"AZ1", 0, 51},
+                      LabelCase{"A0", -1, 0}, LabelCase{"A007", 6, 0}, LabelCase{"b\u0664", 3, 1}, LabelCase{"AZ1", 0, 51},
                       LabelCase{"BA1", 0, 52}, LabelCase{"ZZ1", 0, 701}, LabelCase{"AAA1", 0, 702},
                       LabelCase{"A2147483648", INT_MAX, 0}, LabelCase{"FXSHRXX1", 0, INT_MAX},
                       LabelCase{"FXSHRXW1", 0, INT_MAX - 1}, LabelCase{"A2147483649", kNone, 0},
