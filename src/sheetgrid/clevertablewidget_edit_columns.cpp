@@ -118,16 +118,16 @@ void CleverTableWidget::paste_col() {
     return;
   }
   const int col = cols.first();
-  const qsizetype rows = std::min<qsizetype>(numbers.size(), trelvo::limits::kMaxRows);
-  QStringList texts;
-  texts.reserve(rows);
-  for (qsizetype i = 0; i < rows; ++i)
-    texts << QString::fromStdString(trelvo::repr_double(numbers[i]));
-  if (rows > rowCount() && qint64(rows) * columnCount() > trelvo::limits::kMaxCells) {
+  const qsizetype rows = numbers.size();
+  if (rows > rowCount() &&
+      (rows > trelvo::limits::kMaxRows || qint64(rows) * columnCount() > trelvo::limits::kMaxCells)) {
     qDebug().noquote() << QStringLiteral("Column paste refused: %1 rows exceed the grid limits")
                               .arg(rows);
     return;
   }
+  QStringList texts;
+  texts.reserve(rows);
+  for (double number : numbers) texts << QString::fromStdString(trelvo::repr_double(number));
   BulkGuard bulk(*this);
   if (rows > rowCount()) setRowCount(int(rows));
   rewrite_column(*this, col, texts);

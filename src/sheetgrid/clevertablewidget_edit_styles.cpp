@@ -17,8 +17,16 @@ void style_selection(CleverTableWidget& grid, F&& style) {
   // may replace a plain item.
   QList<std::pair<int, int>> cells;
   for (const QTableWidgetItem* it : grid.selectedItems()) cells.append({it->row(), it->column()});
-  for (const auto& [row, col] : cells)
-    if (QTableWidgetItem* it = grid.item(row, col)) style(*it);
+  for (const auto& [row, col] : cells) {
+    QTableWidgetItem* it = grid.item(row, col);
+    if (!it) continue;
+    const bool plain = !asFormulaCell(it);
+    style(*it);
+    // A styled plain item is replaced by an unstyled formula cell of the same
+    // text: style that cell as well.
+    if (plain)
+      if (CleverTableWidgetItem* cell = asFormulaCell(grid.item(row, col))) style(*cell);
+  }
 }
 
 }  // namespace

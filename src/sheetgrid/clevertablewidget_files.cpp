@@ -105,7 +105,8 @@ void save_table(CleverTableWidget& grid, const QString& path,
     TextRows rows;
     const int last_row = grid.max_content_row;
     const int last_col = grid.max_content_col;
-    if (last_row >= 0 && last_col >= 0) {
+    // A grid without columns still has its row 0: one record of no values.
+    if (last_row >= 0) {
       rows.reserve(static_cast<std::size_t>(last_row) + 1);
       for (int r = 0; r <= last_row; ++r) {
         std::vector<QString> record;

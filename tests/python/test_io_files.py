@@ -101,7 +101,27 @@ def patched_workbook(path):
     os.remove(base)
 
 
-@pytest.mark.parametrize("make", [values_workbook, two_sheet_workbook, mac_workbook, patched_workbook],
+def two_views_workbook(path):
+    """Two sheets and two views: the first view, without activeTab, decides."""
+    base = str(path) + ".base.xlsx"
+    wb = openpyxl.Workbook()
+    wb.active["A1"] = "first"
+    wb.create_sheet("Second")["A1"] = "second"
+    wb.save(base)
+    views = '<bookViews><workbookView/><workbookView activeTab="1"/></bookViews>'
+    with zipfile.ZipFile(base) as src, zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as dst:
+        for name in src.namelist():
+            data = src.read(name)
+            if name == "xl/workbook.xml":
+                text = data.decode()
+                start, end = text.index("<bookViews>"), text.index("</bookViews>") + len("</bookViews>")
+                data = (text[:start] + views + text[end:]).encode()
+            dst.writestr(name, data)
+    os.remove(base)
+
+
+@pytest.mark.parametrize("make", [values_workbook, two_sheet_workbook, mac_workbook, patched_workbook,
+                                  two_views_workbook],
                          ids=lambda f: f.__name__)
 def test_xlsx_reads_as_openpyxl(tmp_path, make):
     path = tmp_path / "book.xlsx"

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "editfixture.h"
+#include "fitcore/limits.h"
 
 using namespace trelvo::test;
 
@@ -112,6 +113,19 @@ class ColumnTest : public QObject {
       run(grid, QString::fromLatin1(c));
     QCOMPARE(dump(grid), QStringLiteral("1,b,8 / 2,a,9"));
     QCOMPARE(boxes.boxes().size(), 1);
+  }
+
+  // More numbers than the grid can have rows: nothing is written, none dropped.
+  void columnPastePastTheRowLimitChangesNothing() {
+    CleverTableWidget grid;
+    fill(grid, {"a"});
+    select(grid, 0, 0, 0, 0);
+    QApplication::clipboard()->setText(QStringLiteral("7\n").repeated(trelvo::limits::kMaxRows + 1));
+    MessageBoxWatch boxes;
+    grid.paste_col();
+    QCOMPARE(grid.rowCount(), 1);
+    QCOMPARE(dump(grid), QStringLiteral("a"));
+    QVERIFY(boxes.boxes().isEmpty());
   }
 
   void noColumnSelected() {

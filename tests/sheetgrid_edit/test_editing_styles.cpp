@@ -88,6 +88,43 @@ class StyleTest : public QObject {
              command == QLatin1String("highlight X") ? 4 : 0);
   }
 
+  // Cells that are still plain Qt items (the form's sample cells) are styled
+  // like formula cells, and an unknown choice still logs once per item.
+  void plainItemsAreStyled_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("result");
+    const QString l = QString::number(int(Qt::AlignLeft | Qt::AlignVCenter));
+    QTest::newRow("left") << "left" << "align" << QStringList{l, l}.join(',');
+    QTest::newRow("centre") << "center" << "align" << QStringList(2, QString::number(int(Qt::AlignCenter))).join(',');
+    QTest::newRow("highlight") << "highlight Y" << "background" << "#ffffff00,#ffffff00";
+    QTest::newRow("remove highlight") << "highlight T" << "background" << "#00ffffff,#00ffffff";
+    QTest::newRow("bold") << "bold Y" << "bold" << "bold,bold";
+    QTest::newRow("unknown highlight choice") << "highlight X" << "background" << "none,none";
+  }
+  void plainItemsAreStyled() {
+    QFETCH(QString, command);
+    QFETCH(QString, what);
+    QFETCH(QString, result);
+    CleverTableWidget grid(nullptr, 1, 2);
+    grid.blockSignals(true);
+    grid.setItem(0, 0, new QTableWidgetItem(QStringLiteral("a")));
+    grid.setItem(0, 1, new QTableWidgetItem(QStringLiteral("1")));
+    grid.blockSignals(false);
+    QVERIFY(!asFormulaCell(grid.item(0, 0)));
+    select(grid, 0, 0, 0, 1);
+    DebugCapture log;
+    const QString choice = command.section(' ', 1);
+    if (command == QLatin1String("left")) grid.align_left();
+    if (command == QLatin1String("center")) grid.align_center();
+    if (command.startsWith(QLatin1String("highlight"))) grid.highlight_background(choice)();
+    if (command.startsWith(QLatin1String("bold"))) grid.bold_text(choice)();
+    QCOMPARE(styles_of(grid, what), result);
+    QCOMPARE(dump(grid), QStringLiteral("a,1"));
+    QCOMPARE(log.count(QStringLiteral("highlight background error input")),
+             command == QLatin1String("highlight X") ? 2 : 0);
+  }
+
   void boldTwiceStaysBoldAndKeepsTheFont() {
     CleverTableWidget grid;
     fill(grid, {"a"});

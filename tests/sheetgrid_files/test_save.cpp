@@ -98,6 +98,9 @@ class GridSaveTest : public QObject {
     QTest::newRow("stale extent: cells outside not written")
         << QStringList{"a|b|c", "d|e|f"} << 0 << 1 << QByteArray("a,b\r\n");
     QTest::newRow("stale extent past the grid") << QStringList{"a"} << 1 << 1 << QByteArray("a, \r\n , \r\n");
+    QTest::newRow("extent without columns: one empty record") << QStringList{"", ""} << 0 << -1
+                                                              << QByteArray("\r\n");
+    QTest::newRow("extent without rows: empty file") << QStringList{} << -1 << -1 << QByteArray();
     QTest::newRow("two blanks kept, utf-8") << QStringList{"  |温度"} << -2 << -2 << QByteArray("  ,温度\r\n");
     QTest::newRow("formula error saved as shown")
         << QStringList{"=B9"} << -2 << -2 << QByteArray("#ERR: B9 is empty\r\n");

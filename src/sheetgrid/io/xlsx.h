@@ -30,8 +30,8 @@ class XlsxReader {
   // Sheet names in workbook order (chart sheets included).
   QStringList sheetNames() const;
 
-  // Position of the workbook's active sheet; 0 when the stored position names
-  // no sheet.
+  // Position of the workbook's active sheet: the first workbook view's
+  // activeTab; 0 when that view has none or it names no sheet.
   int activeSheet() const;
 
   // The sheet at `index`: rows 1 to the last row holding a cell, each with the

@@ -250,7 +250,8 @@ void XlsxReader::Impl::read_workbook(const QString& part) {
         mac1904 = !(v.isEmpty() || v == QLatin1String("false") || v == QLatin1String("f") || v == QLatin1String("0"));
       }
     } else if (is_main(xml, QLatin1String("workbookView"))) {
-      if (!have_active && xml.hasAttribute(u"activeTab")) {
+      // The first view decides; one without activeTab names sheet 0.
+      if (!have_active) {
         have_active = true;
         bool ok = false;
         active = xml.attribute(u"activeTab").trimmed().toInt(&ok);
