@@ -132,9 +132,9 @@ class TRELVO_EXPORT Widget : public QWidget {
   void fitOnCustom();
   // Redraws the data and adds the fitted curve at xList (or, refined, at 10^n
   // evenly spaced x from the first to the last x). Warns "请先进行拟合" without
-  // a fitted model; refuses an empty x list and more than
-  // trelvo::limits::kMaxCurvePoints points ("细化等级过大，无法绘制"); asks
-  // before drawing more than 10^5 points.
+  // a fitted model and "请先输入X轴和Y轴数据" with an empty x list; refuses
+  // more than trelvo::limits::kMaxCurvePoints points ("细化等级过大，无法绘制");
+  // asks before drawing more than 10^5 points.
   void onCurveBtnClicked();
   // y for ui->xIn's x into ui->yOut; x (all real solutions, ", "-joined) for
   // ui->yIn's y into ui->xOut; "解不存在" when no real solution exists.

@@ -36,8 +36,9 @@ void Widget::onCurveBtnClicked() {
   }
   std::vector<double> xs = xList;
   qDebug().noquote() << QStringLiteral("length of x_list: %1").arg(xs.size());
+  // Without x values there is nothing to sample (nor a first and last x).
   if (xs.empty()) {
-    QMessageBox::warning(this, tr("警告"), tr("细化等级过大，无法绘制"));
+    QMessageBox::warning(this, tr("输入错误"), tr("请先输入X轴和Y轴数据"));
     return;
   }
 

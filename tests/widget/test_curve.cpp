@@ -148,7 +148,8 @@ TEST_F(FitflowTest, EmptyXListIsRefused) {
   ui().curveBtn->click();
   const auto box = takeBox();
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, "细化等级过大，无法绘制");
+  EXPECT_EQ(box->title, "输入错误");
+  EXPECT_EQ(box->text, "请先输入X轴和Y轴数据");
   EXPECT_EQ(ui().tabWidget->currentIndex(), 2);
 }
 
