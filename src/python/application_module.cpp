@@ -10,6 +10,7 @@
 
 #include "application/cmdline.h"
 #include "application/runapp.h"
+#include "pyutil.h"
 
 namespace py = pybind11;
 
@@ -23,7 +24,7 @@ namespace {
 }  // namespace
 
 PYBIND11_MODULE(application, m) {
-  py::module_::import("trelvo.widget");
+  trelvo::py::import_sibling(m, "widget");
   m.def("run_app", [] {
     py::module_ sys = py::module_::import("sys");
     auto args = sys.attr("argv").cast<std::vector<std::string>>();

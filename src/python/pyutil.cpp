@@ -49,6 +49,13 @@ void register_error_translator() {
   });
 }
 
+py::module_ import_sibling(const py::module_& module, const char* name) {
+  const std::string full = py::str(module.attr("__name__"));
+  const auto dot = full.rfind('.');
+  const std::string package = dot == std::string::npos ? std::string() : full.substr(0, dot + 1);
+  return py::module_::import((package + name).c_str());
+}
+
 std::string type_name(py::handle value) { return Py_TYPE(value.ptr())->tp_name; }
 
 void require_exact(py::handle value, PyTypeObject* type, const char* arg_name, const char* type_name_,

@@ -36,6 +36,10 @@ double to_double(py::handle value);
 // error by the warnings filter is thrown as py::error_already_set.
 void install_python_warning_sink();
 
+// Imports the sibling module `name` of the package that holds `module` (a
+// relative import: "<package>.<name>").
+py::module_ import_sibling(const py::module_& module, const char* name);
+
 // Python's type name of a value ("int", "NoneType").
 std::string type_name(py::handle value);
 

@@ -17,7 +17,7 @@ const void* volatile keep_grid_library = &CleverTableWidget::staticMetaObject;
 
 PYBIND11_MODULE(sheetgrid, m) {
   trelvo::py::register_error_translator();
-  py::module_::import("trelvo.sheetgriditem");
-  py::module_::import("trelvo.fitcore");
+  trelvo::py::import_sibling(m, "sheetgriditem");
+  trelvo::py::import_sibling(m, "fitcore");
   (void)m;
 }

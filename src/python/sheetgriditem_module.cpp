@@ -80,10 +80,7 @@ PYBIND11_MODULE(sheetgriditem, m) {
   trelvo::py::register_error_translator();
 
   // The package's fitting engine, by the package of this module.
-  const std::string name = m.attr("__name__").cast<std::string>();
-  const auto dot = name.rfind('.');
-  const std::string package = dot == std::string::npos ? std::string() : name.substr(0, dot + 1);
-  py::module_ fitcore = py::module_::import((package + "fitcore").c_str());
+  py::module_ fitcore = trelvo::py::import_sibling(m, "fitcore");
 
   m.attr("np") = py::module_::import("numpy");
   m.attr("re") = py::module_::import("re");

@@ -13,10 +13,6 @@ namespace py = pybind11;
 
 PYBIND11_MODULE(viewdesign, m) {
   trelvo::py::register_error_translator();
-  // Relative import of the grid module: "<package>.sheetgrid".
-  const std::string name = py::str(m.attr("__name__"));
-  const auto dot = name.rfind('.');
-  const std::string package = dot == std::string::npos ? std::string() : name.substr(0, dot + 1);
-  py::module_::import((package + "sheetgrid").c_str());
+  trelvo::py::import_sibling(m, "sheetgrid");
   trelvo::viewdesign::registerResources();
 }

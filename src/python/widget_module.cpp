@@ -3,14 +3,15 @@
 // so it offers nothing else.
 #include <pybind11/pybind11.h>
 
+#include "pyutil.h"
 #include "widget/widget.h"
 
 namespace py = pybind11;
 
 PYBIND11_MODULE(widget, m) {
-  py::module_::import("trelvo.fitcore");
-  py::module_::import("trelvo.sheetgriditem");
-  py::module_::import("trelvo.viewdesign");
+  trelvo::py::import_sibling(m, "fitcore");
+  trelvo::py::import_sibling(m, "sheetgriditem");
+  trelvo::py::import_sibling(m, "viewdesign");
   // The module needs the window library loaded with it.
   static const void* const window_class [[maybe_unused]] = &Widget::staticMetaObject;
   (void)m;
