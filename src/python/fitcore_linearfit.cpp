@@ -246,7 +246,16 @@ void bind_linearfit(py::module_& m) {
           [](PyLinearFit& s, py::object y) {
             require_exact(y, &PyList_Type, "y", "list", false);
             s.sync_params();
-            auto [xs, ns] = s.model.predict(read_doubles(y));
+            std::vector<double> ys;
+            try {
+              ys = read_doubles(y);
+            } catch (py::error_already_set&) {
+              // The deprecation notice and the not-fitted error come before
+              // any value of the list is looked at.
+              s.model.predict({});
+              throw;
+            }
+            auto [xs, ns] = s.model.predict(ys);
             py::list n_list;
             for (long long n : ns) n_list.append(n);
             return py::make_tuple(float_list(xs), n_list);
@@ -276,9 +285,9 @@ void bind_linearfit(py::module_& m) {
           [](PyLinearFit& s, py::object x, py::object decimal, py::object scientific) {
             require_exact(x, &PyUnicode_Type, "x", "str", false);
             require_exact(decimal, &PyLong_Type, "decimal", "int", false);
+            s.require_fitted();
             const int truth = PyObject_IsTrue(scientific.ptr());
             if (truth < 0) throw py::error_already_set();
-            s.require_fitted();
             return s.model.formula(x.cast<std::string>(), exact_int(decimal), truth == 1);
           },
           py::arg("x") = "x", py::arg("decimal") = 3, py::arg("scientific") = false);

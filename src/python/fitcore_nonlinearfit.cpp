@@ -140,7 +140,7 @@ py::object call_compiled(const CompiledModel& m, py::args args) {
 
 std::vector<double> to_doubles(py::handle list) {
   std::vector<double> v;
-  v.reserve(PyList_GET_SIZE(list.ptr()));
+  if (PyList_Check(list.ptr())) v.reserve(static_cast<std::size_t>(PyList_GET_SIZE(list.ptr())));
   for (py::handle item : list) v.push_back(trelvo::py::to_double(item));
   return v;
 }
@@ -171,6 +171,10 @@ struct PyNonLinearFit : NonLinearFit {
         p0_obj(std::move(guess)) {}
   py::object x_list, y_list, func_obj, p0_obj;
   py::object params_obj = py::none();
+
+  // Takes params from the host attribute: the list that fit() returned may
+  // have been changed in place since.
+  void sync_params() { params = to_optional_doubles(params_obj); }
 
   const PythonModel* python_model() const { return dynamic_cast<const PythonModel*>(func.get()); }
 };
@@ -268,41 +272,47 @@ void bind_nonlinearfit(py::module_& m) {
            })
       .def(
           "yval",
-          [](const PyNonLinearFit& f, py::object x) -> py::object {
+          [](PyNonLinearFit& f, py::object x) -> py::object {
             const double xv = trelvo::py::to_double(x);
             f.require_fitted();
+            f.sync_params();
             if (const PythonModel* pm = f.python_model()) return pm->call_raw(py::float_(xv), *f.params);
             return value_to_python(f.yval(xv));
           },
           py::arg("x"))
       .def(
           "ylist",
-          [](const PyNonLinearFit& f, py::object x) {
+          [](PyNonLinearFit& f, py::object x) {
             require_list(x, "x", true);
             f.require_fitted();
+            f.sync_params();
             return to_list(f.ylist(to_optional_doubles(x)));
           },
           py::arg("x") = py::none())
       .def(
           "r_squared",
-          [](const PyNonLinearFit& f, py::object y_pred) {
+          [](PyNonLinearFit& f, py::object y_pred) {
             require_list(y_pred, "y_pred", true);
             f.require_fitted();
+            f.sync_params();
             return f.r_squared(to_optional_doubles(y_pred));
           },
           py::arg("y_pred") = py::none())
       .def(
           "solveval",
-          [](const PyNonLinearFit& f, py::object y, py::object) {
+          [](PyNonLinearFit& f, py::object y, py::object) {
             const double yv = trelvo::py::to_double(y);
+            f.require_fitted();
+            f.sync_params();
             return f.solveval(yv);
           },
           py::arg("y"), py::arg("limit") = true)
       .def(
           "solve",
-          [](const PyNonLinearFit& f, py::object y, py::object) {
+          [](PyNonLinearFit& f, py::object y, py::object) {
             require_list(y, "y", false);
             f.require_fitted();
+            f.sync_params();
             py::list out;
             for (py::handle item : y) out.append(py::float_(f.solveval(trelvo::py::to_double(item))));
             return out;

@@ -217,11 +217,13 @@ def test_unfitted_model_refuses(call):
         call(f)
 
 
-def test_predict_warns_even_when_unfitted():
+@pytest.mark.parametrize("ys", [[1.0], ["a"]], ids=["number", "non_number"])
+def test_predict_warns_even_when_unfitted(ys):
+    # The notice and the not-fitted check come before the list's values are read.
     f = LinearFit([0.0, 1.0], [0.0, 1.0], degree=1)
     with pytest.warns(DeprecationWarning, match="function predict is deprecated, use function solve instead"):
         with pytest.raises(ValueError, match="Model has not been fitted yet."):
-            f.predict([1.0])
+            f.predict(ys)
 
 
 def test_predict_newton(line):
@@ -311,6 +313,10 @@ def test_formula_argument_rules(line):
         line.formula(x=1)
     with pytest.raises(ValueError):
         line.formula(decimal=-1)
+    # `scientific` is only truth-tested once the model is known to be fitted.
+    unfitted = LinearFit([0.0, 1.0], [0.0, 1.0], degree=1)
+    with pytest.raises(ValueError, match=r"^Model has not been fitted yet\.$"):
+        unfitted.formula(scientific=np.array([1, 2]))
 
 
 @pytest.mark.parametrize("x,y", [([0.0, 1.0, 2.0], [1.0, float("nan"), 2.0]),

@@ -170,6 +170,19 @@ def test_fields_and_params_identity():
     assert fit.p0 == [1.0, 1.0]
 
 
+def test_changing_the_returned_params_changes_the_model():
+    fit = NonLinearFit([0.0, 1.0, 2.0], [1.0, 3.0, 5.0], line)
+    params = fit.fit()
+    params[0], params[1] = 10.0, -1.0
+    assert fit.yval(2.0) == 19.0
+    assert fit.ylist([0.0, 1.0]) == [-1.0, 9.0]
+    assert fit.solveval(19.0) == pytest.approx(2.0)
+    with pytest.raises(ValueError, match=r"^predicted values length \[2\]"):
+        fit.r_squared([1.0, 2.0])
+    fit.params = np.array([1.0, 0.0])
+    assert fit.yval(3.0) == 3.0
+
+
 def test_yval_returns_model_result_unconverted():
     fit = NonLinearFit([0.0, 1.0, 2.0], [1.0, 3.0, 5.0], lambda x, a, b: np.float64(a * x + b))
     fit.fit()
