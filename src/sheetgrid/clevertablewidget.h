@@ -341,12 +341,18 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // (delete) and "Move Right", "Move Down", "Insert Rows Above",
   // "Insert Cols Left" (insert); any other string logs "Empty Message".
   void delete_selection();
+ public slots:
   void _delete_operations(const QString& message);
+
+ public:
   void insert_base_on_selection();
   // The whole-line insertion ("R" rows above / "C" columns left of the
   // block), performed when the returned function is called.
   std::function<void()> insert_whole_base_on_selection(const QString& insert_type);
+ public slots:
   void _insert_operations(const QString& message);
+
+ public:
   void _set_null_item();
   // ---- end of editing commands ----
 
@@ -389,7 +395,7 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // one); then Qt's handling.
   void resizeEvent(QResizeEvent* event) override;
 
- private slots:
+ public slots:
   // Replaces a plain item by a formula cell of the same text; then the extent.
   void _cell_change_(int row, int col);
   // Makes the cell a formula cell, opens the in-cell editor with its typed

@@ -1,5 +1,7 @@
 // Selection queries and the insertion helpers' content searches, the
 // two-dimensional list writer and the row filter.
+#include <algorithm>
+
 #include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
 
@@ -39,16 +41,20 @@ QString value_text(const QVariant& value) {
 
 bool CleverTableWidget::_judge_rectangular_selected() const { return selectedRanges().size() == 1; }
 
+// Lines of a band that lie outside the grid hold no items: the band is cut to
+// the grid before it is searched.
 int CleverTableWidget::_insert_add_row_helper(int selected_top, int selected_bottom) const {
+  const int first = std::max(selected_top, 0), last = std::min(selected_bottom, columnCount() - 1);
   for (int row = rowCount() - 1; row >= 0; --row)
-    for (int col = selected_top; col <= selected_bottom; ++col)
+    for (int col = first; col <= last; ++col)
       if (holds_content(item(row, col))) return row;
   return 0;
 }
 
 int CleverTableWidget::_insert_add_col_helper(int selected_left, int selected_right) const {
+  const int first = std::max(selected_left, 0), last = std::min(selected_right, rowCount() - 1);
   for (int col = columnCount() - 1; col >= 0; --col)
-    for (int row = selected_left; row <= selected_right; ++row)
+    for (int row = first; row <= last; ++row)
       if (holds_content(item(row, col))) return col;
   return 0;
 }

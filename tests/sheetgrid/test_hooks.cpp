@@ -46,6 +46,14 @@ class GridHooksTest : public QObject {
     grid.item(0, 0)->setText(QStringLiteral("=2*3"));
     QVERIFY(asFormulaCell(grid.item(0, 0)));
     QCOMPARE(cellText(grid.item(0, 0)), QStringLiteral("6"));
+    // The hook is a public slot: an owner may run it on a cell it set quietly.
+    {
+      const QSignalBlocker block(&grid);
+      grid.setItem(1, 1, new QTableWidgetItem(QStringLiteral("=1+1")));
+    }
+    grid._cell_change_(1, 1);
+    QVERIFY(asFormulaCell(grid.item(1, 1)));
+    QCOMPARE(cellText(grid.item(1, 1)), QStringLiteral("2"));
   }
 
   void takingAnItemDoesNotRecompute() {

@@ -2,6 +2,8 @@
 // row filter.
 #include <QTest>
 
+#include <limits>
+
 #include "editfixture.h"
 
 using namespace trelvo::test;
@@ -26,6 +28,8 @@ class QueryTest : public QObject {
         << QStringList{"~, ,~", "~,~,  "} << 0 << 2 << 1 << 2;
     QTest::newRow("band past the grid") << QStringList{"a"} << 3 << 5 << 0 << 0;
     QTest::newRow("reversed band holds no cells") << QStringList{"a,b", "c,d"} << 1 << 0 << 0 << 0;
+    QTest::newRow("band from before the grid to the largest index")
+        << QStringList{"a,b", "~,~"} << -2 << std::numeric_limits<int>::max() << 0 << 1;
   }
   void lastContent() {
     QFETCH(QStringList, cells);
