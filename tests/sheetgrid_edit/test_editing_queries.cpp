@@ -76,13 +76,14 @@ class QueryTest : public QObject {
     CleverTableWidget::write_dim2_list_to_table({{}}, &plain);
     QCOMPARE(dump(plain), QStringLiteral("2,2.5,None"));
 
-    CleverTableWidget grid(nullptr, 2, 2);
-    grid.set_cell_text(1, 1, QStringLiteral("keep"));
+    CleverTableWidget grid(nullptr, 2, 3);
+    grid.set_cell_text(1, 1, QStringLiteral("replaced"));
+    grid.set_cell_text(1, 2, QStringLiteral("keep"));
     CleverTableWidget::write_dim2_list_to_table(
         {{QVariant(QStringLiteral("4")), QVariant(QStringLiteral("=A1*2"))},
          {QVariant(1.0), QVariant(true)}},
         &grid);
-    QCOMPARE(dump(grid), QStringLiteral("4,8.0 / 1.0,True"));
+    QCOMPARE(dump(grid), QStringLiteral("4,8.0,~ / 1.0,True,keep"));
   }
 
   void rowFilter_data() {
