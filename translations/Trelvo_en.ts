@@ -195,6 +195,18 @@
         <source>请选择要加载的工作表:</source>
         <translation>Choose the sheet to load:</translation>
     </message>
+    <message>
+        <source>粘贴数据超出表格大小上限，无法粘贴</source>
+        <translation>The pasted data exceeds the table&apos;s size limits; nothing was pasted.</translation>
+    </message>
+    <message>
+        <source>粘贴数据行数超出表格大小上限，无法替换列</source>
+        <translation>The pasted numbers need more rows than the table allows; the column was not replaced.</translation>
+    </message>
+    <message>
+        <source>表格过大，无法进行转置操作</source>
+        <translation>The table is too large to transpose.</translation>
+    </message>
 </context>
 <context>
     <name>DeleteInsertDialog</name>

@@ -195,6 +195,18 @@
         <source>请选择要加载的工作表:</source>
         <translation>请选择要加载的工作表:</translation>
     </message>
+    <message>
+        <source>粘贴数据超出表格大小上限，无法粘贴</source>
+        <translation>粘贴数据超出表格大小上限，无法粘贴</translation>
+    </message>
+    <message>
+        <source>粘贴数据行数超出表格大小上限，无法替换列</source>
+        <translation>粘贴数据行数超出表格大小上限，无法替换列</translation>
+    </message>
+    <message>
+        <source>表格过大，无法进行转置操作</source>
+        <translation>表格过大，无法进行转置操作</translation>
+    </message>
 </context>
 <context>
     <name>DeleteInsertDialog</name>

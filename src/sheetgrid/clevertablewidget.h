@@ -310,14 +310,16 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void sort_col_descending();
   void reverse_col();
   // Exactly one selected column, else warns "只能选择一列进行粘贴替换操作"; a
-  // clipboard without numbers warns "粘贴数据中不包含有效数字字符".
+  // clipboard without numbers warns "粘贴数据中不包含有效数字字符"; more numbers
+  // than the grid limits allow rows warns "粘贴数据行数超出表格大小上限，无法替换列".
   void paste_col();
   void float_col();
   // Numbers matching "[-+]?\d+\.?\d*(?:[eE][-+]?\d+)?", in order.
   static QList<double> filter_string_to_float_list(const QString& input_str);
 
   // Swaps rows and columns in place (trimming around it); an empty grid warns
-  // "表格为空，无法进行转置操作". Not gated by `editable`.
+  // "表格为空，无法进行转置操作", a grid whose square would exceed the grid
+  // limits warns "表格过大，无法进行转置操作". Not gated by `editable`.
   void transpose_table();
 
   // Selection queries; none changes the grid.
@@ -331,7 +333,7 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
 
   // Clipboard: tab-separated cells, line-feed-separated rows, no final line
   // feed. Paste grows the grid from the anchor; a paste that would exceed the
-  // grid limits changes nothing.
+  // grid limits changes nothing and warns "粘贴数据超出表格大小上限，无法粘贴".
   void copy_selection();
   void paste_selection();
   void clear_selection();
