@@ -47,6 +47,13 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // grid: valid only while the slot runs, until the next change of the grid.
   void ItemTextChangedSignal(CleverTableWidgetItem* item, const QString& text);
   void ItemTextFinishedSignal(CleverTableWidgetItem* item, const QString& text);
+  // Once as each outermost bulk of writes that touched cells ends (every
+  // editing command, paste, column command, load, transpose and formula fill
+  // runs as one), right after its ContentsChangeSignal. Cells may have been
+  // replaced, moved, inserted or removed meanwhile: a receiver finds its cells
+  // again by position. Single edits outside a bulk (in-cell editing,
+  // set_cell_text) send only cellChanged.
+  void CellsRewrittenSignal();
 
  public:
   // Stores the three flags unchanged; `infinite` is only recorded (no
@@ -223,7 +230,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // extent is not recomputed, and a self-extending grid does not refit its
   // visible area on resize (which would drop the empty lines a writer has just
   // added). The outermost endBulk() refits once if a resize came, then
-  // recomputes the extent once (one ContentsChangeSignal) if one was asked for.
+  // recomputes the extent once (one ContentsChangeSignal) if one was asked for,
+  // followed by CellsRewrittenSignal.
   void beginBulk();
   void endBulk();
   bool inBulk() const { return bulk_depth_ > 0; }
