@@ -160,32 +160,12 @@
         <translation>The Excel file has no content</translation>
     </message>
     <message>
-        <source>加载文件失败
-
-%s</source>
-        <translation>Loading the file failed
-
-%s</translation>
-    </message>
-    <message>
         <source>保存错误</source>
         <translation>Save Error</translation>
     </message>
     <message>
-        <source>保存文件时出现错误
-
-%s</source>
-        <translation>An error occurred while saving the file
-
-%s</translation>
-    </message>
-    <message>
         <source>保存成功</source>
         <translation>Saved</translation>
-    </message>
-    <message>
-        <source>文件已保存至：</source>
-        <translation>File saved to: </translation>
     </message>
     <message>
         <source>选择工作表</source>
@@ -194,6 +174,38 @@
     <message>
         <source>请选择要加载的工作表:</source>
         <translation>Choose the sheet to load:</translation>
+    </message>
+    <message>
+        <source>粘贴数据超出表格大小上限，无法粘贴</source>
+        <translation>The pasted data exceeds the table&apos;s size limits; nothing was pasted.</translation>
+    </message>
+    <message>
+        <source>粘贴数据行数超出表格大小上限，无法替换列</source>
+        <translation>The pasted numbers need more rows than the table allows; the column was not replaced.</translation>
+    </message>
+    <message>
+        <source>表格过大，无法进行转置操作</source>
+        <translation>The table is too large to transpose.</translation>
+    </message>
+    <message>
+        <source>加载文件失败
+
+%1</source>
+        <translation>Loading the file failed
+
+%1</translation>
+    </message>
+    <message>
+        <source>保存文件时出现错误
+
+%1</source>
+        <translation>An error occurred while saving the file
+
+%1</translation>
+    </message>
+    <message>
+        <source>文件已保存至：%1</source>
+        <translation>File saved to: %1</translation>
     </message>
 </context>
 <context>
@@ -745,16 +757,8 @@
         <translation>Unsupported file format</translation>
     </message>
     <message>
-        <source>图表保存失败：</source>
-        <translation>Saving the chart failed: </translation>
-    </message>
-    <message>
         <source>保存成功</source>
         <translation>Saved</translation>
-    </message>
-    <message>
-        <source>图表已保存为 </source>
-        <translation>Chart saved as </translation>
     </message>
     <message>
         <source>选择图片格式</source>
@@ -809,24 +813,8 @@
         <translation>Initialisation Error</translation>
     </message>
     <message>
-        <source>初始化失败，请检查输入数据
-
-%s</source>
-        <translation>Initialisation failed; please check the input data
-
-%s</translation>
-    </message>
-    <message>
         <source>拟合错误</source>
         <translation>Fit Error</translation>
-    </message>
-    <message>
-        <source>拟合失败，请检查输入数据
-
-%s</source>
-        <translation>The fit failed; please check the input data
-
-%s</translation>
     </message>
     <message>
         <source>折叠</source>
@@ -911,6 +899,30 @@
     <message>
         <source>高度:</source>
         <translation>Height:</translation>
+    </message>
+    <message>
+        <source>图表保存失败：%1</source>
+        <translation>Saving the chart failed: %1</translation>
+    </message>
+    <message>
+        <source>图表已保存为 %1</source>
+        <translation>Chart saved as %1</translation>
+    </message>
+    <message>
+        <source>初始化失败，请检查输入数据
+
+%1</source>
+        <translation>Initialisation failed; please check the input data
+
+%1</translation>
+    </message>
+    <message>
+        <source>拟合失败，请检查输入数据
+
+%1</source>
+        <translation>The fit failed; please check the input data
+
+%1</translation>
     </message>
 </context>
 </TS>

@@ -160,32 +160,12 @@
         <translation>Excel文件没有内容</translation>
     </message>
     <message>
-        <source>加载文件失败
-
-%s</source>
-        <translation>加载文件失败
-
-%s</translation>
-    </message>
-    <message>
         <source>保存错误</source>
         <translation>保存错误</translation>
     </message>
     <message>
-        <source>保存文件时出现错误
-
-%s</source>
-        <translation>保存文件时出现错误
-
-%s</translation>
-    </message>
-    <message>
         <source>保存成功</source>
         <translation>保存成功</translation>
-    </message>
-    <message>
-        <source>文件已保存至：</source>
-        <translation>文件已保存至：</translation>
     </message>
     <message>
         <source>选择工作表</source>
@@ -194,6 +174,38 @@
     <message>
         <source>请选择要加载的工作表:</source>
         <translation>请选择要加载的工作表:</translation>
+    </message>
+    <message>
+        <source>粘贴数据超出表格大小上限，无法粘贴</source>
+        <translation>粘贴数据超出表格大小上限，无法粘贴</translation>
+    </message>
+    <message>
+        <source>粘贴数据行数超出表格大小上限，无法替换列</source>
+        <translation>粘贴数据行数超出表格大小上限，无法替换列</translation>
+    </message>
+    <message>
+        <source>表格过大，无法进行转置操作</source>
+        <translation>表格过大，无法进行转置操作</translation>
+    </message>
+    <message>
+        <source>加载文件失败
+
+%1</source>
+        <translation>加载文件失败
+
+%1</translation>
+    </message>
+    <message>
+        <source>保存文件时出现错误
+
+%1</source>
+        <translation>保存文件时出现错误
+
+%1</translation>
+    </message>
+    <message>
+        <source>文件已保存至：%1</source>
+        <translation>文件已保存至：%1</translation>
     </message>
 </context>
 <context>
@@ -745,16 +757,8 @@
         <translation>不支持的文件格式</translation>
     </message>
     <message>
-        <source>图表保存失败：</source>
-        <translation>图表保存失败：</translation>
-    </message>
-    <message>
         <source>保存成功</source>
         <translation>保存成功</translation>
-    </message>
-    <message>
-        <source>图表已保存为 </source>
-        <translation>图表已保存为 </translation>
     </message>
     <message>
         <source>选择图片格式</source>
@@ -809,24 +813,8 @@
         <translation>初始化错误</translation>
     </message>
     <message>
-        <source>初始化失败，请检查输入数据
-
-%s</source>
-        <translation>初始化失败，请检查输入数据
-
-%s</translation>
-    </message>
-    <message>
         <source>拟合错误</source>
         <translation>拟合错误</translation>
-    </message>
-    <message>
-        <source>拟合失败，请检查输入数据
-
-%s</source>
-        <translation>拟合失败，请检查输入数据
-
-%s</translation>
     </message>
     <message>
         <source>折叠</source>
@@ -911,6 +899,30 @@
     <message>
         <source>高度:</source>
         <translation>高度:</translation>
+    </message>
+    <message>
+        <source>图表保存失败：%1</source>
+        <translation>图表保存失败：%1</translation>
+    </message>
+    <message>
+        <source>图表已保存为 %1</source>
+        <translation>图表已保存为 %1</translation>
+    </message>
+    <message>
+        <source>初始化失败，请检查输入数据
+
+%1</source>
+        <translation>初始化失败，请检查输入数据
+
+%1</translation>
+    </message>
+    <message>
+        <source>拟合失败，请检查输入数据
+
+%1</source>
+        <translation>拟合失败，请检查输入数据
+
+%1</translation>
     </message>
 </context>
 </TS>

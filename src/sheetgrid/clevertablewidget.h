@@ -47,6 +47,13 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // grid: valid only while the slot runs, until the next change of the grid.
   void ItemTextChangedSignal(CleverTableWidgetItem* item, const QString& text);
   void ItemTextFinishedSignal(CleverTableWidgetItem* item, const QString& text);
+  // Once as each outermost bulk of writes that touched cells ends (every
+  // editing command, paste, column command, load, transpose and formula fill
+  // runs as one), right after its ContentsChangeSignal. Cells may have been
+  // replaced, moved, inserted or removed meanwhile: a receiver finds its cells
+  // again by position. Single edits outside a bulk (in-cell editing,
+  // set_cell_text) send only cellChanged.
+  void CellsRewrittenSignal();
 
  public:
   // Stores the three flags unchanged; `infinite` is only recorded (no
@@ -223,7 +230,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // extent is not recomputed, and a self-extending grid does not refit its
   // visible area on resize (which would drop the empty lines a writer has just
   // added). The outermost endBulk() refits once if a resize came, then
-  // recomputes the extent once (one ContentsChangeSignal) if one was asked for.
+  // recomputes the extent once (one ContentsChangeSignal) if one was asked for,
+  // followed by CellsRewrittenSignal.
   void beginBulk();
   void endBulk();
   bool inBulk() const { return bulk_depth_ > 0; }
@@ -310,14 +318,16 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void sort_col_descending();
   void reverse_col();
   // Exactly one selected column, else warns "只能选择一列进行粘贴替换操作"; a
-  // clipboard without numbers warns "粘贴数据中不包含有效数字字符".
+  // clipboard without numbers warns "粘贴数据中不包含有效数字字符"; more numbers
+  // than the grid limits allow rows warns "粘贴数据行数超出表格大小上限，无法替换列".
   void paste_col();
   void float_col();
   // Numbers matching "[-+]?\d+\.?\d*(?:[eE][-+]?\d+)?", in order.
   static QList<double> filter_string_to_float_list(const QString& input_str);
 
   // Swaps rows and columns in place (trimming around it); an empty grid warns
-  // "表格为空，无法进行转置操作". Not gated by `editable`.
+  // "表格为空，无法进行转置操作", a grid whose square would exceed the grid
+  // limits warns "表格过大，无法进行转置操作". Not gated by `editable`.
   void transpose_table();
 
   // Selection queries; none changes the grid.
@@ -331,7 +341,7 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
 
   // Clipboard: tab-separated cells, line-feed-separated rows, no final line
   // feed. Paste grows the grid from the anchor; a paste that would exceed the
-  // grid limits changes nothing.
+  // grid limits changes nothing and warns "粘贴数据超出表格大小上限，无法粘贴".
   void copy_selection();
   void paste_selection();
   void clear_selection();

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDebug>
+#include <QMessageBox>
 
 #include <algorithm>
 
@@ -50,6 +51,7 @@ void CleverTableWidget::paste_selection() {
     qDebug().noquote() << QStringLiteral("Paste refused: %1 x %2 cells exceed the grid limits")
                               .arg(rows_needed)
                               .arg(cols_needed);
+    QMessageBox::warning(this, tr("警告"), tr("粘贴数据超出表格大小上限，无法粘贴"));
     return;
   }
 

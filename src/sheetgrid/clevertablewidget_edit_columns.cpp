@@ -123,6 +123,7 @@ void CleverTableWidget::paste_col() {
       (rows > trelvo::limits::kMaxRows || qint64(rows) * columnCount() > trelvo::limits::kMaxCells)) {
     qDebug().noquote() << QStringLiteral("Column paste refused: %1 rows exceed the grid limits")
                               .arg(rows);
+    QMessageBox::warning(this, tr("警告"), tr("粘贴数据行数超出表格大小上限，无法替换列"));
     return;
   }
   QStringList texts;

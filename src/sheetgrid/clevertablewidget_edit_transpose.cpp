@@ -41,6 +41,7 @@ void CleverTableWidget::transpose_table() {
   if (n * n > trelvo::limits::kMaxCells) {
     qDebug().noquote() << QStringLiteral("Transpose refused: a %1 x %1 grid exceeds the grid limits")
                               .arg(n);
+    QMessageBox::warning(this, tr("警告"), tr("表格过大，无法进行转置操作"));
     return;
   }
   BulkGuard bulk(*this);

@@ -61,6 +61,7 @@ void CleverTableWidget::endBulk() {
   if (extent_pending_) {
     extent_pending_ = false;
     _max_content_pos();
+    emit CellsRewrittenSignal();
   }
 }
 

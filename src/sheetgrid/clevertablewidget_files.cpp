@@ -15,19 +15,6 @@
 
 namespace {
 
-// A message that carries a value: the value is put into the literal first (at
-// its first "%s", else appended), and the finished text goes through
-// translation, as the window's messages do.
-QString tr_filled(const char* pattern, const QString& value) {
-  QString text = QString::fromUtf8(pattern);
-  const qsizetype at = text.indexOf(QLatin1String("%s"));
-  if (at >= 0)
-    text.replace(at, 2, value);
-  else
-    text += value;
-  return CleverTableWidget::tr(text.toUtf8().constData());
-}
-
 using trelvo::io::IoError;
 using trelvo::io::Table;
 using trelvo::io::TextRows;
@@ -104,7 +91,7 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
   } catch (...) {
     const QString description = error_text(std::current_exception());
     QMessageBox::critical(&grid, CleverTableWidget::tr("加载错误"),
-                          tr_filled(QT_TRANSLATE_NOOP("CleverTableWidget", "加载文件失败\n\n%s"), description));
+                          CleverTableWidget::tr("加载文件失败\n\n%1").arg(description));
     qDebug().noquote() << QStringLiteral("Error loading file: %1").arg(description);
   }
 }
@@ -132,12 +119,12 @@ void save_table(CleverTableWidget& grid, const QString& path,
   } catch (...) {
     const QString description = error_text(std::current_exception());
     QMessageBox::critical(&grid, CleverTableWidget::tr("保存错误"),
-                          tr_filled(QT_TRANSLATE_NOOP("CleverTableWidget", "保存文件时出现错误\n\n%s"), description));
+                          CleverTableWidget::tr("保存文件时出现错误\n\n%1").arg(description));
     qDebug().noquote() << QStringLiteral("Error saving file: %1").arg(description);
     return;
   }
   QMessageBox::information(&grid, CleverTableWidget::tr("保存成功"),
-                           tr_filled(QT_TRANSLATE_NOOP("CleverTableWidget", "文件已保存至："), path));
+                           CleverTableWidget::tr("文件已保存至：%1").arg(path));
   qDebug().noquote() << QStringLiteral("Saved file: %1").arg(path);
 }
 

@@ -1,6 +1,9 @@
 #include "widget/widget.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QChart>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QChartView>
 #include <QDebug>
@@ -15,6 +18,15 @@
 #include "fitcore/errors.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
+
+namespace {
+
+// Clipboard text that the grid's paste spreads over several cells.
+bool holdsCellBlock(const QString& text) {
+  return text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+}  // namespace
 
 template <typename F>
 void Widget::guarded(const char* where, F&& body) {
@@ -90,6 +102,17 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
           [this] { guarded("onItemSelected", [this] { onItemSelected(); }); });
   connect(ui->inputEdit, &QTextEdit::textChanged, this,
           [this] { guarded("onInputEditTextChanged", [this] { onInputEditTextChanged(); }); });
+  // Any change of the input cells makes the data lists stale; a command's
+  // rewrite also rebinds the bar to its cell's new text.
+  connect(ui->inputTable, &QTableWidget::cellChanged, this, [this] { dataListsStale_ = true; });
+  connect(ui->inputTable, &CleverTableWidget::CellsRewrittenSignal, this,
+          [this] { guarded("onInputCellsRewritten", [this] { onInputCellsRewritten(); }); });
+  // A cursor or selection moved by the user ends the bar's untouched state.
+  auto barTouched = [this] {
+    if (!bindingBar_) barUntouched_ = false;
+  };
+  connect(ui->inputEdit, &QTextEdit::cursorPositionChanged, this, barTouched);
+  connect(ui->inputEdit, &QTextEdit::selectionChanged, this, barTouched);
 
   ui->inputEdit->installEventFilter(this);
 
@@ -157,7 +180,14 @@ void Widget::onInputEditKeyPressEvent(QKeyEvent* event) {
     ui->inputEdit->textCursor().insertText(QStringLiteral("\n"));
     event->accept();
   } else if (enter || k == Qt::Key_Escape) {
-    ui->inputEdit->clearFocus();
+    // The arrows move the grid's selection again.
+    ui->inputTable->setFocus();
+  } else if (event->matches(QKeySequence::Paste) && holdsCellBlock(QApplication::clipboard()->text())) {
+    ui->inputTable->paste_action->trigger();
+  } else if (barUntouched_ && event->matches(QKeySequence::Copy)) {
+    ui->inputTable->copy_action->trigger();
+  } else if (barUntouched_ && k == Qt::Key_Delete && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    ui->inputTable->delete_action->trigger();
   } else {
     // The editor's own key handling, past this filter.
     forwarding_key_ = true;

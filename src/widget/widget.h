@@ -66,11 +66,15 @@ class TRELVO_EXPORT Widget : public QWidget {
 
   // ---- input bar ----------------------------------------------------------
   // Every key press for the input editor comes here first: Alt+Enter/Return
-  // inserts a line break, Enter/Return/Escape leave the editor, other keys go
-  // to the editor's own handling.
+  // inserts a line break; Enter/Return/Escape give the focus to the input
+  // grid; the Paste keys with clipboard text holding a tab or a line break run
+  // the grid's paste; while the bar is untouched since its binding, the Copy
+  // keys and Del run the grid's copy and Del. Other keys go to the editor's
+  // own handling.
   void onInputEditKeyPressEvent(QKeyEvent* event);
 
   // ---- chart ----------------------------------------------------------------
+  // First re-reads the chosen columns when they are stale, as the fit does.
   // Redraws the data series on the chart with the plot tab's options; refuses
   // empty, unequal or non-finite data and an empty title with a warning box.
   void onPlotBtnClicked();
@@ -110,6 +114,8 @@ class TRELVO_EXPORT Widget : public QWidget {
   // The copy chooser of the last press of the copy button (null once closed).
   QPointer<QDialog> copyPlotDialog;
 
+  // First re-reads the chosen columns when they are stale (see
+  // readChosenColumnsIfStale); a refused read ends the fit.
   // Warns "请先输入X轴和Y轴数据" / "X轴和Y轴数据长度不一致" for empty or unequal
   // lists; otherwise runs the fit procedure of ui->comboBox's model kind.
   void onFitBtnClicked();
@@ -130,6 +136,8 @@ class TRELVO_EXPORT Widget : public QWidget {
   void fitOnLogarithmic();
   void fitOnPower();
   void fitOnCustom();
+  // First re-reads the chosen columns as the fit does (once: the redraw
+  // inside does not read again).
   // Redraws the data and adds the fitted curve at xList (or, refined, at 10^n
   // evenly spaced x from the first to the last x). Warns "请先进行拟合" without
   // a fitted model and "请先输入X轴和Y轴数据" with an empty x list; refuses
@@ -167,12 +175,15 @@ class TRELVO_EXPORT Widget : public QWidget {
   // Input bar. The bar is bound to (link_row, link_col); the item there is
   // looked up afresh at every use.
   // Binds the bar to the top-left cell of the first selected range: label
-  // "C5 : ", the cell's typed text (a formula with its "="), editable and
-  // focused. Nothing selected: label and text "", read-only, unbound.
+  // "C5 : ", the cell's typed text (a formula with its "="), editable. The
+  // focus goes to the grid when the selection holds more than one cell, else
+  // to the bar with its whole text selected. Nothing selected: label and text
+  // "", read-only, unbound, the focus left where it is.
   void onItemSelected();
   // Writes the editor's text into the bound cell (a new formula cell for an
-  // empty one), then recomputes the grid's content extent. Ignores "" and " "
-  // and an unbound bar.
+  // empty one), then recomputes the grid's content extent. An edit to "" or
+  // " " empties the bound cell's text (a cell without item stays so); the
+  // binding itself never writes those. Ignores an unbound bar.
   void onInputEditTextChanged();
   // An in-cell edit of `item` finished with `text`: binds the bar to that
   // cell and, 100 ms later, writes `text` into the same (row, column) and
@@ -216,7 +227,21 @@ class TRELVO_EXPORT Widget : public QWidget {
   void writeInputCell(int row, int col, const QString& text);
   // The echo step of onCellTextFinished, run by its timer.
   void echoCellText(int row, int col, const QString& text);
+  // The bound cell's text as the bar shows it (a formula with its "=").
+  QString boundCellText() const;
+  // After the grid rewrote cells (CellsRewrittenSignal): marks the data lists
+  // stale and shows the bound cell's current label and text in the bar,
+  // writing nothing and leaving the focus where it is; unbinds when the cell
+  // has left the grid.
+  void onInputCellsRewritten();
+  // While set, the bar's text changes write nothing.
   bool echoing_ = false;
+  // While set, the window itself sets the bar's text or cursor: "" and " "
+  // are not written, and the bar stays untouched.
+  bool bindingBar_ = false;
+  // The bar shows its cell as bound: neither its text nor its cursor has been
+  // changed by the user since.
+  bool barUntouched_ = false;
 
  public:
   // ---- end of window tools ----
@@ -227,6 +252,17 @@ class TRELVO_EXPORT Widget : public QWidget {
  private:
   // The numbers of input column `column` by the column-reading rule.
   std::vector<double> readColumn(int column) const;
+  // The number of the input cell (row, column) by the column-reading rule.
+  std::optional<double> cellNumber(int row, int column) const;
+  // Set by every change of the input grid's cells and by the one-column reads
+  // of the choosers; cleared only by readChosenColumnsIfStale's paired read.
+  bool dataListsStale_ = true;
+  // When dataListsStale_: reads the chosen x and y columns together, row by
+  // row (two numbers give a pair, a row without any is skipped), into xList
+  // and yList and clears the flag. A row with only one number warns "输入错误"
+  // / "X轴和Y轴数据长度不一致" and returns false, the lists and the flag as
+  // they were. True otherwise.
+  bool readChosenColumnsIfStale();
   // False, after the warning box, when xList or yList is empty or the two
   // differ in length (the checks the plot and the fit share).
   bool dataListsUsable();

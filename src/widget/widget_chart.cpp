@@ -41,6 +41,7 @@ bool Widget::dataListsUsable() {
 }
 
 void Widget::onPlotBtnClicked() {
+  if (!readChosenColumnsIfStale()) return;
   if (!dataListsUsable()) return;
   if (ui->titleIn->text().isEmpty()) {
     QMessageBox::warning(this, tr("输入错误"), tr("图表标题不能为空"));

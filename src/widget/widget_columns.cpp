@@ -1,5 +1,6 @@
 // Model kind, column choosers, column reading and refresh.
 #include <QDebug>
+#include <QMessageBox>
 
 #include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -93,25 +94,57 @@ void Widget::inputTableChanged(std::optional<int> max_row, std::optional<int> ma
   ui->yDataBox->setCurrentIndex(y_index < n ? y_index : n - 1);
 }
 
+std::optional<double> Widget::cellNumber(int row, int column) const {
+  const QTableWidgetItem* item = ui->inputTable->item(row, column);
+  if (!item) return std::nullopt;
+  const QString text = cellText(item);
+  if (text.isEmpty() || text == QLatin1String(" ")) return std::nullopt;
+  return trelvo::parse_python_float(text.toStdString());
+}
+
 std::vector<double> Widget::readColumn(int column) const {
   std::vector<double> values;
-  for (int r = 0; r < ui->inputTable->rowCount(); ++r) {
-    const QTableWidgetItem* item = ui->inputTable->item(r, column);
-    if (!item) continue;
-    const QString text = cellText(item);
-    if (text.isEmpty() || text == QLatin1String(" ")) continue;
-    if (auto v = trelvo::parse_python_float(text.toStdString())) values.push_back(*v);
-  }
+  for (int r = 0; r < ui->inputTable->rowCount(); ++r)
+    if (auto v = cellNumber(r, column)) values.push_back(*v);
   return values;
+}
+
+bool Widget::readChosenColumnsIfStale() {
+  if (!dataListsStale_) return true;
+  const int xc = ui->xDataBox->currentIndex();
+  const int yc = ui->yDataBox->currentIndex();
+  std::vector<double> xs, ys;
+  for (int r = 0; r < ui->inputTable->rowCount(); ++r) {
+    const std::optional<double> x = cellNumber(r, xc);
+    const std::optional<double> y = cellNumber(r, yc);
+    if (x.has_value() != y.has_value()) {
+      qDebug().noquote() << QStringLiteral("Unpaired data in row %1").arg(r + 1);
+      QMessageBox::warning(this, tr("输入错误"), tr("X轴和Y轴数据长度不一致"));
+      return false;
+    }
+    if (x) {
+      xs.push_back(*x);
+      ys.push_back(*y);
+    }
+  }
+  xList = std::move(xs);
+  yList = std::move(ys);
+  dataListsStale_ = false;
+  qDebug().noquote() << QStringLiteral("Data pairs read: %1").arg(xList.size());
+  return true;
 }
 
 void Widget::onXDataBoxChanged() {
   xList = readColumn(ui->xDataBox->currentIndex());
+  // Read alone, the column is not checked against the other: the next fit,
+  // plot or curve reads both together.
+  dataListsStale_ = true;
   qDebug().noquote() << "X data: " + QString::fromStdString(trelvo::repr_double_list(xList));
 }
 
 void Widget::onYDataBoxChanged() {
   yList = readColumn(ui->yDataBox->currentIndex());
+  dataListsStale_ = true;
   qDebug().noquote() << "Y data: " + QString::fromStdString(trelvo::repr_double_list(yList));
 }
 

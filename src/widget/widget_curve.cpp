@@ -30,6 +30,8 @@ std::vector<double> linspace(double start, double stop, std::int64_t num) {
 }  // namespace
 
 void Widget::onCurveBtnClicked() {
+  // Read here, the lists are fresh for the redraw below, which reads nothing.
+  if (!readChosenColumnsIfStale()) return;
   if (!fit_class || !fit_class->fitted()) {
     QMessageBox::warning(this, tr("输入错误"), tr("请先进行拟合"));
     return;

@@ -19,8 +19,10 @@ void Widget::onAboutBtnClicked() {
   QMessageBox dialog(this);
   dialog.setWindowTitle(tr("关于本程序"));
   dialog.setInformativeText(tr("...声明...\n"));
-  dialog.addButton(tr("关闭"), QMessageBox::AcceptRole);
+  QPushButton* close = dialog.addButton(tr("关闭"), QMessageBox::AcceptRole);
   QPushButton* btn = dialog.addButton(tr("Qt版本信息"), QMessageBox::RejectRole);
+  // Escape closes the box; only a click on btn opens Qt's box.
+  dialog.setEscapeButton(close);
   connect(btn, &QPushButton::clicked, this,
           [this] { trelvo::guard_slot("onQtBtnClicked", [this] { onQtBtnClicked(); }); });
   dialog.exec();

@@ -55,11 +55,6 @@ bool writeFile(const QString& fileName, const std::function<bool(QIODevice&)>& w
   return file.commit();
 }
 
-// `literal` + `value`, translated as one text under the context "Widget".
-QString trJoined(const char* literal, const QString& value) {
-  return Widget::tr((QString::fromUtf8(literal) + value).toUtf8().constData());
-}
-
 }  // namespace
 
 void Widget::onSavePlotBtnClicked() {
@@ -82,10 +77,10 @@ void Widget::onSavePlotBtnClicked() {
     return;
   }
   if (!written) {
-    QMessageBox::warning(this, tr("保存失败"), trJoined(QT_TRANSLATE_NOOP("Widget", "图表保存失败："), fileName));
+    QMessageBox::warning(this, tr("保存失败"), tr("图表保存失败：%1").arg(fileName));
     return;
   }
-  QMessageBox::information(this, tr("保存成功"), trJoined(QT_TRANSLATE_NOOP("Widget", "图表已保存为 "), fileName));
+  QMessageBox::information(this, tr("保存成功"), tr("图表已保存为 %1").arg(fileName));
 }
 
 void Widget::onCopyPlotBtnClicked() {

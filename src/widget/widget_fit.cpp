@@ -22,6 +22,7 @@ void showPane(Widget* w, const QString& r2Line, const QString& formula, const QS
 }  // namespace trelvo::fitflow
 
 void Widget::onFitBtnClicked() {
+  if (!readChosenColumnsIfStale()) return;
   if (!dataListsUsable()) return;
   switch (ui->comboBox->currentIndex()) {
     case 0: fitOnPolynomial(); break;

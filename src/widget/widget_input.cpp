@@ -3,6 +3,7 @@
 // bar's height.
 #include <QDebug>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -39,11 +40,20 @@ QString Widget::cellLabel(int row, int col) const {
   return column + QString::number(row + 1);
 }
 
+QString Widget::boundCellText() const {
+  const QTableWidgetItem* item = linkItem();
+  if (const CleverTableWidgetItem* cell = asFormulaCell(item)) return cell->is_formula ? cell->rawText() : cell->text();
+  return cellText(item);
+}
+
 void Widget::onItemSelected() {
   const QList<QTableWidgetSelectionRange> ranges = ui->inputTable->selectedRanges();
   if (ranges.isEmpty()) {
     ui->inputLabel->setText(QString());
-    ui->inputEdit->setPlainText(QString());
+    {
+      const QScopedValueRollback binding(bindingBar_, true);
+      ui->inputEdit->setPlainText(QString());
+    }
     ui->inputEdit->setReadOnly(true);
     link_row.reset();
     link_col.reset();
@@ -58,21 +68,59 @@ void Widget::onItemSelected() {
   qDebug().noquote() << QStringLiteral("Item type: ") + typeName(item);
   ui->inputLabel->setText(label + QStringLiteral(" : "));
 
-  QString text;
-  if (const CleverTableWidgetItem* cell = asFormulaCell(item))
-    text = cell->is_formula ? cell->rawText() : cell->text();
-  else
-    text = cellText(item);
   // Plain text: setText would read "<b>1</b>" as markup and write back "1".
-  ui->inputEdit->setPlainText(text);
-  ui->inputEdit->setReadOnly(false);
-  ui->inputEdit->setFocus();
+  // A text other than "" and " " is written back (a formula is evaluated
+  // afresh).
+  {
+    const QScopedValueRollback binding(bindingBar_, true);
+    ui->inputEdit->setPlainText(boundCellText());
+    ui->inputEdit->setReadOnly(false);
+    // Several cells: the grid keeps the keyboard (copy, paste, arrows); one
+    // cell: typing replaces its whole text.
+    qint64 cells = 0;
+    for (const QTableWidgetSelectionRange& r : ranges) cells += qint64(r.rowCount()) * r.columnCount();
+    if (cells > 1) {
+      if (!ui->inputTable->hasFocus()) ui->inputTable->setFocus();
+    } else {
+      ui->inputEdit->setFocus();
+      ui->inputEdit->selectAll();
+    }
+  }
+  barUntouched_ = true;
+}
+
+void Widget::onInputCellsRewritten() {
+  dataListsStale_ = true;
+  if (!link_row || !link_col) return;
+  CleverTableWidget* grid = ui->inputTable;
+  if (*link_row >= grid->rowCount() || *link_col >= grid->columnCount()) {
+    ui->inputLabel->setText(QString());
+    {
+      const QScopedValueRollback silent(echoing_, true);
+      ui->inputEdit->setPlainText(QString());
+    }
+    ui->inputEdit->setReadOnly(true);
+    link_row.reset();
+    link_col.reset();
+    return;
+  }
+  ui->inputLabel->setText(cellLabel(*link_row, *link_col) + QStringLiteral(" : "));
+  {
+    const QScopedValueRollback silent(echoing_, true);
+    const QScopedValueRollback binding(bindingBar_, true);
+    ui->inputEdit->setPlainText(boundCellText());
+    ui->inputEdit->selectAll();
+  }
+  barUntouched_ = true;
 }
 
 void Widget::onInputEditTextChanged() {
   if (echoing_ || !link_row || !link_col) return;
+  if (!bindingBar_) barUntouched_ = false;
   const QString text = ui->inputEdit->toPlainText();
-  if (isEmptyCellText(text)) return;
+  // The binding never writes an empty text; an edit that empties the bar
+  // empties the cell, when it has an item.
+  if (isEmptyCellText(text) && (bindingBar_ || !linkItem())) return;
   writeInputCell(*link_row, *link_col, text);
 }
 
@@ -115,9 +163,9 @@ void Widget::echoCellText(int row, int col, const QString& text) {
   // has gone since is left alone.
   if (!ui->inputTable->item(row, col)) return;
   if (link_row == row && link_col == col) {
-    echoing_ = true;
+    const QScopedValueRollback silent(echoing_, true);
+    const QScopedValueRollback binding(bindingBar_, true);
     ui->inputEdit->setPlainText(text);
-    echoing_ = false;
   }
   // The typed text follows the in-cell editor, an emptied cell included.
   writeInputCell(row, col, text);

@@ -128,13 +128,16 @@ class ClipboardTest : public QObject {
     QCOMPARE(extent.count(), 0);
   }
 
-  void pastePastTheGridLimitsChangesNothing() {
+  void pastePastTheGridLimitsIsRefusedWithABox() {
     CleverTableWidget grid;
     fill(grid, {"a,b"});
     select(grid, 0, 1, 0, 1);
     QApplication::clipboard()->setText(QString(trelvo::limits::kMaxCols, QLatin1Char('\t')));
+    MessageBoxWatch boxes;
     grid.paste_selection();
     QCOMPARE(dump(grid), QStringLiteral("a,b"));
+    QCOMPARE(boxes.boxes(), QStringList{"警告: 粘贴数据超出表格大小上限，无法粘贴"});
+    QVERIFY(boxes.failures().isEmpty());
   }
 
   void copyThenPasteRoundTrips() {

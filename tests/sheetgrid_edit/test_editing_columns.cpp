@@ -115,8 +115,9 @@ class ColumnTest : public QObject {
     QCOMPARE(boxes.boxes().size(), 1);
   }
 
-  // More numbers than the grid can have rows: nothing is written, none dropped.
-  void columnPastePastTheRowLimitChangesNothing() {
+  // More numbers than the grid can have rows: refused with a box, nothing
+  // written, none dropped.
+  void columnPastePastTheRowLimitIsRefusedWithABox() {
     CleverTableWidget grid;
     fill(grid, {"a"});
     select(grid, 0, 0, 0, 0);
@@ -125,7 +126,8 @@ class ColumnTest : public QObject {
     grid.paste_col();
     QCOMPARE(grid.rowCount(), 1);
     QCOMPARE(dump(grid), QStringLiteral("a"));
-    QVERIFY(boxes.boxes().isEmpty());
+    QCOMPARE(boxes.boxes(), QStringList{"警告: 粘贴数据行数超出表格大小上限，无法替换列"});
+    QVERIFY(boxes.failures().isEmpty());
   }
 
   void noColumnSelected() {

@@ -101,7 +101,9 @@ class TransposeTest : public QObject {
     grid.transpose_table();
     QCOMPARE(grid.rowCount(), rows);
     QCOMPARE(grid.columnCount(), 1);
-    QVERIFY(boxes.boxes().isEmpty());
+    QCOMPARE(cellText(grid.item(rows - 1, 0)), QStringLiteral("v"));
+    QCOMPARE(boxes.boxes(), QStringList{"警告: 表格过大，无法进行转置操作"});
+    QVERIFY(boxes.failures().isEmpty());
   }
 
   void emptyGridWarns() {
