@@ -530,13 +530,15 @@ TEST(NonLinearFit, ScalarModelFitsButHasNoList) {
 
 TEST(NonLinearFit, SolveStopsAtTheFirstNonFiniteStep) {
   // Five parameters: without the stop the search would run 10^7 iterations.
-  auto m = std::make_shared<LambdaModel>(std::vector<std::string>{"x", "a", "b", "c", "d", "e"},
-                                         [](double x, Params p) { return p[0] + p[1] * std::log(x) + p[2] + p[3] + p[4]; });
+  auto m = std::make_shared<LambdaModel>(std::vector<std::string>{"x", "a", "b", "c", "d", "e"}, [](double x, Params p) {
+    return p[0] + p[1] * std::log(x) + p[2] + p[3] + p[4];
+  });
   NonLinearFit f({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, std::vector<double>(10, 6.0), m);
   f.params = std::vector<double>{5, 1, 0, 0, 0};
   WarningLog log;
   Error e = expect_error([&] { f.solveval(0); });
-  EXPECT_EQ(std::string(e.what()), "Solution failed: The function is nan at x = -18.54325168564633 after 1 iterations.");
+  EXPECT_EQ(std::string(e.what()),
+            "Solution failed: The function is nan at x = -18.54325168564633 after 1 iterations.");
   EXPECT_TRUE(e.has_cause());
   EXPECT_EQ(m->calls, 3);
 }
