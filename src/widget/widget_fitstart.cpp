@@ -64,10 +64,18 @@ double residualSquares(const NonLinearFit& fit) {
 
 }  // namespace
 
-std::optional<std::vector<double>> exponentialStart(const std::vector<double>& x, const std::vector<double>& y) {
+std::optional<std::vector<double>> exponentialStart(const std::vector<double>& xAll, const std::vector<double>& yAll) {
+  if (xAll.size() < 3 || yAll.size() != xAll.size() || !allFinite(xAll) || !allFinite(yAll)) return std::nullopt;
+  // A start needs no more than a few thousand evenly strided points.
+  constexpr std::size_t kMaxPoints = 2000;
+  const std::size_t stride = (xAll.size() + kMaxPoints - 1) / kMaxPoints;
+  std::vector<double> x, y;
+  for (std::size_t i = 0; i < xAll.size(); i += stride) {
+    x.push_back(xAll[i]);
+    y.push_back(yAll[i]);
+  }
   const std::size_t n = x.size();
-  if (n < 3 || y.size() != n || !allFinite(x) || !allFinite(y)) return std::nullopt;
-  const auto [lo, hi] = std::minmax_element(x.begin(), x.end());
+  const auto [lo, hi] = std::minmax_element(xAll.begin(), xAll.end());
   const double xmin = *lo, xmax = *hi, span = xmax - xmin;
   if (!(span > 0.0) || !std::isfinite(span)) return std::nullopt;
 
