@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fitcore/errors.h"
+#include "fitcore/numtext.h"
 #include "fitcore/warnings.h"
 
 namespace trelvo {
@@ -117,11 +118,8 @@ void lmdif_callback(int* m, int* n, double* x, double* fvec, int* iflag) noexcep
   }
 }
 
-std::string format_fixed6(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%f", v);
-  return buf;
-}
+// printf's "%f" in the C locale, whatever locale the process runs in.
+std::string format_fixed6(double v) { return format_f(v, 6); }
 
 // leastsq's text for each MINPACK info code.
 std::string info_message(int info, int maxfev) {

@@ -258,19 +258,28 @@ double np_float(BinOp op, double a, double b) {
   return 0.0;
 }
 
-std::int64_t wrap(std::uint64_t v) { return static_cast<std::int64_t>(v); }
-
-// NumPy int64 arithmetic: wrapping, division by zero gives 0.
+// NumPy int64 arithmetic, division by zero giving 0; a result past 64 bits
+// becomes the float that ** gives for it (NumPy would wrap).
 Slot np_int_op(BinOp op, std::int64_t a, std::int64_t b) {
-  const auto ua = static_cast<std::uint64_t>(a), ub = static_cast<std::uint64_t>(b);
+  std::int64_t r = 0;
+  const double da = static_cast<double>(a), db = static_cast<double>(b);
   switch (op) {
-    case BinOp::Add: return make_int(SK::NpInt, wrap(ua + ub));
-    case BinOp::Sub: return make_int(SK::NpInt, wrap(ua - ub));
-    case BinOp::Mul: return make_int(SK::NpInt, wrap(ua * ub));
+    case BinOp::Add:
+      if (__builtin_add_overflow(a, b, &r)) return make_float(SK::NpFloat, da + db);
+      return make_int(SK::NpInt, r);
+    case BinOp::Sub:
+      if (__builtin_sub_overflow(a, b, &r)) return make_float(SK::NpFloat, da - db);
+      return make_int(SK::NpInt, r);
+    case BinOp::Mul:
+      if (__builtin_mul_overflow(a, b, &r)) return make_float(SK::NpFloat, da * db);
+      return make_int(SK::NpInt, r);
     case BinOp::Div: return make_float(SK::NpFloat, static_cast<double>(a) / static_cast<double>(b));
     case BinOp::FloorDiv: {
       if (b == 0) return make_int(SK::NpInt, 0);
-      if (b == -1) return make_int(SK::NpInt, wrap(0 - ua));
+      if (b == -1) {
+        if (a == std::numeric_limits<std::int64_t>::min()) return make_float(SK::NpFloat, -da);
+        return make_int(SK::NpInt, -a);
+      }
       std::int64_t q = a / b, m = a % b;
       if (m != 0 && ((m < 0) != (b < 0))) --q;
       return make_int(SK::NpInt, q);
@@ -283,13 +292,9 @@ Slot np_int_op(BinOp op, std::int64_t a, std::int64_t b) {
     }
     case BinOp::Pow: {
       if (b < 0) raise(ErrorKind::ValueError, "Integers to negative integer powers are not allowed.");
-      std::uint64_t result = 1, base = ua, e = ub;
-      while (e) {
-        if (e & 1) result *= base;
-        base *= base;
-        e >>= 1;
-      }
-      return make_int(SK::NpInt, wrap(result));
+      Slot r = py_int_op(BinOp::Pow, a, b);
+      r.k = r.k == SK::Int ? SK::NpInt : SK::NpFloat;
+      return r;
     }
   }
   return {};
@@ -861,7 +866,10 @@ class Evaluator {
         if (x.i == std::numeric_limits<std::int64_t>::min())
           return make_float(SK::Float, -static_cast<double>(x.i));
         return make_int(SK::Int, -x.i);
-      case SK::NpInt: return make_int(SK::NpInt, wrap(0 - static_cast<std::uint64_t>(x.i)));
+      case SK::NpInt:
+        if (x.i == std::numeric_limits<std::int64_t>::min())
+          return make_float(SK::NpFloat, -static_cast<double>(x.i));
+        return make_int(SK::NpInt, -x.i);
       case SK::Float:
       case SK::NpFloat: return make_float(x.k, -x.f);
       default: break;
@@ -993,8 +1001,10 @@ class Evaluator {
     if (n.nargs != 1) arg_count(name, 1, 2, n.nargs);
     Slot& x = slots_[args[0]];
     if (!x.is_array()) {
-      if (fn == Fn::Absolute && (x.k == SK::Int || x.k == SK::NpInt))
-        return make_int(SK::NpInt, x.i < 0 ? wrap(0 - static_cast<std::uint64_t>(x.i)) : x.i);
+      if (fn == Fn::Absolute && (x.k == SK::Int || x.k == SK::NpInt)) {
+        if (x.i == std::numeric_limits<std::int64_t>::min()) return make_float(SK::NpFloat, -static_cast<double>(x.i));
+        return make_int(SK::NpInt, x.i < 0 ? -x.i : x.i);
+      }
       return make_float(SK::NpFloat, apply_unary(fn, x.scalar()));
     }
     Slot xs = x;

@@ -33,7 +33,8 @@ inline constexpr std::size_t kMaxExpressionBytes = 64 * 1024;
 inline constexpr int kMaxExpressionDepth = 200;
 inline constexpr std::size_t kMaxArrayLength = 100'000'000;
 
-// Fitted curve: most points drawn, and the refused level beyond it.
-inline constexpr std::int64_t kMaxCurvePoints = 10'000'000;
+// Fitted curve: most points of a refined curve (level 6); a higher level is
+// refused. An unrefined curve has one point per data row.
+inline constexpr std::int64_t kMaxCurvePoints = 1'000'000;
 
 }  // namespace trelvo::limits

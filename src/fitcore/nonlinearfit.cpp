@@ -1,5 +1,6 @@
 #include "fitcore/nonlinearfit.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -67,6 +68,8 @@ double python_max(const std::vector<double>& v) {
 }
 
 }  // namespace
+
+bool trelvo::reaches(double value, double y) { return std::fabs(value - y) <= 1e-6 * std::max(1.0, std::fabs(y)); }
 
 NonLinearFit::NonLinearFit(std::vector<double> x_data_, std::vector<double> y_data_,
                            std::shared_ptr<const trelvo::ModelFunction> func_,
@@ -167,19 +170,31 @@ double NonLinearFit::r_squared(const std::optional<std::vector<double>>& y_pred)
   return trelvo::r_squared(y_data, y_pred ? *y_pred : ylist());
 }
 
-double NonLinearFit::solveval(double y, bool /*limit*/) const {
-  require_fitted();
+void NonLinearFit::warn_out_of_range(double y) const {
   if (y_data.empty()) raise(ErrorKind::ValueError, "min() arg is an empty sequence");
-  if (x_data.empty()) raise(ErrorKind::IndexError, "list index out of range");
   if (y < python_min(y_data) || y > python_max(y_data)) {
     trelvo::warn(trelvo::WarningKind::UserWarning, "y value " + trelvo::repr_double(y) + " is out of range.");
   }
+}
+
+double NonLinearFit::solveval(double y, bool /*limit*/) const {
+  require_fitted();
+  warn_out_of_range(y);
+  if (x_data.empty()) raise(ErrorKind::IndexError, "list index out of range");
   const std::vector<double>& p = *params;
   auto func_solve = [this, &p, y](double X) { return func->call(X, p).as_double() - y; };
   const long long maxiter = power_of_ten(func->argcount() + 1, LLONG_MAX);
   const trelvo::SecantResult r = trelvo::secant(func_solve, x_data.front(), x_data.back(), 1e-12, maxiter);
   if (!r.converged) {
     throw Error(ErrorKind::ValueError, "Solution failed: " + r.message, ErrorKind::RuntimeError, r.message);
+  }
+  // The search can settle where the model does not reach y (a step past a
+  // pole, a flat stretch): such an x is no solution.
+  const double reached = func->call(r.root, p).as_double();
+  if (!trelvo::reaches(reached, y)) {
+    const std::string message = "The model gives " + trelvo::repr_double(reached) + " at x = " +
+                                trelvo::repr_double(r.root) + ", not " + trelvo::repr_double(y) + ".";
+    throw Error(ErrorKind::ValueError, "Solution failed: " + message, ErrorKind::RuntimeError, message);
   }
   return r.root;
 }

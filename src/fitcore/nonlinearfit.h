@@ -11,6 +11,11 @@
 #include "fitcore/modelfunction.h"
 #include "fitcore/value.h"
 
+namespace trelvo {
+// True when a model value counts as reaching y: |value - y| <= 1e-6·max(1, |y|).
+TRELVO_EXPORT bool reaches(double value, double y);
+}  // namespace trelvo
+
 class TRELVO_EXPORT NonLinearFit {
  public:
   // Checks in this order, each a ValueError, and stores nothing on failure:
@@ -74,11 +79,15 @@ class TRELVO_EXPORT NonLinearFit {
   // The x where the model reaches y, by the secant method from the first and
   // last x with at most 10^(argcount+1) iterations. Warns UserWarning
   // "y value <y> is out of range." outside [min y_data, max y_data] and goes
-  // on. Throws ValueError "Solution failed: " + the solver's reason when the
-  // search does not converge to a finite x (cause kept), and ValueError
+  // on. Throws ValueError "Solution failed: " + the reason (cause kept) when
+  // the search stops at a non-finite step, does not converge to a finite x,
+  // or ends at an x where the model misses y (reaches() false); ValueError
   // "x1 and x0 must be different" when the first and last x are equal.
   // `limit` has no effect.
   double solveval(double y, bool limit = true) const;
+  // The UserWarning "y value <y> is out of range." of solveval, when y lies
+  // outside [min y_data, max y_data]; ValueError when y_data is empty.
+  void warn_out_of_range(double y) const;
   // solveval for each y in order.
   std::vector<double> solve(const std::vector<double>& y, bool limit = true) const;
 

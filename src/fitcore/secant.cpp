@@ -72,12 +72,22 @@ SecantResult secant(const std::function<double(double)>& f, double x0, double x1
     } else {
       p = (-q1 / q0 * p0 + p1) / (1 - q1 / q0);
     }
+    if (!std::isfinite(p)) return finish(p, itr + 1, calls);
     if (isclose(p, p1, xtol)) return finish(p, itr + 1, calls);
     p0 = p1;
     q0 = q1;
     p1 = p;
     q1 = f(p1);
     ++calls;
+    if (!std::isfinite(q1)) {
+      SecantResult r;
+      r.root = p1;
+      r.iterations = itr + 1;
+      r.function_calls = calls;
+      r.message = "The function is " + repr_double(q1) + " at x = " + repr_double(p1) + " after " +
+                  std::to_string(itr + 1) + " iterations.";
+      return r;
+    }
   }
   SecantResult r;
   r.root = p;

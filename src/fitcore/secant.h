@@ -14,10 +14,12 @@ struct SecantResult {
   std::int64_t iterations = 0;
   std::int64_t function_calls = 0;
   // False when the iteration limit was reached, when the step stalled
-  // (f(x0) == f(x1) at distinct points) or when the root is not finite.
+  // (f(x0) == f(x1) at distinct points), or when a step or the function's
+  // value at it is not finite (the search stops there).
   bool converged = false;
   // Why it did not converge: "Failed to converge after N iterations, value
-  // is V." or "Tolerance of D reached."; empty when converged.
+  // is V.", "Tolerance of D reached." or "The function is F at x = X after
+  // N iterations."; empty when converged.
   std::string message;
 };
 

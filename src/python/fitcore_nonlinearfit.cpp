@@ -184,6 +184,21 @@ std::shared_ptr<const trelvo::ModelFunction> model_of(py::handle func) {
   return std::make_shared<const PythonModel>(py::reinterpret_borrow<py::object>(func));
 }
 
+// Runs `work`; a RuntimeError raised by a Python model function inside it
+// leaves as ValueError `prefix` + its text, with the RuntimeError as cause,
+// as the fitting library's own RuntimeError does.
+template <typename F>
+auto model_runtime_error_as(const char* prefix, F&& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_RuntimeError)) throw;
+    const std::string text = prefix + py::str(e.value()).cast<std::string>();
+    py::raise_from(e, PyExc_ValueError, text.c_str());
+    throw py::error_already_set();
+  }
+}
+
 }  // namespace
 
 void bind_nonlinearfit(py::module_& m) {
@@ -252,7 +267,7 @@ void bind_nonlinearfit(py::module_& m) {
               f.p0_obj = p0;
               f.p0 = to_doubles(p0);
             }
-            py::list result = to_list(f.fit());
+            py::list result = to_list(model_runtime_error_as("Model fit failed: ", [&] { return f.fit(); }));
             f.params_obj = result;
             return result;
           },
@@ -304,7 +319,7 @@ void bind_nonlinearfit(py::module_& m) {
             const double yv = trelvo::py::to_double(y);
             f.require_fitted();
             f.sync_params();
-            return f.solveval(yv);
+            return model_runtime_error_as("Solution failed: ", [&] { return f.solveval(yv); });
           },
           py::arg("y"), py::arg("limit") = true)
       .def(
@@ -314,7 +329,10 @@ void bind_nonlinearfit(py::module_& m) {
             f.require_fitted();
             f.sync_params();
             py::list out;
-            for (py::handle item : y) out.append(py::float_(f.solveval(trelvo::py::to_double(item))));
+            for (py::handle item : y) {
+              const double yv = trelvo::py::to_double(item);
+              out.append(py::float_(model_runtime_error_as("Solution failed: ", [&] { return f.solveval(yv); })));
+            }
             return out;
           },
           py::arg("y"), py::arg("limit") = true);

@@ -144,8 +144,8 @@ class TRELVO_EXPORT Widget : public QWidget {
   // more than trelvo::limits::kMaxCurvePoints points ("细化等级过大，无法绘制");
   // asks before drawing more than 10^5 points.
   void onCurveBtnClicked();
-  // y for ui->xIn's x into ui->yOut; x (all real solutions, ", "-joined) for
-  // ui->yIn's y into ui->xOut; "解不存在" when no real solution exists.
+  // y for ui->xIn's x into ui->yOut; x (every real solution, ascending,
+  // ", "-joined) for ui->yIn's y into ui->xOut; "解不存在" when no x reaches y.
   void onCalcYOutClicked();
   void onCalcXOutClicked();
   // Chart export of chartView as shown: to a .png / .svg file chosen in a save

@@ -64,10 +64,7 @@ QString numberText(double value, bool scientific, int decimals) {
   return QString::fromStdString(scientific ? format_e(value, decimals) : format_f(value, decimals));
 }
 
-bool vanishes(const QString& text) {
-  const auto v = parse_python_float(text.toStdString());
-  return v && std::fabs(*v) < 1e-12;
-}
+bool vanishes(double coefficient) { return std::fabs(coefficient) < 1e-12; }
 
 PaneText polynomialPane(double r2, const std::vector<double>& coef, bool scientific, int decimals) {
   const QString r2Line = r2LineOf(r2, scientific, decimals);
@@ -75,8 +72,8 @@ PaneText polynomialPane(double r2, const std::vector<double>& coef, bool scienti
   QString python = QStringLiteral("y = ");
   bool any = false;
   for (std::size_t i = 0; i < coef.size(); ++i) {
+    if (vanishes(coef[i])) continue;
     const QString t = numberText(coef[i], scientific, decimals);
-    if (vanishes(t)) continue;
     any = true;
     if (i == 0) {
       cpp += t + QStringLiteral(" + ");
@@ -126,7 +123,7 @@ PaneText logarithmicPane(double r2, double a, double b, bool scientific, int dec
   QString cpp = QStringLiteral("y = a + b * log(x)");
   const QString ta = numberText(a, scientific, decimals);
   const QString tb = numberText(b, scientific, decimals);
-  if (vanishes(ta))
+  if (vanishes(a))
     cpp.replace(QLatin1String("a + b"), QLatin1String("b"));
   else
     cpp.replace(QLatin1String("a"), ta);
@@ -147,7 +144,7 @@ PaneText exponentialPane(double r2, double a, double b, double c, bool scientifi
   const QString ta = numberText(a, scientific, decimals);
   const QString tb = numberText(b, scientific, decimals);
   const QString tc = numberText(c, scientific, decimals);
-  if (vanishes(ta))
+  if (vanishes(a))
     cpp.replace(QLatin1String("a + b"), QLatin1String("b"));
   else
     cpp.replace(QLatin1String("a"), ta);

@@ -19,9 +19,9 @@ struct PaneText {
 };
 
 TRELVO_EXPORT QString numberText(double value, bool scientific, int decimals);
-// True when the number text reads back as a value of magnitude below 1e-12
-// (a "nan" text never vanishes).
-TRELVO_EXPORT bool vanishes(const QString& numberText);
+// True when a coefficient's term is left out of a formula: its magnitude is
+// below 1e-12, whatever its rounded text shows (nan never vanishes).
+TRELVO_EXPORT bool vanishes(double coefficient);
 
 // y = c0 + c1*x + ... with `coef` lowest power first; each vanishing term is
 // left out. With every term left out the formula is "y = " + the number text

@@ -10,12 +10,16 @@
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 #include "widget/widget_fitformula.h"
+#include "widget/widget_fitinverse.h"
 #include "widget/widget_fitmodels.h"
 #include "widget/widget_fitobject.h"
+#include "widget/widget_fitstart.h"
 #include "widget/widget_fitsupport.h"
 
 using namespace trelvo::fitflow;
 namespace ff = trelvo::fitformula;
+namespace fi = trelvo::fitinverse;
+namespace fs = trelvo::fitstart;
 
 namespace {
 
@@ -25,19 +29,23 @@ struct Fitted {
   QStringList names;  // the parameter names after x
 };
 
-// Builds the fit object (made current at once), fits it and reads R² and the
-// names. A failure shows its box, writes `errorLine` (when given) after the
-// fit box, and gives nullopt.
-std::optional<Fitted> buildAndFit(Widget* w, const std::function<NonLinearFit()>& build, const char* errorLine) {
+// Builds the fit object (made current at once, with `inverse` when given),
+// fits it from all ones and from `dataStart` (when given), keeping the better
+// result, and reads R² and the names. A failure shows its box, writes
+// `errorLine` (when given) after the fit box, and gives nullopt.
+std::optional<Fitted> buildAndFit(Widget* w, const std::function<NonLinearFit()>& build, const char* errorLine,
+                                  const std::optional<std::vector<double>>& dataStart = std::nullopt,
+                                  fi::Inverse inverse = nullptr) {
   try {
     w->fit_class = std::make_shared<trelvo::FitObject>(build());
   } catch (const std::exception& e) {
     showInitError(w, e);
     return std::nullopt;
   }
+  w->fit_class->setInverse(std::move(inverse));
   Fitted out;
   try {
-    out.coef = w->fit_class->fit();
+    out.coef = fs::fitFromBetterStart(*w->fit_class->nonlinear(), dataStart);
   } catch (const std::exception& e) {
     showFitError(w, e);
     if (errorLine) qDebug().noquote() << QString::fromUtf8(errorLine) + QString::fromUtf8(e.what());
@@ -70,7 +78,7 @@ void Widget::fitOnExponential() {
   fit_nonl_func = QStringLiteral("a + b * np.exp(c * x)");
   const auto fitted = buildAndFit(
       this, [this] { return NonLinearFit(xList, yList, trelvo::exponential_model()); },
-      "Error in fitOnExponential: ");
+      "Error in fitOnExponential: ", fs::exponentialStart(xList, yList), fi::exponentialInverse());
   if (!fitted) return;
   logFitted(fitted->coef, fitted->r2);
   updateOutputTable(fitted->r2, fitted->names, fitted->coef);
@@ -103,7 +111,9 @@ void Widget::fitOnExponential2() {
   }
   // The model copies the fixed a: it never reads the window again.
   const auto model = fixedA ? trelvo::exponential2_fixed_model(*fixedA) : trelvo::exponential2_model();
-  auto fitted = buildAndFit(this, [&] { return NonLinearFit(xList, yList, model); }, nullptr);
+  const auto start = fixedA ? fs::exponential2FixedStart(xList, yList, *fixedA) : fs::exponential2Start(xList, yList);
+  const auto inverse = fixedA ? fi::exponential2FixedInverse(*fixedA) : fi::exponential2Inverse();
+  auto fitted = buildAndFit(this, [&] { return NonLinearFit(xList, yList, model); }, nullptr, start, inverse);
   if (!fitted) return;
   logFitted(fitted->coef, fitted->r2);
   if (fixedA) {
@@ -126,7 +136,7 @@ void Widget::fitOnLogarithmic() {
   fit_nonl_func = QStringLiteral("a + b * np.log(x)");
   const auto fitted = buildAndFit(
       this, [this] { return NonLinearFit(xList, yList, trelvo::logarithmic_model()); },
-      "Error in fitOnLogarithmic: ");
+      "Error in fitOnLogarithmic: ", std::nullopt, fi::logarithmicInverse());
   if (!fitted) return;
   logFitted(fitted->coef, fitted->r2);
   updateOutputTable(fitted->r2, fitted->names, fitted->coef);
@@ -144,7 +154,8 @@ void Widget::fitOnPower() {
   logLists(this);
   fit_nonl_func = QStringLiteral("a * x**b");
   const auto fitted = buildAndFit(
-      this, [this] { return NonLinearFit(xList, yList, trelvo::power_model()); }, "Error in fitOnPower: ");
+      this, [this] { return NonLinearFit(xList, yList, trelvo::power_model()); }, "Error in fitOnPower: ",
+      fs::powerStart(xList, yList), fi::powerInverse());
   if (!fitted) return;
   logFitted(fitted->coef, fitted->r2);
   updateOutputTable(fitted->r2, fitted->names, fitted->coef);

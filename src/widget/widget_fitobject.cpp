@@ -1,6 +1,10 @@
 #include "widget/widget_fitobject.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "fitcore/errors.h"
+#include "fitcore/numtext.h"
 
 namespace trelvo {
 
@@ -31,14 +35,50 @@ double FitObject::yval(double x) const {
 }
 
 Solution FitObject::solveval(double y) const {
+  const auto noSolution = [y] {
+    raise(ErrorKind::ValueError, "No solution found for y value " + repr_double(y) + ".");
+  };
   Solution s;
   if (const auto* f = linear()) {
     s = f->solveval(y, false);
-    if (s.kind == Solution::Kind::None) raise(ErrorKind::ValueError, "No solution found for y value.");
+    std::vector<double> found = s.kind == Solution::Kind::Multiple ? s.xs : std::vector<double>{s.x};
+    if (s.kind == Solution::Kind::None) found.clear();
+    std::vector<double> xs;
+    for (double x : found) {
+      if (reaches(f->yval(x), y)) xs.push_back(x);
+    }
+    std::sort(xs.begin(), xs.end());
+    std::vector<double> merged;
+    for (std::size_t i = 0; i < xs.size();) {
+      std::size_t j = i + 1;
+      double sum = xs[i];
+      while (j < xs.size() && xs[j] - xs[j - 1] <= 1e-6 * std::max(1.0, std::fabs(xs[j - 1]))) sum += xs[j++];
+      merged.push_back(sum / static_cast<double>(j - i));
+      i = j;
+    }
+    if (merged.empty()) noSolution();
+    Solution out;
+    if (merged.size() == 1) {
+      out.kind = Solution::Kind::Value;
+      out.x = merged.front();
+    } else {
+      out.kind = Solution::Kind::Multiple;
+      out.xs = std::move(merged);
+      out.y = y;
+    }
+    return out;
+  }
+  const NonLinearFit& f = *nonlinear();
+  s.kind = Solution::Kind::Value;
+  if (!inverse_) {
+    s.x = f.solveval(y, false);
     return s;
   }
-  s.kind = Solution::Kind::Value;
-  s.x = nonlinear()->solveval(y, false);
+  f.require_fitted();
+  f.warn_out_of_range(y);
+  const std::optional<double> x = inverse_(y, *f.params);
+  if (!x || !reaches(f.yval(*x).as_double(), y)) noSolution();
+  s.x = *x;
   return s;
 }
 

@@ -9,6 +9,7 @@
 #include "fitcore/export.h"
 #include "fitcore/linearfit.h"
 #include "fitcore/nonlinearfit.h"
+#include "widget/widget_fitinverse.h"
 
 namespace trelvo {
 
@@ -34,12 +35,20 @@ class TRELVO_EXPORT FitObject {
   std::vector<double> ylist(const std::vector<double>& xs) const;
   // The model at one x as a float (an integer result converted).
   double yval(double x) const;
-  // x for y with an unlimited search: Kind::Value or Kind::Multiple. Throws
-  // trelvo::Error(ValueError) when no real solution exists.
+  // x for y with an unlimited search: Kind::Value or Kind::Multiple (the
+  // real solutions ascending, roots within 1e-6·max(1, |x|) of each other
+  // merged into their mean). Every x returned reaches y within
+  // 1e-6·max(1, |y|). A non-linear model uses its closed-form inverse when it
+  // has one, else the engine's solve. Throws trelvo::Error(ValueError) when
+  // no solution exists.
   Solution solveval(double y) const;
+
+  // The closed-form inverse of a non-linear model; none by default.
+  void setInverse(fitinverse::Inverse inverse) { inverse_ = std::move(inverse); }
 
  private:
   std::variant<LinearFit, NonLinearFit> fit_;
+  fitinverse::Inverse inverse_;
 };
 
 }  // namespace trelvo

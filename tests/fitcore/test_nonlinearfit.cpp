@@ -528,6 +528,42 @@ TEST(NonLinearFit, ScalarModelFitsButHasNoList) {
   EXPECT_NEAR(f.yval(7).as_double(), 3.0, 1e-7);
 }
 
+TEST(NonLinearFit, SolveStopsAtTheFirstNonFiniteStep) {
+  // Five parameters: without the stop the search would run 10^7 iterations.
+  auto m = std::make_shared<LambdaModel>(std::vector<std::string>{"x", "a", "b", "c", "d", "e"}, [](double x, Params p) {
+    return p[0] + p[1] * std::log(x) + p[2] + p[3] + p[4];
+  });
+  NonLinearFit f({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, std::vector<double>(10, 6.0), m);
+  f.params = std::vector<double>{5, 1, 0, 0, 0};
+  WarningLog log;
+  Error e = expect_error([&] { f.solveval(0); });
+  EXPECT_EQ(std::string(e.what()),
+            "Solution failed: The function is nan at x = -18.54325168564633 after 1 iterations.");
+  EXPECT_TRUE(e.has_cause());
+  EXPECT_EQ(m->calls, 3);
+}
+
+// A cliff: the model is a - 1e20 left of 0 and a from 0 on, so it never
+// reaches 0 for a = 1. The secant's second step lands back on x = 1 and the
+// search counts as converged there, where the model gives 1.
+TEST(NonLinearFit, SolveRefusesAnXWhereTheModelMissesY) {
+  auto m = std::make_shared<LambdaModel>(std::vector<std::string>{"x", "a"},
+                                         [](double x, Params p) { return p[0] + (x < 0 ? -1e20 : 0.0); });
+  NonLinearFit f({-1, 0, 1}, {0, 1, 1}, m);
+  f.params = std::vector<double>{1};
+  ASSERT_TRUE(trelvo::secant([&](double x) { return f.yval(x).as_double(); }, -1, 1, 1e-12, 100).converged);
+  WarningLog log;
+  Error e = expect_error([&] { f.solveval(0); });
+  EXPECT_EQ(e.kind(), ErrorKind::ValueError);
+  EXPECT_EQ(std::string(e.what()), "Solution failed: The model gives 1.0 at x = 1.0, not 0.0.");
+  EXPECT_TRUE(e.has_cause());
+  // Within 1e-6·max(1, |y|) counts as reached.
+  EXPECT_TRUE(trelvo::reaches(1e-6, 0));
+  EXPECT_FALSE(trelvo::reaches(1.1e-6, 0));
+  EXPECT_TRUE(trelvo::reaches(1000.001, 1000));
+  EXPECT_FALSE(trelvo::reaches(1000.002, 1000));
+}
+
 TEST(NonLinearFit, SinglePointCannotBeSolved) {
   auto m = std::make_shared<LambdaModel>(std::vector<std::string>{"x", "a"}, [](double x, Params p) { return p[0] * x; });
   NonLinearFit f({2}, {4}, m);
@@ -571,7 +607,12 @@ INSTANTIATE_TEST_SUITE_P(
         SecantCase{"linear_in_one_step", [](double x) { return 3 * x - 6; }, 0, 5, 100, true, 2.0, ""},
         SecantCase{"flat_function_stalls", [](double) { return 1.0; }, 0, 1, 100, false, 0, "Tolerance of 1.0 reached."},
         SecantCase{"iteration_limit", [](double x) { return std::exp(x) + 1; }, 0, 1, 3, false, 0,
-                   "Failed to converge after 3 iterations, value is -8.323357334639503."}),
+                   "Failed to converge after 3 iterations, value is -8.323357334639503."},
+        // A step to negative x under a logarithm ends the search at once.
+        SecantCase{"nan_value_stops", [](double x) { return std::log(x) + 5; }, 1, 10, 1000000, false, 0,
+                   "The function is nan at x = -18.54325168564633 after 1 iterations."},
+        SecantCase{"nan_step_stops", [](double x) { return x < 0.5 ? NAN : x - 2; }, 0, 1, 1000000, false, 0,
+                   "Failed to converge after 1 iterations, value is nan."}),
     [](const testing::TestParamInfo<SecantCase>& i) { return i.param.name; });
 
 TEST(NonLinearFit, SecantRefusesEqualStarts) {

@@ -83,8 +83,10 @@ def test_solveval_matches_root_scalar(name, model, expr, true, xs):
             want = sopt.root_scalar(lambda X: model(X, *p) - target, x0=x[0], x1=x[-1], xtol=1e-12,
                                     maxiter=10 ** (len(p) + 2))
         stalled = [w for w in seen if "Tolerance of" in str(w.message)]
-        if stalled or not want.converged:
-            # SciPy hands back an unconverged x here (flagged converged when stalled).
+        missed = abs(model(want.root, *p) - target) > 1e-6 * max(1.0, abs(target))
+        if stalled or not want.converged or missed:
+            # SciPy hands back an unconverged x here (flagged converged when
+            # stalled), or one where the model misses the target.
             with pytest.raises(ValueError, match="^Solution failed: "):
                 fit.solveval(target)
             continue
@@ -155,6 +157,29 @@ def test_model_error_passes_unchanged_and_stops_fit():
         fit.fit()
     assert len(calls) == 5
     assert fit.params is None
+
+
+@pytest.mark.parametrize("call,prefix", [(lambda f: f.fit(), "Model fit failed: "),
+                                         (lambda f: f.solveval(4.0), "Solution failed: "),
+                                         (lambda f: f.solve([4.0]), "Solution failed: ")],
+                         ids=["fit", "solveval", "solve"])
+def test_runtime_error_of_the_model_is_the_failure_value_error(call, prefix):
+    broken = []
+
+    def model(x, a):
+        if broken:
+            raise RuntimeError("model broke")
+        return a * x
+
+    fit = NonLinearFit([1.0, 2.0, 3.0], [2.0, 4.1, 6.0], model)
+    fit.fit()
+    params = fit.params
+    broken.append(True)
+    with pytest.raises(ValueError) as err:
+        call(fit)
+    assert str(err.value) == prefix + "model broke"
+    assert type(err.value.__cause__) is RuntimeError and str(err.value.__cause__) == "model broke"
+    assert fit.params is params
 
 
 def test_fields_and_params_identity():

@@ -158,6 +158,11 @@ const FormulaCase kFormulas[] = {
     {"x_unknown", "=x", 6, 6, "#ERR: name 'x' is not defined"},
     {"unknown_function", "=foo(1)", 6, 6, "#ERR: name 'foo' is not defined"},
     {"empty_expression", "=", 6, 6, "#ERR: *"},
+    {"int_pow_past_64_bits", "=pow(2,1000)", 6, 6, "1.0715086071862673e+301"},
+    {"int_pow_just_past_64_bits", "=pow(10,19)", 6, 6, "1e+19"},
+    {"int_pow_then_product", "=pow(2,62)*4", 6, 6, "1.8446744073709552e+19"},
+    {"int_pow_within_64_bits", "=pow(2,62)", 6, 6, "4611686018427387904"},
+    {"int_pow_negative_exponent", "=pow(2,-1)", 6, 6, "#ERR: Integers to negative integer powers are not allowed."},
     {"huge_power", "=9**9**9", 6, 6, "#ERR: *"},
     {"huge_float_power", "=A10**A10**A10**A10", 6, 6, "#ERR: *"},
 };

@@ -138,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
     Levels, RefusedCurve,
     ::testing::Values(RefusedCase{"level6_cancelled", 6, QMessageBox::Cancel, "警告", "细化等级太小可能导致进程假死！"},
                       RefusedCase{"level6_closed", 6, std::nullopt, "警告", "细化等级太小可能导致进程假死！"},
+                      RefusedCase{"level7_over_the_cap", 7, QMessageBox::Ok, "警告", "细化等级过大，无法绘制"},
                       RefusedCase{"level8_over_the_cap", 8, QMessageBox::Ok, "警告", "细化等级过大，无法绘制"},
                       RefusedCase{"level12_over_the_cap", 12, QMessageBox::Ok, "警告", "细化等级过大，无法绘制"}),
     [](const auto& info) { return std::string(info.param.name); });
