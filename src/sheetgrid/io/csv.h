@@ -18,9 +18,11 @@ inline constexpr qsizetype kCsvFieldLimit = 131072;
 // there. Blank lines are dropped. One leading byte-order mark is removed.
 // Every value is present text (never std::nullopt); rows are as long as
 // their records, width is the longest record.
-// Throws IoError when the file cannot be read, is not valid UTF-8 ("'utf-8'
-// codec can't decode byte 0xff in position 3: invalid start byte"), holds a
-// value longer than kCsvFieldLimit, or a table beyond the grid's limits.
+// Throws IoError when the file cannot be read or is not a regular file
+// (InputFile), is not valid UTF-8 ("'utf-8' codec can't decode byte 0xff in
+// position 3: invalid start byte"), holds a value longer than
+// kCsvFieldLimit, or a table beyond the grid's limits (its extent, or more
+// non-empty values than one load may place).
 // Reads only; changes nothing.
 Table read_csv(const QString& path);
 

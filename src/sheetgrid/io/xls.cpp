@@ -5,6 +5,7 @@
 #include "sheetgrid/io/biff_reader.h"
 #include "sheetgrid/io/biff_writer.h"
 #include "sheetgrid/io/ole2_container.h"
+#include "sheetgrid/io/tablesize.h"
 
 namespace trelvo::io {
 
@@ -47,7 +48,9 @@ Table XlsReader::readSheet(int index) const {
   t.sheet_name = sheet.name;
   const biff::Extent ext = d_->extents[static_cast<std::size_t>(index)];
   t.rows.resize(static_cast<std::size_t>(ext.nrows));
-  biff::read_sheet(d_->view(), d_->globals, sheet.offset, [&t](int row, int col, const QString& text) {
+  qint64 filled = 0;
+  biff::read_sheet(d_->view(), d_->globals, sheet.offset, [&t, &filled](int row, int col, const QString& text) {
+    if (!text.isEmpty() && text != QLatin1String(" ")) check_filled_cells(++filled);
     Row& r = t.rows[static_cast<std::size_t>(row)];
     if (static_cast<std::size_t>(col) >= r.size()) r.resize(static_cast<std::size_t>(col) + 1);
     r[static_cast<std::size_t>(col)] = text;

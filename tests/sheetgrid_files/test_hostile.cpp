@@ -1,0 +1,186 @@
+// Hostile files and faults: loads that would break the grid are refused and
+// leave it as it was; saves that fail say so and leave the old file intact;
+// saves keep the file's rules.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include "filetestutil.h"
+#include "fitcore/limits.h"
+#include "sheetgrid/io/atomicfile.h"
+#include "sheetgrid/io/csv.h"
+#include "sheetgrid/io/xls.h"
+#include "sheetgrid/io/xlsx.h"
+
+using trelvo::test::ModalGuard;
+using trelvo::test::Modals;
+using trelvo::test::snapshot;
+
+namespace {
+
+enum class Format { Csv, Xlsx, Xls };
+
+QString suffix(Format f) {
+  switch (f) {
+    case Format::Csv: return QStringLiteral(".csv");
+    case Format::Xlsx: return QStringLiteral(".xlsx");
+    case Format::Xls: return QStringLiteral(".xls");
+  }
+  return {};
+}
+
+void load(CleverTableWidget& grid, Format f, const QString& path) {
+  switch (f) {
+    case Format::Csv: grid.load_csv(path); break;
+    case Format::Xlsx: grid.load_excel(path); break;
+    case Format::Xls: grid.load_excel03(path); break;
+  }
+}
+
+void save(CleverTableWidget& grid, Format f, const QString& path) {
+  switch (f) {
+    case Format::Csv: grid.save_csv(path); break;
+    case Format::Xlsx: grid.save_excel(path); break;
+    case Format::Xls: grid.save_excel03(path); break;
+  }
+}
+
+// A table of `rows` rows whose only text is "x" in the last row's column
+// `cols` - 1 (every row holds an empty text, so that no CSV record is blank).
+trelvo::io::TextRows cornerTable(int rows, int cols) {
+  trelvo::io::TextRows t(static_cast<std::size_t>(rows), std::vector<QString>(1));
+  t.back().assign(static_cast<std::size_t>(cols), QString());
+  t.back().back() = QStringLiteral("x");
+  return t;
+}
+
+void writeTable(Format f, const QString& path, const trelvo::io::TextRows& rows) {
+  switch (f) {
+    case Format::Csv: trelvo::test::writeBytes(path, trelvo::io::format_csv(rows)); break;
+    case Format::Xlsx: trelvo::io::write_xlsx(path, rows); break;
+    case Format::Xls: trelvo::io::write_xls(path, rows); break;
+  }
+}
+
+// Every file of `folder`, hidden ones included, by name.
+QStringList filesIn(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Runs `body` in a forked child and returns its exit status (-1: it did not
+// exit normally). The child leaves with _exit, running no destructor.
+int inChild(const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+const QString kLoadFailed = QStringLiteral("加载错误\n加载文件失败\n\n");
+const QString kSaveFailed = QStringLiteral("保存错误\n保存文件时出现错误\n\n");
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Format)
+
+class GridHostileFilesTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  int n_ = 0;
+  QString freshFolder() {
+    const QString folder = dir_.filePath(QStringLiteral("f%1").arg(++n_));
+    QDir().mkpath(folder);
+    return folder;
+  }
+
+ private slots:
+  // Each load is refused with the failure box, and the grid keeps its size,
+  // its cells and its titles.
+  void refusedLoads_data() {
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QString>("file");  // what the file is, made by the test
+    QTest::addColumn<int>("gridRows");  // the grid before the load
+    QTest::addColumn<int>("gridCols");
+    const int maxCols = trelvo::limits::kMaxCols;
+    QTest::newRow("csv of 16,384 columns after a load of 65,536 rows")
+        << Format::Csv << QStringLiteral("wide") << 65536 << 1;
+    QTest::newRow("xlsx of 16,384 columns after a load of 65,536 rows")
+        << Format::Xlsx << QStringLiteral("wide") << 65536 << 1;
+    QTest::newRow("xls of 65,536 rows after a load of 16,384 columns")
+        << Format::Xls << QStringLiteral("tall") << 1 << maxCols;
+    QTest::newRow("csv filling more cells than a load may place")
+        << Format::Csv << QStringLiteral("full") << 2 << 2;
+    QTest::newRow("xls filling more cells than a load may place")
+        << Format::Xls << QStringLiteral("full") << 2 << 2;
+    for (Format f : {Format::Csv, Format::Xlsx, Format::Xls}) {
+      const QByteArray s = suffix(f).mid(1).toLatin1();
+      QTest::addRow("%s: a FIFO", s.constData()) << f << QStringLiteral("fifo") << 2 << 2;
+      QTest::addRow("%s: /dev/zero", s.constData()) << f << QStringLiteral("/dev/zero") << 2 << 2;
+    }
+    QTest::newRow("xls: /dev/urandom") << Format::Xls << QStringLiteral("/dev/urandom") << 2 << 2;
+  }
+  void refusedLoads() {
+    QFETCH(Format, format);
+    QFETCH(QString, file);
+    QFETCH(int, gridRows);
+    QFETCH(int, gridCols);
+    const QString folder = freshFolder();
+    QString path = folder + QStringLiteral("/hostile") + suffix(format);
+    if (file == QStringLiteral("wide")) {
+      writeTable(format, path, cornerTable(1, trelvo::limits::kMaxCols));
+    } else if (file == QStringLiteral("tall")) {
+      writeTable(format, path, cornerTable(65536, 1));
+    } else if (file == QStringLiteral("full")) {
+      // Rows of 250 values, one more value than a load may place.
+      const qint64 filled = trelvo::limits::kMaxFilledCells + 1;
+      trelvo::io::TextRows rows(static_cast<std::size_t>((filled + 249) / 250));
+      for (qint64 i = 0; i < filled; ++i) rows[static_cast<std::size_t>(i / 250)].push_back(QStringLiteral("1"));
+      writeTable(format, path, rows);
+    } else if (file == QStringLiteral("fifo")) {
+      QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+      path = file;
+    }
+
+    // The grid as an earlier load left it: its size, "old" in its corner
+    // cells and a title of its own.
+    CleverTableWidget grid;
+    {
+      const QString first = folder + QStringLiteral("/first.csv");
+      trelvo::io::TextRows rows = cornerTable(gridRows, gridCols);
+      rows.front().front() = QStringLiteral("old");
+      rows.back().back() = QStringLiteral("old");
+      writeTable(Format::Csv, first, rows);
+      ModalGuard guard;
+      grid.load_csv(first);
+      QVERIFY(guard.seen().isEmpty());
+    }
+    QCOMPARE(grid.rowCount(), gridRows);
+    QCOMPARE(grid.columnCount(), gridCols);
+    grid.setHorizontalHeaderItem(0, new CleverTableWidgetItem(QStringLiteral("own")));
+    const QStringList before = snapshot(grid);
+
+    Modals modals;
+    modals.chooser = [](int) { return 0; };
+    ModalGuard guard(modals.action());
+    load(grid, format, path);
+    QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+    QCOMPARE(modals.boxes.size(), 1);
+    QVERIFY2(modals.boxes[0].startsWith(kLoadFailed) && modals.boxes[0].size() > kLoadFailed.size(),
+             qPrintable(modals.boxes[0]));
+    QCOMPARE(grid.rowCount(), gridRows);
+    QCOMPARE(grid.columnCount(), gridCols);
+    QVERIFY(snapshot(grid) == before);
+    QCOMPARE(cellText(grid.horizontalHeaderItem(0)), QStringLiteral("own"));
+  }
+};
+
+TRELVO_REGISTER_FILE_TEST(GridHostileFilesTest)
+#include "test_hostile.moc"
