@@ -180,6 +180,137 @@ class GridHostileFilesTest : public QObject {
     QVERIFY(snapshot(grid) == before);
     QCOMPARE(cellText(grid.horizontalHeaderItem(0)), QStringLiteral("own"));
   }
+
+  // A save that fails shows "保存错误", never "保存成功", and the old file
+  // keeps every byte (and its mode); no temporary file stays behind.
+  void failedSaves_data() {
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QString>("fault");
+    for (Format f : {Format::Csv, Format::Xlsx, Format::Xls}) {
+      const QByteArray s = suffix(f).mid(1).toLatin1();
+      QTest::addRow("%s: file size limit", s.constData()) << f << QStringLiteral("file size limit");
+      QTest::addRow("%s: read-only target", s.constData()) << f << QStringLiteral("read-only");
+    }
+  }
+  void failedSaves() {
+    QFETCH(Format, format);
+    QFETCH(QString, fault);
+    // Texts that compress well, so that the workbook's scratch files pass
+    // the size limit while the zip itself stays below it.
+    CleverTableWidget grid;
+    const int rows = 2000;
+    grid.setRowCount(rows);
+    grid.setColumnCount(2);
+    for (int r = 0; r < rows; ++r) {
+      grid.set_cell_text(r, 0, QString(200, QLatin1Char('t')) + QString::number(r));
+      grid.set_cell_text(r, 1, QString::number(r));
+    }
+    grid.get_max_content_pos();
+
+    const QString folder = freshFolder();
+    const QString path = folder + QStringLiteral("/old") + suffix(format);
+    const QByteArray old("old bytes\r\n");
+    QVERIFY(trelvo::test::writeBytes(path, old));
+    const mode_t mode = fault == QStringLiteral("read-only") ? 0444 : 0644;
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+
+    QStringList boxes;
+    if (fault == QStringLiteral("file size limit")) {
+      // In a child: the limit and the ignored SIGXFSZ stay there.
+      const int status = inChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, 64 * 1024};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+        Modals modals;
+        ModalGuard guard(modals.action());
+        save(grid, format, path);
+        if (!guard.failures().isEmpty() || modals.boxes.size() != 1) return 2;
+        return modals.boxes[0].startsWith(kSaveFailed) ? 0 : 1;
+      });
+      QCOMPARE(status, 0);
+    } else {
+      Modals modals;
+      ModalGuard guard(modals.action());
+      save(grid, format, path);
+      QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+      QCOMPARE(modals.boxes.size(), 1);
+      QVERIFY2(modals.boxes[0].startsWith(kSaveFailed), qPrintable(modals.boxes[0]));
+    }
+    QCOMPARE(trelvo::test::readBytes(path), old);
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode);
+    QCOMPARE(filesIn(folder), QStringList{QFileInfo(path).fileName()});
+  }
+
+  // A name of 255 bytes saves (the temporary name is short) and reads back.
+  void longestNameSaves_data() {
+    QTest::addColumn<Format>("format");
+    QTest::newRow("csv") << Format::Csv;
+    QTest::newRow("xlsx") << Format::Xlsx;
+    QTest::newRow("xls") << Format::Xls;
+  }
+  void longestNameSaves() {
+    QFETCH(Format, format);
+    const QString folder = freshFolder();
+    const QString name = QString(255 - suffix(format).size(), QLatin1Char('n')) + suffix(format);
+    QCOMPARE(QFile::encodeName(name).size(), 255);
+    const QString path = folder + QLatin1Char('/') + name;
+    CleverTableWidget grid;
+    trelvo::test::fillGrid(grid, 2, 2, QStringLiteral("v"));
+    grid.get_max_content_pos();
+    Modals modals;
+    ModalGuard guard(modals.action());
+    save(grid, format, path);
+    QCOMPARE(modals.boxes, QStringList{QStringLiteral("保存成功\n文件已保存至：") + path});
+    QCOMPARE(filesIn(folder), QStringList{name});
+    CleverTableWidget copy(nullptr, 1, 1);
+    load(copy, format, path);
+    QCOMPARE(snapshot(copy), (QStringList{"v|v", "v|v"}));
+  }
+
+  // The temporary file a killed save left is removed by the next save of the
+  // same file; one of another file, and one of a save still running, stay.
+  void staleTemporaryRemoved_data() { longestNameSaves_data(); }
+  void staleTemporaryRemoved() {
+    QFETCH(Format, format);
+    const QString folder = freshFolder();
+    const QString path = folder + QStringLiteral("/data") + suffix(format);
+    const QString other = folder + QStringLiteral("/other") + suffix(format);
+    QVERIFY(trelvo::test::writeBytes(path, "old"));
+    // Saves killed after they wrote part of their file.
+    for (const QString& target : {path, other}) {
+      QCOMPARE(inChild([&] {
+                 trelvo::io::AtomicFile file(target);
+                 file.write(QByteArray(1000, 'p'));
+                 ::_exit(0);
+                 return 1;
+               }),
+               0);
+    }
+    const QRegularExpression tempName(QStringLiteral("^\\.trelvo-[0-9a-f]{8}-.{6}\\.tmp$"));
+    const QStringList stale = filesIn(folder).filter(tempName);
+    QCOMPARE(stale.size(), 2);
+    const trelvo::io::AtomicFile running(path);
+    const QString runningName = QFileInfo(running.tempPath()).fileName();
+    QVERIFY(runningName.contains(tempName));
+    // The same target gives the same start of the name, another target another.
+    const QStringList ofPath = stale.filter(runningName.left(17));
+    QCOMPARE(ofPath.size(), 1);
+
+    CleverTableWidget grid;
+    trelvo::test::fillGrid(grid, 1, 1, QStringLiteral("new"));
+    grid.get_max_content_pos();
+    Modals modals;
+    ModalGuard guard(modals.action());
+    save(grid, format, path);
+    QCOMPARE(modals.boxes, QStringList{QStringLiteral("保存成功\n文件已保存至：") + path});
+    QStringList expected{QFileInfo(path).fileName(), runningName};
+    for (const QString& name : stale)
+      if (name != ofPath.front()) expected << name;
+    expected.sort();
+    QCOMPARE(filesIn(folder), expected);
+  }
 };
 
 TRELVO_REGISTER_FILE_TEST(GridHostileFilesTest)

@@ -198,6 +198,7 @@ void write_csv(const QString& path, const TextRows& rows) {
   const QByteArray bytes = format_csv(rows);
   AtomicFile file(path);
   file.write(bytes);
+  file.verifyContent(bytes);
   file.commit();
 }
 

@@ -33,8 +33,8 @@ Table parse_csv(const QByteArray& bytes);
 // CR LF, UTF-8 without byte-order mark. A value that is "" or " " is written
 // as " "; a value holding ",", '"', CR or LF is enclosed in quotes with inner
 // quotes doubled. The file replaces an existing one only when completely
-// written (AtomicFile). Throws IoError when it cannot be written or a text
-// holds an unpaired surrogate.
+// written and read back (AtomicFile). Throws IoError when it cannot be
+// written, `path` is read-only, or a text holds an unpaired surrogate.
 void write_csv(const QString& path, const TextRows& rows);
 
 // The bytes write_csv writes.

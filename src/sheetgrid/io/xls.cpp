@@ -1,7 +1,6 @@
 #include "sheetgrid/io/xls.h"
 
-#include <QSaveFile>
-
+#include "sheetgrid/io/atomicfile.h"
 #include "sheetgrid/io/biff_reader.h"
 #include "sheetgrid/io/biff_writer.h"
 #include "sheetgrid/io/ole2_container.h"
@@ -60,16 +59,11 @@ Table XlsReader::readSheet(int index) const {
 }
 
 void write_xls(const QString& path, const TextRows& rows) {
-  const QByteArray file = ole2::make_workbook_file(biff::build_workbook_stream(rows));
-  QSaveFile out(path);
-  if (!out.open(QIODevice::WriteOnly))
-    throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
-  if (out.write(file) != file.size()) {
-    const QString why = out.errorString();
-    out.cancelWriting();
-    throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, why));
-  }
-  if (!out.commit()) throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
+  const QByteArray bytes = ole2::make_workbook_file(biff::build_workbook_stream(rows));
+  AtomicFile file(path);
+  file.write(bytes);
+  file.verifyContent(bytes);
+  file.commit();
 }
 
 }  // namespace trelvo::io

@@ -49,9 +49,10 @@ class XlsReader {
 // rows[r][c] becomes a text cell at row r, column c; "" and " " write no
 // cell. Refuses (IoError, nothing written) more than 65536 rows, a row of
 // more than 256 texts, or a text longer than 32767 characters. The file is
-// written to a temporary file in the same folder and renamed over `path`
-// only when every write succeeded, so a failed save leaves an existing file
-// untouched; any failed write, flush or rename throws IoError.
+// written to a temporary file in the same folder (AtomicFile), read back,
+// and renamed over `path` only when it holds every byte, so a failed save
+// leaves an existing file untouched; any failed write, read-back, flush or
+// rename throws IoError, and so does a read-only `path`.
 void write_xls(const QString& path, const TextRows& rows);
 
 }  // namespace trelvo::io
