@@ -193,9 +193,10 @@ void CleverTableWidget::load_excel(const QString& path) {
         const QStringList names = reader.sheetNames();
         int index = reader.activeSheet();
         if (names.size() > 1) {
-          const auto choice = _dialog_choose_sheet(names, names.value(index));
+          // The active sheet preselected by its position, as two sheets may share a name.
+          const auto choice = _dialog_choose_sheet(names, std::nullopt, index);
           if (!choice) no_sheet_chosen();
-          index = static_cast<int>(names.indexOf(choice->first));
+          index = choice->second;
         }
         return reader.readSheet(index);
       },

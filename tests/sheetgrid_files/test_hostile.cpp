@@ -311,6 +311,33 @@ class GridHostileFilesTest : public QObject {
     expected.sort();
     QCOMPARE(filesIn(folder), expected);
   }
+
+  // Of two sheets of one name, the one chosen is the one loaded.
+  void sameNamedSheets_data() {
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("loaded");
+    QTest::newRow("xlsx: the second chosen") << Format::Xlsx << "same_named_sheets.xlsx" << 1 << "second";
+    QTest::newRow("xlsx: the first chosen") << Format::Xlsx << "same_named_sheets.xlsx" << 0 << "first";
+    QTest::newRow("xls: the second chosen") << Format::Xls << "same_named_sheets.xls" << 1 << "second";
+  }
+  void sameNamedSheets() {
+    QFETCH(Format, format);
+    QFETCH(QString, file);
+    QFETCH(int, row);
+    QFETCH(QString, loaded);
+    CleverTableWidget grid(nullptr, 1, 1);
+    Modals modals;
+    modals.chooser = [row](int) { return row; };
+    ModalGuard guard(modals.action());
+    load(grid, format, trelvo::test::fixture(file));
+    QCOMPARE(modals.chooser_shown, 1);
+    QCOMPARE(modals.chooser_items.size(), 2);
+    QCOMPARE(modals.chooser_items.value(0), modals.chooser_items.value(1));
+    QCOMPARE(modals.boxes, QStringList{});
+    QCOMPARE(snapshot(grid), QStringList{loaded});
+  }
 };
 
 TRELVO_REGISTER_FILE_TEST(GridHostileFilesTest)

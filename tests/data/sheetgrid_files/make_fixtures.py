@@ -3,6 +3,8 @@
 Run with /usr/bin/python3 from this folder; the files are kept in the tree.
 """
 import datetime
+import io
+import zipfile
 
 import openpyxl
 import xlwt
@@ -77,6 +79,38 @@ def xls_text_then_empty():
     wb.save("text_then_empty.xls")
 
 
+def xlsx_same_named_sheets():
+    """Two sheets named "Twin" (not possible in a valid workbook): written as
+    "Twin" and "Twin2", then the second renamed in workbook.xml."""
+    wb = openpyxl.Workbook()
+    wb.active.title = "Twin"
+    wb.active["A1"] = "first"
+    wb.create_sheet("Twin2")["A1"] = "second"
+    buf = io.BytesIO()
+    wb.save(buf)
+    with zipfile.ZipFile(buf) as src, zipfile.ZipFile("same_named_sheets.xlsx", "w", zipfile.ZIP_DEFLATED) as out:
+        for info in src.infolist():
+            data = src.read(info.filename)
+            if info.filename == "xl/workbook.xml":
+                assert data.count(b'name="Twin2"') == 1
+                data = data.replace(b'name="Twin2"', b'name="Twin"')
+            out.writestr(info, data)
+
+
+def xls_same_named_sheets():
+    """Two sheets named "TwinA": written as "TwinA" and "TwinB", then the
+    second's BOUNDSHEET name patched (same length)."""
+    wb = xlwt.Workbook(encoding="utf-8")
+    wb.add_sheet("TwinA").write(0, 0, "first")
+    wb.add_sheet("TwinB").write(0, 0, "second")
+    buf = io.BytesIO()
+    wb.save(buf)
+    data = buf.getvalue()
+    assert data.count(b"TwinB") == 1
+    with open("same_named_sheets.xls", "wb") as f:
+        f.write(data.replace(b"TwinB", b"TwinA"))
+
+
 if __name__ == "__main__":
     xlsx_two_sheets()
     xlsx_one_sheet()
@@ -85,3 +119,5 @@ if __name__ == "__main__":
     xls_one_sheet()
     xls_only_empty_text()
     xls_text_then_empty()
+    xlsx_same_named_sheets()
+    xls_same_named_sheets()
