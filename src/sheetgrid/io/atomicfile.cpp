@@ -64,7 +64,9 @@ void remove_stale_temps(const QByteArray& folder, const QByteArray& prefix) {
     if (std::strlen(name) != length || std::strncmp(name, prefix.constData(), prefix.size()) != 0 ||
         std::strcmp(name + prefix.size() + kTempRandom, kTempEnd) != 0)
       continue;
-    const int fd = ::openat(dir, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    // A temporary file has its target's mode, which may deny reading.
+    int fd = ::openat(dir, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) fd = ::openat(dir, name, O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) continue;
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(dir, name, 0);
