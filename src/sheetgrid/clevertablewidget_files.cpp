@@ -57,7 +57,7 @@ void check_fits_grid(const CleverTableWidget& grid, const Table& table) {
   const qint64 cols = std::max<qint64>(grid.columnCount(), table.width);
   if (rows > trelvo::limits::kMaxRows || cols > trelvo::limits::kMaxCols || table.width < 0 ||
       rows * cols > trelvo::limits::kMaxCells)
-    throw IoError(QStringLiteral("the grid of %1 rows and %2 columns this table needs exceeds the grid's limits")
+    throw IoError(QStringLiteral("The grid of %1 rows and %2 columns this table needs exceeds the grid's limits")
                       .arg(rows).arg(cols));
   qint64 filled = 0;
   for (const trelvo::io::Row& row : table.rows) {

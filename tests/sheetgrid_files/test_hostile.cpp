@@ -119,6 +119,8 @@ class GridHostileFilesTest : public QObject {
         << Format::Csv << QStringLiteral("full") << 2 << 2;
     QTest::newRow("xls filling more cells than a load may place")
         << Format::Xls << QStringLiteral("full") << 2 << 2;
+    QTest::newRow("xlsx of 70 KB filling more cells than a load may place")
+        << Format::Xlsx << QStringLiteral("@filled_beyond_limit.xlsx") << 2 << 2;
     for (Format f : {Format::Csv, Format::Xlsx, Format::Xls}) {
       const QByteArray s = suffix(f).mid(1).toLatin1();
       QTest::addRow("%s: a FIFO", s.constData()) << f << QStringLiteral("fifo") << 2 << 2;
@@ -145,6 +147,8 @@ class GridHostileFilesTest : public QObject {
       writeTable(format, path, rows);
     } else if (file == QStringLiteral("fifo")) {
       QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (file.startsWith(QLatin1Char('@'))) {
+      path = trelvo::test::fixture(file.mid(1));
     } else {
       path = file;
     }

@@ -111,6 +111,39 @@ def xls_same_named_sheets():
         f.write(data.replace(b"TwinB", b"TwinA"))
 
 
+def xlsx_filled_beyond_limit():
+    """2,000,001 cells holding 1 (one more than a load may place), in rows of
+    250, written by hand so that the file stays small."""
+    main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+    pkg = "http://schemas.openxmlformats.org/package/2006"
+    filled = 2_000_001
+    full_row = "<row>" + "<c><v>1</v></c>" * 250 + "</row>"
+    rows = full_row * (filled // 250) + "<row>" + "<c><v>1</v></c>" * (filled % 250) + "</row>"
+    parts = {
+        "[Content_Types].xml":
+            f'<?xml version="1.0" encoding="UTF-8"?><Types xmlns="{pkg}/content-types">'
+            '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+            '<Default Extension="xml" ContentType="application/xml"/>'
+            '<Override PartName="/xl/workbook.xml" '
+            'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/></Types>',
+        "_rels/.rels":
+            f'<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="{pkg}/relationships">'
+            f'<Relationship Id="rId1" Type="{rel}/officeDocument" Target="xl/workbook.xml"/></Relationships>',
+        "xl/workbook.xml":
+            f'<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="{main}" xmlns:r="{rel}">'
+            '<sheets><sheet name="Full" sheetId="1" r:id="rId1"/></sheets></workbook>',
+        "xl/_rels/workbook.xml.rels":
+            f'<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="{pkg}/relationships">'
+            f'<Relationship Id="rId1" Type="{rel}/worksheet" Target="worksheets/sheet1.xml"/></Relationships>',
+        "xl/worksheets/sheet1.xml":
+            f'<?xml version="1.0" encoding="UTF-8"?><worksheet xmlns="{main}"><sheetData>{rows}</sheetData></worksheet>',
+    }
+    with zipfile.ZipFile("filled_beyond_limit.xlsx", "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+        for name, text in parts.items():
+            z.writestr(name, text.encode("utf-8"))
+
+
 if __name__ == "__main__":
     xlsx_two_sheets()
     xlsx_one_sheet()
@@ -121,3 +154,4 @@ if __name__ == "__main__":
     xls_text_then_empty()
     xlsx_same_named_sheets()
     xls_same_named_sheets()
+    xlsx_filled_beyond_limit()
