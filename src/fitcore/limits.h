@@ -11,6 +11,10 @@ inline constexpr int kMaxRows = 1'048'576;
 inline constexpr int kMaxCols = 16'384;
 inline constexpr std::int64_t kMaxCells = 20'000'000;
 
+// Most non-empty cells one load places: what the grid holds in memory (each
+// filled cell is an item of a few hundred bytes), well below kMaxCells.
+inline constexpr std::int64_t kMaxFilledCells = 2'000'000;
+
 // Longest cell text accepted from a file or the clipboard.
 inline constexpr std::size_t kMaxCellTextBytes = 32'767 * 4;
 

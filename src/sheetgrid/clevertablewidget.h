@@ -370,8 +370,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // With two or more names: a modal "选择工作表" list of `sheetnames`, the row
   // of the first `active_names` preselected (absent or unknown: row
   // `active_index` when it is a row, else row 0). Returns (name, position of
-  // the name's first occurrence); none for fewer than two names, Cancel, Esc
-  // or a closed dialog.
+  // the chosen row), so of two equal names the one chosen; none for fewer
+  // than two names, Cancel, Esc or a closed dialog.
   std::optional<std::pair<QString, int>> _dialog_choose_sheet(const QStringList& sheetnames,
                                                                const std::optional<QString>& active_names = std::nullopt,
                                                                int active_index = 0);

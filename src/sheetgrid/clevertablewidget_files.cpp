@@ -10,6 +10,7 @@
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/io/csv.h"
 #include "sheetgrid/io/table.h"
+#include "sheetgrid/io/tablesize.h"
 #include "sheetgrid/io/xls.h"
 #include "sheetgrid/io/xlsx.h"
 
@@ -34,13 +35,24 @@ QString error_text(const std::exception_ptr& error) {
 
 bool is_empty_cell_text(const QString& text) { return text.isEmpty() || text == QStringLiteral(" "); }
 
-// A table the grid cannot take is refused before the grid grows.
-void check_fits_grid(const Table& table) {
-  const qint64 rows = static_cast<qint64>(table.rows.size());
-  const qint64 cols = table.width;
-  if (rows > trelvo::limits::kMaxRows || cols > trelvo::limits::kMaxCols || cols < 0 ||
+// A load is refused before the grid changes when the grid as it will be
+// after it (its present rows and columns grown to the table, never shrunk)
+// passes the grid's limits, or when the table fills more cells than one load
+// may place.
+void check_fits_grid(const CleverTableWidget& grid, const Table& table) {
+  const qint64 rows = std::max<qint64>(grid.rowCount(), static_cast<qint64>(table.rows.size()));
+  const qint64 cols = std::max<qint64>(grid.columnCount(), table.width);
+  if (rows > trelvo::limits::kMaxRows || cols > trelvo::limits::kMaxCols || table.width < 0 ||
       rows * cols > trelvo::limits::kMaxCells)
-    throw IoError(QStringLiteral("table of %1 rows and %2 columns exceeds the grid's limits").arg(rows).arg(cols));
+    throw IoError(QStringLiteral("The grid of %1 rows and %2 columns this table needs exceeds the grid's limits")
+                      .arg(rows).arg(cols));
+  qint64 filled = 0;
+  for (const trelvo::io::Row& row : table.rows) {
+    const std::size_t n = std::min(row.size(), static_cast<std::size_t>(table.width));
+    for (std::size_t j = 0; j < n; ++j)
+      if (row[j] && !is_empty_cell_text(*row[j])) ++filled;
+  }
+  trelvo::io::check_filled_cells(filled);
 }
 
 [[noreturn]] void no_sheet_chosen() { throw IoError(QStringLiteral("No sheet was chosen.")); }
@@ -59,7 +71,7 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
                                                    : CleverTableWidget::tr("Excel文件没有内容"));
       return;
     }
-    check_fits_grid(table);
+    check_fits_grid(grid, table);
     const int height = static_cast<int>(table.rows.size());
     const int width = table.width;
     {
@@ -168,9 +180,10 @@ void CleverTableWidget::load_excel(const QString& path) {
         const QStringList names = reader.sheetNames();
         int index = reader.activeSheet();
         if (names.size() > 1) {
-          const auto choice = _dialog_choose_sheet(names, names.value(index));
+          // The active sheet preselected by its position, as two sheets may share a name.
+          const auto choice = _dialog_choose_sheet(names, std::nullopt, index);
           if (!choice) no_sheet_chosen();
-          index = static_cast<int>(names.indexOf(choice->first));
+          index = choice->second;
         }
         return reader.readSheet(index);
       },

@@ -35,6 +35,5 @@ std::optional<std::pair<QString, int>> CleverTableWidget::_dialog_choose_sheet(
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QListWidgetItem* current = list->currentItem();
   if (!current) return std::nullopt;
-  const QString name = current->text();
-  return std::make_pair(name, static_cast<int>(sheetnames.indexOf(name)));
+  return std::make_pair(current->text(), list->currentRow());
 }

@@ -39,7 +39,7 @@ class SheetChooserTest : public QObject {
     QTest::newRow("name wins over index") << abc << QStringLiteral("b") << 2 << "b" << 1;
     QTest::newRow("index when no name") << abc << QStringLiteral("<none>") << 2 << "c" << 2;
     QTest::newRow("index out of range: first row") << abc << QStringLiteral("<none>") << 7 << "a" << 0;
-    QTest::newRow("duplicate names give the first position")
+    QTest::newRow("duplicate names: the first preselected by name")
         << QStringList{QStringLiteral("x"), QStringLiteral("d"), QStringLiteral("d")} << QStringLiteral("d") << 0
         << "d" << 1;
   }
@@ -63,14 +63,16 @@ class SheetChooserTest : public QObject {
     QCOMPARE(choice->second, index);
   }
 
-  void duplicateNameChosenByRowGivesFirstPosition() {
+  // Of two equal names, the chosen row's position is returned, not the
+  // first occurrence's.
+  void duplicateNameChosenByRowGivesItsPosition() {
     CleverTableWidget grid;
     trelvo::test::Modals modals;
     modals.chooser = [](int) { return 2; };
     ModalGuard guard(modals.action());
     const auto choice = grid._dialog_choose_sheet({QStringLiteral("x"), QStringLiteral("d"), QStringLiteral("d")});
     QVERIFY(choice);
-    QCOMPARE(*choice, std::make_pair(QStringLiteral("d"), 1));
+    QCOMPARE(*choice, std::make_pair(QStringLiteral("d"), 2));
   }
 
   void otherRowChosen() {

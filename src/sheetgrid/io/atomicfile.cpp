@@ -1,9 +1,12 @@
 #include "sheetgrid/io/atomicfile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
@@ -20,6 +23,10 @@ QString os_error_text(int err, const QString& path) {
 
 namespace {
 
+constexpr char kTempStart[] = ".trelvo-";
+constexpr char kTempEnd[] = ".tmp";
+constexpr int kTempRandom = 6;  // the XXXXXX of mkostemps
+
 QString resolve_target(const QString& target) {
   QFileInfo info(target);
   if (info.isSymLink()) {
@@ -29,12 +36,55 @@ QString resolve_target(const QString& target) {
   return target;
 }
 
-mode_t new_file_mode(const QByteArray& target) {
-  struct stat st;
-  if (::stat(target.constData(), &st) == 0) return st.st_mode & 07777;
+mode_t new_file_mode(const struct stat* existing) {
+  if (existing) return existing->st_mode & 07777;
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
+}
+
+// ".trelvo-HHHHHHHH-": the start of every temporary file name of `name`.
+QByteArray temp_prefix(const QByteArray& name) {
+  return QByteArray(kTempStart) + QCryptographicHash::hash(name, QCryptographicHash::Sha1).left(4).toHex() + '-';
+}
+
+// Removes the temporary files of earlier saves of the same name in `folder`
+// that no live save holds locked. Best effort: what cannot be removed stays.
+void remove_stale_temps(const QByteArray& folder, const QByteArray& prefix) {
+  const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return;
+  DIR* entries = ::fdopendir(dir);
+  if (!entries) {
+    ::close(dir);
+    return;
+  }
+  const std::size_t length = static_cast<std::size_t>(prefix.size()) + kTempRandom + std::strlen(kTempEnd);
+  while (const dirent* e = ::readdir(entries)) {
+    const char* name = e->d_name;
+    if (std::strlen(name) != length || std::strncmp(name, prefix.constData(), prefix.size()) != 0 ||
+        std::strcmp(name + prefix.size() + kTempRandom, kTempEnd) != 0)
+      continue;
+    // A temporary file has its target's mode, which may deny reading.
+    int fd = ::openat(dir, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) fd = ::openat(dir, name, O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(dir, name, 0);
+    ::close(fd);
+  }
+  ::closedir(entries);
+}
+
+void write_all(int fd, const char* p, qsizetype left, const QString& target) {
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw IoError(os_error_text(errno, target));
+    }
+    p += n;
+    left -= n;
+  }
 }
 
 }  // namespace
@@ -42,48 +92,83 @@ mode_t new_file_mode(const QByteArray& target) {
 AtomicFile::AtomicFile(const QString& target) : target_(resolve_target(target)) {
   const QFileInfo info(target_);
   if (info.isDir()) throw IoError(os_error_text(EISDIR, target));
-  const QString folder = info.absolutePath();
-  QByteArray pattern = QFile::encodeName(folder + QLatin1Char('/') + QLatin1Char('.') + info.fileName()) + ".XXXXXX";
-  fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd_ < 0) throw IoError(os_error_text(errno, target));
-  temp_ = QFile::decodeName(pattern);
-  if (::fchmod(fd_, new_file_mode(QFile::encodeName(target_))) != 0) {
+  const QByteArray target_name = QFile::encodeName(target_);
+  struct stat existing;
+  const bool exists = ::stat(target_name.constData(), &existing) == 0;
+  if (exists && (::access(target_name.constData(), W_OK) != 0 || (existing.st_mode & 0222) == 0))
+    throw IoError(os_error_text(EACCES, target));
+
+  const QByteArray folder = QFile::encodeName(info.absolutePath());
+  const QByteArray prefix = temp_prefix(QFile::encodeName(info.fileName()));
+  remove_stale_temps(folder, prefix);
+  // A stale-file sweep of another save may remove a new file before it is
+  // locked; such a file is made again.
+  for (int attempt = 0;; ++attempt) {
+    QByteArray pattern = folder + '/' + prefix + QByteArray(kTempRandom, 'X') + kTempEnd;
+    fd_ = ::mkostemps(pattern.data(), static_cast<int>(std::strlen(kTempEnd)), O_CLOEXEC);
+    if (fd_ < 0) throw IoError(os_error_text(errno, target));
+    temp_ = QFile::decodeName(pattern);
+    struct stat st;
+    if (::flock(fd_, LOCK_EX) == 0 && ::fstat(fd_, &st) == 0 && st.st_nlink > 0) break;
+    ::close(fd_);
+    fd_ = -1;
+    temp_.clear();
+    if (attempt == 3) throw IoError(os_error_text(EAGAIN, target));
+  }
+  if (::fchmod(fd_, new_file_mode(exists ? &existing : nullptr)) != 0) {
     const int err = errno;
     ::close(fd_);
-    ::unlink(pattern.constData());
+    ::unlink(QFile::encodeName(temp_).constData());
     fd_ = -1;
     throw IoError(os_error_text(err, target));
   }
 }
 
 AtomicFile::~AtomicFile() {
-  if (fd_ >= 0) ::close(fd_);
+  // Removed before its lock goes with the descriptor.
   if (!committed_ && !temp_.isEmpty()) ::unlink(QFile::encodeName(temp_).constData());
+  if (fd_ >= 0) ::close(fd_);
 }
 
-void AtomicFile::write(const QByteArray& bytes) {
-  const char* p = bytes.constData();
-  qsizetype left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd_, p, static_cast<size_t>(left));
+void AtomicFile::write(const QByteArray& bytes) { write_all(fd_, bytes.constData(), bytes.size(), target_); }
+
+QByteArray AtomicFile::readBack() const {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) throw IoError(os_error_text(errno, target_));
+  QByteArray data;
+  data.reserve(static_cast<qsizetype>(st.st_size));
+  char buf[1 << 16];
+  for (qint64 offset = 0;;) {
+    const ssize_t n = ::pread(fd_, buf, sizeof buf, offset);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw IoError(os_error_text(errno, target_));
     }
-    p += n;
-    left -= n;
+    if (n == 0) return data;
+    data.append(buf, n);
+    offset += n;
   }
+}
+
+void AtomicFile::verifyContent(const QByteArray& expected) const {
+  if (readBack() != expected)
+    throw IoError(QStringLiteral("The file written does not hold what was written: '%1'").arg(target_));
 }
 
 void AtomicFile::commit() {
   if (::fsync(fd_) != 0) throw IoError(os_error_text(errno, target_));
+  // A second descriptor keeps the lock from the close to the rename.
+  const int lock = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (lock < 0) throw IoError(os_error_text(errno, target_));
   const int fd = fd_;
-  fd_ = -1;
+  fd_ = lock;
   if (::close(fd) != 0) throw IoError(os_error_text(errno, target_));
   const QByteArray from = QFile::encodeName(temp_);
   const QByteArray to = QFile::encodeName(target_);
   if (::rename(from.constData(), to.constData()) != 0) throw IoError(os_error_text(errno, target_));
   committed_ = true;
+  ::close(fd_);
+  fd_ = -1;
   const int dir = ::open(QFile::encodeName(QFileInfo(target_).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);

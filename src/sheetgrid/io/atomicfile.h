@@ -7,15 +7,27 @@ namespace trelvo::io {
 
 // A new file for `target` that takes the target's place only on commit():
 // content goes to a temporary file in the target's folder; commit() flushes
-// it to disk, closes it and renames it over the target (a symbolic link is
-// followed, the file it names is replaced). Until then an existing target is
+// it to disk and renames it over the target (a symbolic link is followed,
+// the file it names is replaced). Until then an existing target is
 // untouched; an AtomicFile destroyed without commit removes its temporary
 // file. A new file gets the mode an existing target has, else 0666 less the
-// umask. Every failure throws IoError with the system's reason
-// ("[Errno 13] Permission denied: '/path'").
+// umask.
+//
+// The temporary file is ".trelvo-HHHHHHHH-XXXXXX.tmp" (HHHHHHHH from the
+// target's name, XXXXXX random), short enough beside a name of 255 bytes.
+// It is locked while its AtomicFile lives; one left behind by a save that
+// was killed (unlocked, for the same target) is removed by the next
+// AtomicFile of that target.
+//
+// Every failure throws IoError with the system's reason ("[Errno 13]
+// Permission denied: '/path'").
 class AtomicFile {
  public:
-  explicit AtomicFile(const QString& target);  // throws IoError when the folder takes no new file
+  // Throws IoError when the target is a folder, when it exists and is
+  // read-only (the user may not write it, or no write permission bit is set
+  // at all, which is also refused to the superuser), or when its folder
+  // takes no new file.
+  explicit AtomicFile(const QString& target);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -25,11 +37,20 @@ class AtomicFile {
   const QString& tempPath() const { return temp_; }
   const QString& targetPath() const { return target_; }
 
-  // Appends bytes; throws IoError when they cannot all be written (disk full).
+  // Appends bytes; throws IoError when they cannot all be written (disk
+  // full, file size limit).
   void write(const QByteArray& bytes);
 
-  // Flushes, closes and renames; throws IoError on any failure, in which case
-  // the target is unchanged and the temporary file removed.
+  // The temporary file's bytes as they stand, read back through its own
+  // descriptor (also when its mode denies the user reading); throws IoError
+  // when it cannot be read.
+  QByteArray readBack() const;
+
+  // Throws IoError unless the temporary file holds exactly `expected`.
+  void verifyContent(const QByteArray& expected) const;
+
+  // Flushes and renames; throws IoError on any failure, in which case the
+  // target is unchanged and the temporary file removed.
   void commit();
 
  private:

@@ -116,6 +116,7 @@ class CsvParser {
   void save_field() {
     if (static_cast<qint64>(record_.size()) >= limits::kMaxCols) check_table_extent(1, record_.size() + 1);
     if (++total_fields_ > limits::kMaxCells) check_table_extent(1, limits::kMaxCells + 1);
+    if (!field_.isEmpty() && field_ != QLatin1String(" ")) check_filled_cells(++filled_fields_);
     record_.emplace_back(field_);
     field_.clear();
     field_len_ = 0;
@@ -133,6 +134,7 @@ class CsvParser {
   QString field_;
   qsizetype field_len_ = 0;
   qint64 total_fields_ = 0;
+  qint64 filled_fields_ = 0;
   Row record_;
 };
 
@@ -196,6 +198,7 @@ void write_csv(const QString& path, const TextRows& rows) {
   const QByteArray bytes = format_csv(rows);
   AtomicFile file(path);
   file.write(bytes);
+  file.verifyContent(bytes);
   file.commit();
 }
 

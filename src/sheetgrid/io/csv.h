@@ -18,9 +18,11 @@ inline constexpr qsizetype kCsvFieldLimit = 131072;
 // there. Blank lines are dropped. One leading byte-order mark is removed.
 // Every value is present text (never std::nullopt); rows are as long as
 // their records, width is the longest record.
-// Throws IoError when the file cannot be read, is not valid UTF-8 ("'utf-8'
-// codec can't decode byte 0xff in position 3: invalid start byte"), holds a
-// value longer than kCsvFieldLimit, or a table beyond the grid's limits.
+// Throws IoError when the file cannot be read or is not a regular file
+// (InputFile), is not valid UTF-8 ("'utf-8' codec can't decode byte 0xff in
+// position 3: invalid start byte"), holds a value longer than
+// kCsvFieldLimit, or a table beyond the grid's limits (its extent, or more
+// non-empty values than one load may place).
 // Reads only; changes nothing.
 Table read_csv(const QString& path);
 
@@ -31,8 +33,8 @@ Table parse_csv(const QByteArray& bytes);
 // CR LF, UTF-8 without byte-order mark. A value that is "" or " " is written
 // as " "; a value holding ",", '"', CR or LF is enclosed in quotes with inner
 // quotes doubled. The file replaces an existing one only when completely
-// written (AtomicFile). Throws IoError when it cannot be written or a text
-// holds an unpaired surrogate.
+// written and read back (AtomicFile). Throws IoError when it cannot be
+// written, `path` is read-only, or a text holds an unpaired surrogate.
 void write_csv(const QString& path, const TextRows& rows);
 
 // The bytes write_csv writes.

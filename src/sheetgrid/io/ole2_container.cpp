@@ -11,9 +11,13 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "fitcore/limits.h"
+#include "sheetgrid/io/fileread.h"
 #include "sheetgrid/io/table.h"
 
 namespace trelvo::io::ole2 {
@@ -97,24 +101,25 @@ bool has_signature(const QByteArray& head) {
 
 QByteArray read_workbook_stream(const QString& path) {
   ensure_gsf();
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    throw IoError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
-  const QByteArray head = file.peek(8);
+  InputFile file(path);
+  const QByteArray head = file.head(8);
   if (head.startsWith("PK\x03\x04"))
     throw IoError(QStringLiteral("%1 is an XLSX (zip) workbook, not an XLS workbook").arg(path));
   if (!has_signature(head)) {
     if (file.size() > trelvo::limits::kMaxDecompressedBytes) too_large(file.size());
-    QByteArray all = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-      throw IoError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return all;
+    return file.readAll(trelvo::limits::kMaxDecompressedBytes);
   }
-  file.close();
-  GError* err = nullptr;
-  GRef<GsfInput> in(gsf_input_stdio_new(QFile::encodeName(path).constData(), &err));
-  if (!in.p) throw IoError(QStringLiteral("Cannot open %1: %2").arg(path, take_error(err, "unknown error")));
-  if (err) g_error_free(err);
+  // libgsf reads the very file checked above, through its descriptor.
+  struct Stream {
+    FILE* f;
+    ~Stream() {
+      if (f) std::fclose(f);
+    }
+  } stream{::fdopen(file.fd(), "rb")};
+  if (!stream.f) throw IoError(QStringLiteral("Cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+  file.release();
+  GRef<GsfInput> in(gsf_input_stdio_new_FILE(QFile::encodeName(path).constData(), stream.f, TRUE));
+  if (!in.p) throw IoError(QStringLiteral("Cannot open %1").arg(path));
   return workbook_of(in.p);
 }
 

@@ -9,8 +9,8 @@ namespace trelvo::io::ole2 {
 // older files, "Book") stream, names compared without case. A file that is
 // not an OLE2 compound document is taken as a bare BIFF stream, as xlrd
 // does; an XLSX (zip) file is refused. Throws IoError when the file cannot
-// be opened, the container is
-// damaged, there is no workbook stream, or the stream exceeds
+// be opened or is not a regular file (InputFile), the container is damaged,
+// there is no workbook stream, or the stream exceeds
 // limits::kMaxDecompressedBytes.
 QByteArray read_workbook_stream(const QString& path);
 

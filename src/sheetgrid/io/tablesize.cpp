@@ -18,4 +18,11 @@ void check_table_extent(qint64 rows, qint64 cols) {
   }
 }
 
+void check_filled_cells(qint64 filled) {
+  if (filled > limits::kMaxFilledCells) {
+    throw IoError(QStringLiteral("The table fills more than %1 cells, more than the grid can hold")
+                      .arg(limits::kMaxFilledCells));
+  }
+}
+
 }  // namespace trelvo::io

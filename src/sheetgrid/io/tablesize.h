@@ -8,4 +8,8 @@ namespace trelvo::io {
 // grid's row, column or cell limit.
 void check_table_extent(qint64 rows, qint64 cols);
 
+// Throws IoError when `filled` non-empty cells are more than one load may
+// place (limits::kMaxFilledCells).
+void check_filled_cells(qint64 filled);
+
 }  // namespace trelvo::io

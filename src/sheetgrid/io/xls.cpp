@@ -1,10 +1,10 @@
 #include "sheetgrid/io/xls.h"
 
-#include <QSaveFile>
-
+#include "sheetgrid/io/atomicfile.h"
 #include "sheetgrid/io/biff_reader.h"
 #include "sheetgrid/io/biff_writer.h"
 #include "sheetgrid/io/ole2_container.h"
+#include "sheetgrid/io/tablesize.h"
 
 namespace trelvo::io {
 
@@ -47,7 +47,9 @@ Table XlsReader::readSheet(int index) const {
   t.sheet_name = sheet.name;
   const biff::Extent ext = d_->extents[static_cast<std::size_t>(index)];
   t.rows.resize(static_cast<std::size_t>(ext.nrows));
-  biff::read_sheet(d_->view(), d_->globals, sheet.offset, [&t](int row, int col, const QString& text) {
+  qint64 filled = 0;
+  biff::read_sheet(d_->view(), d_->globals, sheet.offset, [&t, &filled](int row, int col, const QString& text) {
+    if (!text.isEmpty() && text != QLatin1String(" ")) check_filled_cells(++filled);
     Row& r = t.rows[static_cast<std::size_t>(row)];
     if (static_cast<std::size_t>(col) >= r.size()) r.resize(static_cast<std::size_t>(col) + 1);
     r[static_cast<std::size_t>(col)] = text;
@@ -57,16 +59,11 @@ Table XlsReader::readSheet(int index) const {
 }
 
 void write_xls(const QString& path, const TextRows& rows) {
-  const QByteArray file = ole2::make_workbook_file(biff::build_workbook_stream(rows));
-  QSaveFile out(path);
-  if (!out.open(QIODevice::WriteOnly))
-    throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
-  if (out.write(file) != file.size()) {
-    const QString why = out.errorString();
-    out.cancelWriting();
-    throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, why));
-  }
-  if (!out.commit()) throw IoError(QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
+  const QByteArray bytes = ole2::make_workbook_file(biff::build_workbook_stream(rows));
+  AtomicFile file(path);
+  file.write(bytes);
+  file.verifyContent(bytes);
+  file.commit();
 }
 
 }  // namespace trelvo::io

@@ -12,7 +12,8 @@ namespace trelvo::io {
 
 // An opened XLS workbook. The constructor reads the whole workbook stream
 // and checks every worksheet, so a damaged sheet fails the open (as xlrd's
-// open_workbook does); afterwards readSheet only fails for a bad index.
+// open_workbook does); afterwards readSheet fails only for a bad index or a
+// sheet too full to load.
 class XlsReader {
  public:
   // Throws IoError: the file cannot be read, is not a BIFF8 workbook (older
@@ -33,7 +34,8 @@ class XlsReader {
   // code ("7"), formulas their cached result. Places without a cell record
   // have no value (std::nullopt; xlrd gives "" there) and rows end after
   // their last cell. sheet_name is the sheet's name. Throws IoError when
-  // `index` is out of range.
+  // `index` is out of range, or when the sheet holds more non-empty cells
+  // than one load may place (limits::kMaxFilledCells).
   Table readSheet(int index) const;
 
  private:
@@ -47,9 +49,10 @@ class XlsReader {
 // rows[r][c] becomes a text cell at row r, column c; "" and " " write no
 // cell. Refuses (IoError, nothing written) more than 65536 rows, a row of
 // more than 256 texts, or a text longer than 32767 characters. The file is
-// written to a temporary file in the same folder and renamed over `path`
-// only when every write succeeded, so a failed save leaves an existing file
-// untouched; any failed write, flush or rename throws IoError.
+// written to a temporary file in the same folder (AtomicFile), read back,
+// and renamed over `path` only when it holds every byte, so a failed save
+// leaves an existing file untouched; any failed write, read-back, flush or
+// rename throws IoError, and so does a read-only `path`.
 void write_xls(const QString& path, const TextRows& rows);
 
 }  // namespace trelvo::io

@@ -55,8 +55,10 @@ class XlsxReader {
 // Writes one sheet "Sheet1" holding each text that is neither "" nor " " as a
 // text cell at row r + 1, column c + 1 (also texts that read as numbers or
 // begin with "="). The file replaces an existing one only when completely
-// written. Throws IoError, leaving no file behind, when it cannot be written,
-// when the rows pass the format's 1048576 rows or 16384 columns, when a text
+// written and read back with a cell at every place written. Throws IoError,
+// leaving no file behind, when it cannot be written or reads back damaged,
+// when `path` is read-only, when the rows pass the format's 1048576 rows or
+// 16384 columns, when a text
 // is longer than 32767 characters, holds a control character a workbook
 // cannot store (U+0000 to U+001F other than tab, LF and CR), or an unpaired
 // surrogate.

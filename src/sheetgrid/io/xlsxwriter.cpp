@@ -47,6 +47,38 @@ struct WorkbookGuard {
   }
 };
 
+// The library does not notice every failed write of its scratch files (a
+// member may end cut short in a well-formed zip), so the workbook is read
+// back: every member it needs must inflate with the right size and CRC,
+// parse, and give a cell at exactly the places written.
+void check_written(const AtomicFile& file, const TextRows& rows) {
+  const auto damaged = [&file](const QString& why) {
+    return IoError(QStringLiteral("The workbook written is damaged (%1): '%2'").arg(why, file.targetPath()));
+  };
+  Table table;
+  try {
+    const XlsxReader back(file.readBack());
+    if (back.sheetNames() != QStringList{QStringLiteral("Sheet1")}) throw damaged(QStringLiteral("sheet list"));
+    table = back.readSheet(0);
+  } catch (const IoError& e) {
+    throw damaged(QString::fromUtf8(e.what()));
+  }
+  std::size_t written = 0;
+  for (const auto& row : rows)
+    for (const QString& text : row)
+      if (!is_empty_text(text)) ++written;
+  std::size_t read = 0;
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
+      if (!table.rows[r][c]) continue;
+      ++read;
+      if (r >= rows.size() || c >= rows[r].size() || is_empty_text(rows[r][c]))
+        throw damaged(QStringLiteral("a cell at %1").arg(cell_name(r, c)));
+    }
+  }
+  if (read != written) throw damaged(QStringLiteral("%1 of %2 cells").arg(read).arg(written));
+}
+
 }  // namespace
 
 void write_xlsx(const QString& path, const TextRows& rows) {
@@ -83,6 +115,7 @@ void write_xlsx(const QString& path, const TextRows& rows) {
   guard.wb = nullptr;
   const lxw_error err = workbook_close(wb);
   if (err != LXW_NO_ERROR) library_error("Saving the workbook failed", err);
+  check_written(file, rows);
   file.commit();
 }
 

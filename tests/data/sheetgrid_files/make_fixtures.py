@@ -3,6 +3,8 @@
 Run with /usr/bin/python3 from this folder; the files are kept in the tree.
 """
 import datetime
+import io
+import zipfile
 
 import openpyxl
 import xlwt
@@ -77,6 +79,71 @@ def xls_text_then_empty():
     wb.save("text_then_empty.xls")
 
 
+def xlsx_same_named_sheets():
+    """Two sheets named "Twin" (not possible in a valid workbook): written as
+    "Twin" and "Twin2", then the second renamed in workbook.xml."""
+    wb = openpyxl.Workbook()
+    wb.active.title = "Twin"
+    wb.active["A1"] = "first"
+    wb.create_sheet("Twin2")["A1"] = "second"
+    buf = io.BytesIO()
+    wb.save(buf)
+    with zipfile.ZipFile(buf) as src, zipfile.ZipFile("same_named_sheets.xlsx", "w", zipfile.ZIP_DEFLATED) as out:
+        for info in src.infolist():
+            data = src.read(info.filename)
+            if info.filename == "xl/workbook.xml":
+                assert data.count(b'name="Twin2"') == 1
+                data = data.replace(b'name="Twin2"', b'name="Twin"')
+            out.writestr(info, data)
+
+
+def xls_same_named_sheets():
+    """Two sheets named "TwinA": written as "TwinA" and "TwinB", then the
+    second's BOUNDSHEET name patched (same length)."""
+    wb = xlwt.Workbook(encoding="utf-8")
+    wb.add_sheet("TwinA").write(0, 0, "first")
+    wb.add_sheet("TwinB").write(0, 0, "second")
+    buf = io.BytesIO()
+    wb.save(buf)
+    data = buf.getvalue()
+    assert data.count(b"TwinB") == 1
+    with open("same_named_sheets.xls", "wb") as f:
+        f.write(data.replace(b"TwinB", b"TwinA"))
+
+
+def xlsx_filled_beyond_limit():
+    """2,000,001 cells holding 1 (one more than a load may place), in rows of
+    250, written by hand so that the file stays small."""
+    main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+    pkg = "http://schemas.openxmlformats.org/package/2006"
+    filled = 2_000_001
+    full_row = "<row>" + "<c><v>1</v></c>" * 250 + "</row>"
+    rows = full_row * (filled // 250) + "<row>" + "<c><v>1</v></c>" * (filled % 250) + "</row>"
+    parts = {
+        "[Content_Types].xml":
+            f'<?xml version="1.0" encoding="UTF-8"?><Types xmlns="{pkg}/content-types">'
+            '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+            '<Default Extension="xml" ContentType="application/xml"/>'
+            '<Override PartName="/xl/workbook.xml" '
+            'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/></Types>',
+        "_rels/.rels":
+            f'<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="{pkg}/relationships">'
+            f'<Relationship Id="rId1" Type="{rel}/officeDocument" Target="xl/workbook.xml"/></Relationships>',
+        "xl/workbook.xml":
+            f'<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="{main}" xmlns:r="{rel}">'
+            '<sheets><sheet name="Full" sheetId="1" r:id="rId1"/></sheets></workbook>',
+        "xl/_rels/workbook.xml.rels":
+            f'<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="{pkg}/relationships">'
+            f'<Relationship Id="rId1" Type="{rel}/worksheet" Target="worksheets/sheet1.xml"/></Relationships>',
+        "xl/worksheets/sheet1.xml":
+            f'<?xml version="1.0" encoding="UTF-8"?><worksheet xmlns="{main}"><sheetData>{rows}</sheetData></worksheet>',
+    }
+    with zipfile.ZipFile("filled_beyond_limit.xlsx", "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+        for name, text in parts.items():
+            z.writestr(name, text.encode("utf-8"))
+
+
 if __name__ == "__main__":
     xlsx_two_sheets()
     xlsx_one_sheet()
@@ -85,3 +152,6 @@ if __name__ == "__main__":
     xls_one_sheet()
     xls_only_empty_text()
     xls_text_then_empty()
+    xlsx_same_named_sheets()
+    xls_same_named_sheets()
+    xlsx_filled_beyond_limit()

@@ -1,0 +1,348 @@
+// Hostile files and faults: loads that would break the grid are refused and
+// leave it as it was; saves that fail say so and leave the old file intact;
+// saves keep the file's rules.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include "filetestutil.h"
+#include "fitcore/limits.h"
+#include "sheetgrid/io/atomicfile.h"
+#include "sheetgrid/io/csv.h"
+#include "sheetgrid/io/xls.h"
+#include "sheetgrid/io/xlsx.h"
+
+using trelvo::test::ModalGuard;
+using trelvo::test::Modals;
+using trelvo::test::snapshot;
+
+namespace {
+
+enum class Format { Csv, Xlsx, Xls };
+
+QString suffix(Format f) {
+  switch (f) {
+    case Format::Csv: return QStringLiteral(".csv");
+    case Format::Xlsx: return QStringLiteral(".xlsx");
+    case Format::Xls: return QStringLiteral(".xls");
+  }
+  return {};
+}
+
+void load(CleverTableWidget& grid, Format f, const QString& path) {
+  switch (f) {
+    case Format::Csv: grid.load_csv(path); break;
+    case Format::Xlsx: grid.load_excel(path); break;
+    case Format::Xls: grid.load_excel03(path); break;
+  }
+}
+
+void save(CleverTableWidget& grid, Format f, const QString& path) {
+  switch (f) {
+    case Format::Csv: grid.save_csv(path); break;
+    case Format::Xlsx: grid.save_excel(path); break;
+    case Format::Xls: grid.save_excel03(path); break;
+  }
+}
+
+// A table of `rows` rows whose only text is "x" in the last row's column
+// `cols` - 1 (every row holds an empty text, so that no CSV record is blank).
+trelvo::io::TextRows cornerTable(int rows, int cols) {
+  trelvo::io::TextRows t(static_cast<std::size_t>(rows), std::vector<QString>(1));
+  t.back().assign(static_cast<std::size_t>(cols), QString());
+  t.back().back() = QStringLiteral("x");
+  return t;
+}
+
+void writeTable(Format f, const QString& path, const trelvo::io::TextRows& rows) {
+  switch (f) {
+    case Format::Csv: trelvo::test::writeBytes(path, trelvo::io::format_csv(rows)); break;
+    case Format::Xlsx: trelvo::io::write_xlsx(path, rows); break;
+    case Format::Xls: trelvo::io::write_xls(path, rows); break;
+  }
+}
+
+// Every file of `folder`, hidden ones included, by name.
+QStringList filesIn(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Runs `body` in a forked child and returns its exit status (-1: it did not
+// exit normally). The child leaves with _exit, running no destructor.
+int inChild(const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+const QString kLoadFailed = QStringLiteral("加载错误\n加载文件失败\n\n");
+const QString kSaveFailed = QStringLiteral("保存错误\n保存文件时出现错误\n\n");
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Format)
+
+class GridHostileFilesTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  int n_ = 0;
+  QString freshFolder() {
+    const QString folder = dir_.filePath(QStringLiteral("f%1").arg(++n_));
+    QDir().mkpath(folder);
+    return folder;
+  }
+
+ private slots:
+  // Each load is refused with the failure box, and the grid keeps its size,
+  // its cells and its titles.
+  void refusedLoads_data() {
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QString>("file");  // what the file is, made by the test
+    QTest::addColumn<int>("gridRows");  // the grid before the load
+    QTest::addColumn<int>("gridCols");
+    const int maxCols = trelvo::limits::kMaxCols;
+    QTest::newRow("csv of 16,384 columns after a load of 65,536 rows")
+        << Format::Csv << QStringLiteral("wide") << 65536 << 1;
+    QTest::newRow("xlsx of 16,384 columns after a load of 65,536 rows")
+        << Format::Xlsx << QStringLiteral("wide") << 65536 << 1;
+    QTest::newRow("xls of 65,536 rows after a load of 16,384 columns")
+        << Format::Xls << QStringLiteral("tall") << 1 << maxCols;
+    QTest::newRow("csv filling more cells than a load may place")
+        << Format::Csv << QStringLiteral("full") << 2 << 2;
+    QTest::newRow("xls filling more cells than a load may place")
+        << Format::Xls << QStringLiteral("full") << 2 << 2;
+    QTest::newRow("xlsx of 70 KB filling more cells than a load may place")
+        << Format::Xlsx << QStringLiteral("@filled_beyond_limit.xlsx") << 2 << 2;
+    for (Format f : {Format::Csv, Format::Xlsx, Format::Xls}) {
+      const QByteArray s = suffix(f).mid(1).toLatin1();
+      QTest::addRow("%s: a FIFO", s.constData()) << f << QStringLiteral("fifo") << 2 << 2;
+      QTest::addRow("%s: /dev/zero", s.constData()) << f << QStringLiteral("/dev/zero") << 2 << 2;
+    }
+    QTest::newRow("xls: /dev/urandom") << Format::Xls << QStringLiteral("/dev/urandom") << 2 << 2;
+  }
+  void refusedLoads() {
+    QFETCH(Format, format);
+    QFETCH(QString, file);
+    QFETCH(int, gridRows);
+    QFETCH(int, gridCols);
+    const QString folder = freshFolder();
+    QString path = folder + QStringLiteral("/hostile") + suffix(format);
+    if (file == QStringLiteral("wide")) {
+      writeTable(format, path, cornerTable(1, trelvo::limits::kMaxCols));
+    } else if (file == QStringLiteral("tall")) {
+      writeTable(format, path, cornerTable(65536, 1));
+    } else if (file == QStringLiteral("full")) {
+      // Rows of 250 values, one more value than a load may place.
+      const qint64 filled = trelvo::limits::kMaxFilledCells + 1;
+      trelvo::io::TextRows rows(static_cast<std::size_t>((filled + 249) / 250));
+      for (qint64 i = 0; i < filled; ++i) rows[static_cast<std::size_t>(i / 250)].push_back(QStringLiteral("1"));
+      writeTable(format, path, rows);
+    } else if (file == QStringLiteral("fifo")) {
+      QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (file.startsWith(QLatin1Char('@'))) {
+      path = trelvo::test::fixture(file.mid(1));
+    } else {
+      path = file;
+    }
+
+    // The grid as an earlier load left it: its size, "old" in its corner
+    // cells and a title of its own.
+    CleverTableWidget grid;
+    {
+      const QString first = folder + QStringLiteral("/first.csv");
+      trelvo::io::TextRows rows = cornerTable(gridRows, gridCols);
+      rows.front().front() = QStringLiteral("old");
+      rows.back().back() = QStringLiteral("old");
+      writeTable(Format::Csv, first, rows);
+      ModalGuard guard;
+      grid.load_csv(first);
+      QVERIFY(guard.seen().isEmpty());
+    }
+    QCOMPARE(grid.rowCount(), gridRows);
+    QCOMPARE(grid.columnCount(), gridCols);
+    grid.setHorizontalHeaderItem(0, new CleverTableWidgetItem(QStringLiteral("own")));
+    const QStringList before = snapshot(grid);
+
+    Modals modals;
+    modals.chooser = [](int) { return 0; };
+    ModalGuard guard(modals.action());
+    load(grid, format, path);
+    QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+    QCOMPARE(modals.boxes.size(), 1);
+    QVERIFY2(modals.boxes[0].startsWith(kLoadFailed) && modals.boxes[0].size() > kLoadFailed.size(),
+             qPrintable(modals.boxes[0]));
+    QCOMPARE(grid.rowCount(), gridRows);
+    QCOMPARE(grid.columnCount(), gridCols);
+    QVERIFY(snapshot(grid) == before);
+    QCOMPARE(cellText(grid.horizontalHeaderItem(0)), QStringLiteral("own"));
+  }
+
+  // A save that fails shows "保存错误", never "保存成功", and the old file
+  // keeps every byte (and its mode); no temporary file stays behind.
+  void failedSaves_data() {
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QString>("fault");
+    for (Format f : {Format::Csv, Format::Xlsx, Format::Xls}) {
+      const QByteArray s = suffix(f).mid(1).toLatin1();
+      QTest::addRow("%s: file size limit", s.constData()) << f << QStringLiteral("file size limit");
+      QTest::addRow("%s: read-only target", s.constData()) << f << QStringLiteral("read-only");
+    }
+  }
+  void failedSaves() {
+    QFETCH(Format, format);
+    QFETCH(QString, fault);
+    // Texts that compress well, so that the workbook's scratch files pass
+    // the size limit while the zip itself stays below it.
+    CleverTableWidget grid;
+    const int rows = 2000;
+    grid.setRowCount(rows);
+    grid.setColumnCount(2);
+    for (int r = 0; r < rows; ++r) {
+      grid.set_cell_text(r, 0, QString(200, QLatin1Char('t')) + QString::number(r));
+      grid.set_cell_text(r, 1, QString::number(r));
+    }
+    grid.get_max_content_pos();
+
+    const QString folder = freshFolder();
+    const QString path = folder + QStringLiteral("/old") + suffix(format);
+    const QByteArray old("old bytes\r\n");
+    QVERIFY(trelvo::test::writeBytes(path, old));
+    const mode_t mode = fault == QStringLiteral("read-only") ? 0444 : 0644;
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+
+    QStringList boxes;
+    if (fault == QStringLiteral("file size limit")) {
+      // In a child: the limit and the ignored SIGXFSZ stay there.
+      const int status = inChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, 64 * 1024};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+        Modals modals;
+        ModalGuard guard(modals.action());
+        save(grid, format, path);
+        if (!guard.failures().isEmpty() || modals.boxes.size() != 1) return 2;
+        return modals.boxes[0].startsWith(kSaveFailed) ? 0 : 1;
+      });
+      QCOMPARE(status, 0);
+    } else {
+      Modals modals;
+      ModalGuard guard(modals.action());
+      save(grid, format, path);
+      QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+      QCOMPARE(modals.boxes.size(), 1);
+      QVERIFY2(modals.boxes[0].startsWith(kSaveFailed), qPrintable(modals.boxes[0]));
+    }
+    QCOMPARE(trelvo::test::readBytes(path), old);
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode);
+    QCOMPARE(filesIn(folder), QStringList{QFileInfo(path).fileName()});
+  }
+
+  // A name of 255 bytes saves (the temporary name is short) and reads back.
+  void longestNameSaves_data() {
+    QTest::addColumn<Format>("format");
+    QTest::newRow("csv") << Format::Csv;
+    QTest::newRow("xlsx") << Format::Xlsx;
+    QTest::newRow("xls") << Format::Xls;
+  }
+  void longestNameSaves() {
+    QFETCH(Format, format);
+    const QString folder = freshFolder();
+    const QString name = QString(255 - suffix(format).size(), QLatin1Char('n')) + suffix(format);
+    QCOMPARE(QFile::encodeName(name).size(), 255);
+    const QString path = folder + QLatin1Char('/') + name;
+    CleverTableWidget grid;
+    trelvo::test::fillGrid(grid, 2, 2, QStringLiteral("v"));
+    grid.get_max_content_pos();
+    Modals modals;
+    ModalGuard guard(modals.action());
+    save(grid, format, path);
+    QCOMPARE(modals.boxes, QStringList{QStringLiteral("保存成功\n文件已保存至：") + path});
+    QCOMPARE(filesIn(folder), QStringList{name});
+    CleverTableWidget copy(nullptr, 1, 1);
+    load(copy, format, path);
+    QCOMPARE(snapshot(copy), (QStringList{"v|v", "v|v"}));
+  }
+
+  // The temporary file a killed save left is removed by the next save of the
+  // same file; one of another file, and one of a save still running, stay.
+  void staleTemporaryRemoved_data() { longestNameSaves_data(); }
+  void staleTemporaryRemoved() {
+    QFETCH(Format, format);
+    const QString folder = freshFolder();
+    const QString path = folder + QStringLiteral("/data") + suffix(format);
+    const QString other = folder + QStringLiteral("/other") + suffix(format);
+    QVERIFY(trelvo::test::writeBytes(path, "old"));
+    // Saves killed after they wrote part of their file.
+    for (const QString& target : {path, other}) {
+      QCOMPARE(inChild([&] {
+                 trelvo::io::AtomicFile file(target);
+                 file.write(QByteArray(1000, 'p'));
+                 ::_exit(0);
+                 return 1;
+               }),
+               0);
+    }
+    const QRegularExpression tempName(QStringLiteral("^\\.trelvo-[0-9a-f]{8}-.{6}\\.tmp$"));
+    const QStringList stale = filesIn(folder).filter(tempName);
+    QCOMPARE(stale.size(), 2);
+    const trelvo::io::AtomicFile running(path);
+    const QString runningName = QFileInfo(running.tempPath()).fileName();
+    QVERIFY(runningName.contains(tempName));
+    // The same target gives the same start of the name, another target another.
+    const QStringList ofPath = stale.filter(runningName.left(17));
+    QCOMPARE(ofPath.size(), 1);
+
+    CleverTableWidget grid;
+    trelvo::test::fillGrid(grid, 1, 1, QStringLiteral("new"));
+    grid.get_max_content_pos();
+    Modals modals;
+    ModalGuard guard(modals.action());
+    save(grid, format, path);
+    QCOMPARE(modals.boxes, QStringList{QStringLiteral("保存成功\n文件已保存至：") + path});
+    QStringList expected{QFileInfo(path).fileName(), runningName};
+    for (const QString& name : stale)
+      if (name != ofPath.front()) expected << name;
+    expected.sort();
+    QCOMPARE(filesIn(folder), expected);
+  }
+
+  // Of two sheets of one name, the one chosen is the one loaded.
+  void sameNamedSheets_data() {
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("loaded");
+    QTest::newRow("xlsx: the second chosen") << Format::Xlsx << "same_named_sheets.xlsx" << 1 << "second";
+    QTest::newRow("xlsx: the first chosen") << Format::Xlsx << "same_named_sheets.xlsx" << 0 << "first";
+    QTest::newRow("xls: the second chosen") << Format::Xls << "same_named_sheets.xls" << 1 << "second";
+  }
+  void sameNamedSheets() {
+    QFETCH(Format, format);
+    QFETCH(QString, file);
+    QFETCH(int, row);
+    QFETCH(QString, loaded);
+    CleverTableWidget grid(nullptr, 1, 1);
+    Modals modals;
+    modals.chooser = [row](int) { return row; };
+    ModalGuard guard(modals.action());
+    load(grid, format, trelvo::test::fixture(file));
+    QCOMPARE(modals.chooser_shown, 1);
+    QCOMPARE(modals.chooser_items.size(), 2);
+    QCOMPARE(modals.chooser_items.value(0), modals.chooser_items.value(1));
+    QCOMPARE(modals.boxes, QStringList{});
+    QCOMPARE(snapshot(grid), QStringList{loaded});
+  }
+};
+
+TRELVO_REGISTER_FILE_TEST(GridHostileFilesTest)
+#include "test_hostile.moc"
