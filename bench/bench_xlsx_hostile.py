@@ -93,6 +93,13 @@ def blanks_sheet():
     yield '<row r="1"><c r="A1"><v>1</v></c></row>' + SHEET_TAIL
 
 
+def sparse_sheet(rows):
+    yield SHEET_HEAD
+    for r in range(1, rows + 1):
+        yield f'<row r="{r}"><c r="A{r}"><v>1</v></c><c r="XFD{r}"><v>1</v></c></row>'
+    yield SHEET_TAIL
+
+
 def shared_strings(count):
     yield f'<sst xmlns="{MAIN}">'
     yield from repeat("<si><t>x</t></si>", count)
@@ -109,6 +116,8 @@ CASES = [
      lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": sheet_around(repeat("x", 400 * MiB))})),
     ("20 million shared strings", lambda p: write_workbook(p, {"xl/sharedStrings.xml": shared_strings(20_000_000)})),
     ("20 million styles", lambda p: write_workbook(p, {"xl/styles.xml": styles("0.00", 20_000_000)})),
+    ("sparse: A and XFD in 1,219 rows",
+     lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": sparse_sheet(1_219)})),
     ("zip bomb: 600 MiB of zero bytes",
      lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": repeat(b"\0", 600 * MiB)})),
 ]
