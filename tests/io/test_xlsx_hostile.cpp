@@ -121,6 +121,13 @@ QByteArray utf16le(const QByteArray& utf8) {
   return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
+// More would-be start tags than the nesting limit allows.
+const std::string kOpens = [] {
+  std::string out;
+  for (int i = 0; i < 200; ++i) out += "<x>";
+  return out;
+}();
+
 struct Case {
   const char* name;
   std::function<QByteArray()> file;
@@ -203,6 +210,14 @@ const Case kCases[] = {
      [] { return workbook(utf16le("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
                                   sheet_of("<row r=\"1\"><c r=\"A1\"" + attributes(300) + "><v>1</v></c></row>"))); },
      "attributes", nullptr},
+    {"TagLookalikesInsideCommentsCDataAndValuesAreNotTags",
+     [] {
+       const QByteArray opens = QByteArray::fromStdString(kOpens);
+       const QByteArray brackets = QByteArray(opens).replace('<', '[');
+       return workbook(sheet_of("<?pi " + opens + "?><!-- " + opens + " --><row r=\"1\"><c r=\"A1\" t=\"str\" q='a\"/>" +
+                                brackets + "'><v><![CDATA[" + opens + "]]></v></c></row>"));
+     },
+     nullptr, kOpens.c_str()},
     {"DocumentTypeDeclaration",
      [] { return workbook("<!DOCTYPE w [<!ENTITY a \"b\">]>" + sheet_of("")); },
      "Document type", nullptr},
