@@ -31,6 +31,27 @@ inline constexpr int kXlsMaxCellChars = 32'767;
 inline constexpr int kXlsMaxSheets = 65'535;
 inline constexpr std::size_t kMaxSharedStrings = 4'000'000;
 
+// XLSX workbooks: the most shared strings and the most characters they hold
+// together, the most cell styles (<xf> of <cellXfs>) and custom number
+// formats, and the longest number format code.
+inline constexpr std::size_t kMaxXlsxSharedStrings = 4'000'000;
+inline constexpr std::size_t kMaxXlsxSharedStringChars = 64 * 1024 * 1024;
+inline constexpr std::size_t kMaxXlsxCellStyles = 1'000'000;
+inline constexpr std::size_t kMaxXlsxNumberFormats = 100'000;
+inline constexpr std::size_t kMaxNumberFormatChars = 4096;
+
+// XML parts of a workbook: the most attributes of one element, namespace
+// declarations in scope at once, element nesting depth, and the longest text
+// run (characters or CDATA between two tags) and markup (one tag, comment or
+// processing instruction), in code units of the part's encoding. The text
+// run holds a cell text of kMaxCellTextBytes characters written as character
+// references.
+inline constexpr int kMaxXmlAttributes = 64;
+inline constexpr int kMaxXmlNamespaceDeclarations = 128;
+inline constexpr int kMaxXmlDepth = 128;
+inline constexpr std::int64_t kMaxXmlTextRun = 2 * 1024 * 1024;
+inline constexpr std::int64_t kMaxXmlMarkup = 1024 * 1024;
+
 // Evaluator: longest accepted expression text, deepest nesting, and the
 // largest array it evaluates on.
 inline constexpr std::size_t kMaxExpressionBytes = 64 * 1024;

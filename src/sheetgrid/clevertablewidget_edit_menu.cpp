@@ -81,9 +81,10 @@ std::function<void()> CleverTableWidget::shortcut_command(const QString& key) {
       {"Ctrl+R", &CleverTableWidget::align_right},
       {"Ctrl+E", &CleverTableWidget::align_center},
   };
-  for (const auto& [k, command] : table) {
-    if (key == QLatin1String(k)) {
-      return [this, command, name = k] { run_command(name, [this, command] { (this->*command)(); }); };
+  for (const auto& entry : table) {
+    if (key == QLatin1String(entry.first)) {
+      const Command command = entry.second;
+      return [this, command, name = entry.first] { run_command(name, [this, command] { (this->*command)(); }); };
     }
   }
   return {};

@@ -231,18 +231,54 @@ QString iso8601_text(const QString& value) {
 }
 
 bool is_date_format(const QString& code) {
-  QString first = code.section(u';', 0, 0);
-  static const QRegularExpression strip(QStringLiteral(R"(".*?"|\[(?!hh?\]|mm?\]|ss?\])[^\]]*\])"));
-  first.remove(strip);
-  for (qsizetype i = 1; i < first.size(); ++i) {
-    if (first[i - 1] == u'\\') continue;
-    switch (first[i].unicode()) {
-      case 'd': case 'm': case 'h': case 'y': case 's':
-      case 'D': case 'M': case 'H': case 'Y': case 'S':
-        return true;
-      default:
-        break;
+  // One pass over the first section: quoted literals ("..." within one line)
+  // and [..] groups other than [h] [hh] [m] [mm] [s] [ss] are left out; of
+  // what remains, a date letter counts when a character other than a
+  // backslash stands before it. The next '"', line end and ']' are found by
+  // searches that only move forward, so the scan stays linear whatever the
+  // brackets and quotes.
+  const qsizetype end = code.indexOf(u';') < 0 ? code.size() : code.indexOf(u';');
+  const QStringView first = QStringView(code).left(end);
+  const auto next_at = [&first](qsizetype& cached, qsizetype from, QChar c) {
+    if (cached != -2 && (cached == -1 || cached >= from)) return cached;
+    cached = first.indexOf(c, from);
+    return cached;
+  };
+  qsizetype next_quote = -2, next_line = -2, next_close = -2;
+  bool have_previous = false;
+  QChar previous;
+  qsizetype i = 0;
+  while (i < first.size()) {
+    const QChar c = first[i];
+    if (c == u'"') {
+      const qsizetype quote = next_at(next_quote, i + 1, u'"');
+      const qsizetype line = next_at(next_line, i + 1, u'\n');
+      if (quote >= 0 && (line < 0 || quote < line)) {
+        i = quote + 1;
+        continue;
+      }
+    } else if (c == u'[') {
+      const QStringView rest = first.mid(i + 1, 3);
+      const bool duration = rest.startsWith(u"h]") || rest.startsWith(u"hh]") || rest.startsWith(u"m]") ||
+                            rest.startsWith(u"mm]") || rest.startsWith(u"s]") || rest.startsWith(u"ss]");
+      const qsizetype close = duration ? -1 : next_at(next_close, i + 1, u']');
+      if (close >= 0) {
+        i = close + 1;
+        continue;
+      }
     }
+    if (have_previous && previous != u'\\') {
+      switch (c.unicode()) {
+        case 'd': case 'm': case 'h': case 'y': case 's':
+        case 'D': case 'M': case 'H': case 'Y': case 'S':
+          return true;
+        default:
+          break;
+      }
+    }
+    have_previous = true;
+    previous = c;
+    ++i;
   }
   return false;
 }

@@ -23,7 +23,8 @@ QString iso8601_text(const QString& value);
 // Whether a number format code shows a date or time (openpyxl's rule: a date
 // letter d m h y s, not escaped by a backslash nor the first character, in
 // the first section outside quoted literals and [..] groups other than
-// [h] [m] [s]), and whether it shows a duration ([h], [mm], [ss] ...).
+// [h] [m] [s]), and whether it shows a duration ([h], [mm], [ss] ...). Both
+// take time linear in the code's length.
 bool is_date_format(const QString& code);
 bool is_duration_format(const QString& code);
 

@@ -16,8 +16,12 @@ namespace trelvo::io {
 // Nothing is changed on disk. Every failure throws IoError: a missing or
 // unreadable file, a file that is not a zip or not a workbook, a corrupt
 // member, more than `max_decompressed` decompressed bytes, XML that is
-// malformed or declares a DTD (so no entity can expand), a cell reference
-// beyond the grid's limits.
+// malformed or declares a DTD (so no entity can expand), XML past the
+// structure limits of xmlpart.h, more shared strings, styles or number
+// formats than limits.h allows, a number format or a cell text longer than
+// allowed, a cell reference beyond the grid's limits. Each limit is checked
+// as the part is read, so a refusal comes before the part is read through;
+// parts are inflated piece by piece into the XML reader, never whole.
 class XlsxReader {
  public:
   explicit XlsxReader(const QString& path, qint64 max_decompressed = limits::kMaxDecompressedBytes);

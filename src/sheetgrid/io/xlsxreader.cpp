@@ -1,6 +1,7 @@
 #include <QHash>
 #include <cmath>
 #include <QSet>
+#include <memory>
 #include <vector>
 
 #include "fitcore/numtext.h"
@@ -53,8 +54,14 @@ QString rels_path(const QString& part) {
   return (folder.isEmpty() ? QString() : folder + u'/') + QStringLiteral("_rels/") + base + QStringLiteral(".rels");
 }
 
+// The member's bytes as the XML reader asks for them, inflated piece by piece.
+ByteSource member_source(ZipReader& zip, const QString& name) {
+  auto member = std::make_shared<ZipReader::Member>(zip.open(name));
+  return [member] { return member->next(); };
+}
+
 QHash<QString, Relationship> read_relationships(ZipReader& zip, const QString& path) {
-  XmlPart xml(zip.read(path), path);
+  XmlPart xml(member_source(zip, path), path);
   // Targets are relative to the folder that holds the _rels folder.
   QString folder = path.section(u'/', 0, -2);
   folder = folder.section(u'/', 0, -2);
@@ -145,11 +152,24 @@ QString rich_text(XmlPart& xml) {
         }
       }
       runs += t;
+      if (plain.size() + runs.size() > static_cast<qsizetype>(limits::kMaxCellTextBytes)) {
+        throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextBytes));
+      }
     } else {
       xml.skip();
     }
   }
   return plain + runs;
+}
+
+// How a number format shows a number: 0 plain, 1 date or time, 2 duration.
+// Throws IoError for a code longer than the format code limit.
+char format_kind(const QString& code) {
+  if (static_cast<std::size_t>(code.size()) > limits::kMaxNumberFormatChars) {
+    throw IoError(QStringLiteral("A number format is longer than %1 characters").arg(limits::kMaxNumberFormatChars));
+  }
+  if (!is_date_format(code)) return 0;
+  return is_duration_format(code) ? 2 : 1;
 }
 
 void check_text_length(const QString& text) {
@@ -186,13 +206,47 @@ bool parse_reference(const QString& ref, qint64& row, qint64& col) {
 
 }  // namespace
 
+// The workbook's shared strings, kept in one buffer; a string becomes a
+// QString of its own when a cell first refers to it, and every later cell
+// shares that one.
+class SharedStrings {
+ public:
+  // Throws IoError once the strings pass the count or character limit.
+  void push_back(const QString& text) {
+    if (starts_.size() >= limits::kMaxXlsxSharedStrings) {
+      throw IoError(QStringLiteral("The workbook holds more than %1 shared strings").arg(limits::kMaxXlsxSharedStrings));
+    }
+    if (static_cast<std::size_t>(chars_.size() + text.size()) > limits::kMaxXlsxSharedStringChars) {
+      throw IoError(QStringLiteral("The shared strings of the workbook hold more than %1 characters")
+                        .arg(limits::kMaxXlsxSharedStringChars));
+    }
+    starts_.push_back(static_cast<quint32>(chars_.size()));
+    chars_ += text;
+  }
+  std::size_t size() const { return starts_.size(); }
+  QString at(std::size_t index) const {
+    const qsizetype start = starts_[index];
+    const qsizetype end = index + 1 < starts_.size() ? starts_[index + 1] : chars_.size();
+    if (start == end) return QString();
+    if (made_.size() != starts_.size()) made_.resize(starts_.size());
+    QString& made = made_[index];
+    if (made.isNull()) made = QString(chars_.constData() + start, end - start);
+    return made;
+  }
+
+ private:
+  QString chars_;
+  std::vector<quint32> starts_;
+  mutable std::vector<QString> made_;
+};
+
 struct XlsxReader::Impl {
   QByteArray archive;
   std::unique_ptr<ZipReader> zip;
   QList<SheetEntry> sheets;
   int active = 0;
   bool mac1904 = false;
-  std::vector<QString> shared;
+  SharedStrings shared;
   std::vector<char> date_style;      // per cellXfs index: 0 none, 1 date, 2 duration
   void read_content_types(QString& workbook, QString& strings);
   void read_workbook(const QString& part);
@@ -204,7 +258,7 @@ struct XlsxReader::Impl {
 
 void XlsxReader::Impl::read_content_types(QString& workbook, QString& strings) {
   const QString name = QStringLiteral("[Content_Types].xml");
-  XmlPart xml(zip->read(name), name);
+  XmlPart xml(member_source(*zip, name), name);
   static const QStringList kWorkbookTypes = {
       QStringLiteral("application/vnd.ms-excel.template.macroEnabled.main+xml"),
       QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml"),
@@ -237,7 +291,7 @@ void XlsxReader::Impl::read_content_types(QString& workbook, QString& strings) {
 }
 
 void XlsxReader::Impl::read_workbook(const QString& part) {
-  XmlPart xml(zip->read(part), part);
+  XmlPart xml(member_source(*zip, part), part);
   struct Declared {
     QString name, id;
   };
@@ -273,35 +327,35 @@ void XlsxReader::Impl::read_workbook(const QString& part) {
 }
 
 void XlsxReader::Impl::read_shared_strings(const QString& part) {
-  XmlPart xml(zip->read(part), part);
+  XmlPart xml(member_source(*zip, part), part);
   while (xml.nextStart()) {
     if (!is_main(xml, QLatin1String("si"))) continue;
     QString text = rich_text(xml);
     text.remove(QStringLiteral("x005F_"));
     check_text_length(text);
-    if (static_cast<qint64>(shared.size()) >= limits::kMaxCells) {
-      throw IoError(QStringLiteral("The workbook holds more than %1 shared strings").arg(limits::kMaxCells));
-    }
-    shared.push_back(std::move(text));
+    shared.push_back(text);
   }
 }
 
 void XlsxReader::Impl::read_styles() {
   const QString part = QStringLiteral("xl/styles.xml");
   if (!zip->contains(part)) return;
-  XmlPart xml(zip->read(part), part);
-  QHash<int, QString> custom;
+  XmlPart xml(member_source(*zip, part), part);
+  QHash<int, char> custom;  // numFmtId -> date_style kind of its code
   std::vector<int> xf_formats;
   while (xml.nextStart()) {
     if (is_main(xml, QLatin1String("numFmt"))) {
-      custom.insert(xml.attribute(u"numFmtId").toInt(), xml.attribute(u"formatCode"));
+      custom.insert(xml.attribute(u"numFmtId").toInt(), format_kind(xml.attribute(u"formatCode")));
+      if (static_cast<std::size_t>(custom.size()) > limits::kMaxXlsxNumberFormats) {
+        throw IoError(QStringLiteral("The workbook holds more than %1 number formats").arg(limits::kMaxXlsxNumberFormats));
+      }
     } else if (is_main(xml, QLatin1String("cellXfs"))) {
       const int depth = xml.depth();
       while (xml.nextChild(depth)) {
         if (is_main(xml, QLatin1String("xf"))) {
           xf_formats.push_back(xml.attribute(u"numFmtId").toInt());
-          if (static_cast<qint64>(xf_formats.size()) > limits::kMaxCells) {
-            throw IoError(std::string("The workbook holds too many cell styles"));
+          if (xf_formats.size() > limits::kMaxXlsxCellStyles) {
+            throw IoError(QStringLiteral("The workbook holds more than %1 cell styles").arg(limits::kMaxXlsxCellStyles));
           }
         }
         xml.skip();
@@ -309,10 +363,17 @@ void XlsxReader::Impl::read_styles() {
     }
   }
   date_style.assign(xf_formats.size(), 0);
+  QHash<int, char> builtin;
   for (std::size_t i = 0; i < xf_formats.size(); ++i) {
     const int id = xf_formats[i];
-    const QString code = custom.contains(id) ? custom.value(id) : builtin_number_format(id);
-    if (is_date_format(code)) date_style[i] = is_duration_format(code) ? 2 : 1;
+    const auto own = custom.constFind(id);
+    if (own != custom.constEnd()) {
+      date_style[i] = *own;
+      continue;
+    }
+    auto known = builtin.constFind(id);
+    if (known == builtin.constEnd()) known = builtin.insert(id, format_kind(builtin_number_format(id)));
+    date_style[i] = *known;
   }
 }
 
@@ -352,7 +413,7 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
     const auto size = static_cast<long long>(shared.size());
     if (index < 0) index += size;
     if (index < 0 || index >= size) throw IoError(std::string("list index out of range"));
-    return shared[static_cast<std::size_t>(index)];
+    return shared.at(static_cast<std::size_t>(index));
   }
   if (type == QLatin1String("b")) {
     return index_value(*raw) != 0 ? QStringLiteral("True") : QStringLiteral("False");
@@ -364,7 +425,7 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
 
 Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   if (sheet.chart) throw IoError(QStringLiteral("'%1' is a chart sheet and holds no cells").arg(sheet.name));
-  XmlPart xml(zip->read(sheet.part), sheet.part);
+  XmlPart xml(member_source(*zip, sheet.part), sheet.part);
   Table table;
   table.sheet_name = sheet.name;
   qint64 max_row = 0, max_col = 0;

@@ -1,10 +1,294 @@
 #include "sheetgrid/io/xmlpart.h"
 
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "sheetgrid/io/table.h"
 
 namespace trelvo::io {
 
-XmlPart::XmlPart(const QByteArray& bytes, const QString& part) : xml_(bytes), part_(part) {}
+// A linear scan of the raw bytes ahead of the parser, which counts what the
+// parser would spend time or memory on before it sees it: attributes of a
+// start tag, namespace declarations in scope, nesting depth, the length of a
+// text run and of one piece of markup. It follows well-formed XML exactly
+// (tags, attribute values, comments, CDATA sections, processing
+// instructions); on malformed input it may count wrongly, but the parser
+// refuses such input anyway. It reads UTF-8 and the other ASCII-compatible
+// encodings byte by byte, and UTF-16 and UTF-32 (told by their byte-order
+// mark or the first "<") unit by unit.
+class XmlPart::Guard {
+ public:
+  explicit Guard(const QString& part) : part_(part) {}
+
+  void feed(const QByteArray& bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    if (width_ == 0) {
+      while (i < n && head_.size() < 4) head_.push_back(p[i++]);
+      if (head_.size() < 4 && i == n) return;  // decide once four bytes are known
+      detect();
+      const std::vector<unsigned char> head = std::move(head_);
+      head_.clear();
+      for (const unsigned char b : head) byte(b);
+    }
+    if (width_ == 1) {
+      for (; i < n; ++i) unit(p[i]);
+    } else {
+      for (; i < n; ++i) byte(p[i]);
+    }
+  }
+
+ private:
+  enum class State {
+    Text, Open, StartName, InTag, AttrName, AfterName, AfterEq, Value, Slash, EndTag, Bang, Comment, CData, Pi
+  };
+
+  [[noreturn]] void fail(const QString& what) const {
+    throw IoError(QStringLiteral("%1 in '%2'").arg(what, part_));
+  }
+
+  void detect() {
+    const auto& h = head_;
+    const auto starts = [&h](std::initializer_list<unsigned char> bytes) {
+      std::size_t i = 0;
+      for (const unsigned char b : bytes) {
+        if (h[i++] != b) return false;
+      }
+      return true;
+    };
+    if (starts({0, 0, 0xFE, 0xFF}) || starts({0, 0, 0, '<'})) {
+      width_ = 4, big_ = true;
+    } else if (starts({0xFF, 0xFE, 0, 0}) || starts({'<', 0, 0, 0})) {
+      width_ = 4, big_ = false;
+    } else if (starts({0xFE, 0xFF}) || starts({0, '<'})) {
+      width_ = 2, big_ = true;
+    } else if (starts({0xFF, 0xFE}) || starts({'<', 0})) {
+      width_ = 2, big_ = false;
+    } else {
+      width_ = 1;
+    }
+  }
+
+  void byte(unsigned char b) {
+    if (width_ == 1) return unit(b);
+    pending_ = big_ ? (pending_ << 8) | b : pending_ | (static_cast<char32_t>(b) << (8 * filled_));
+    if (++filled_ < width_) return;
+    const char32_t u = pending_;
+    pending_ = 0;
+    filled_ = 0;
+    unit(u);
+  }
+
+  static bool space(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+  void markup() {
+    if (++markup_ > limits::kMaxXmlMarkup) {
+      fail(QStringLiteral("A tag, comment or processing instruction is longer than %1 bytes").arg(limits::kMaxXmlMarkup));
+    }
+  }
+
+  void text() {
+    if (++text_ > limits::kMaxXmlTextRun) {
+      fail(QStringLiteral("A text between two tags is longer than %1 bytes").arg(limits::kMaxXmlTextRun));
+    }
+  }
+
+  void attribute_start(char32_t c) {
+    if (++attributes_ > limits::kMaxXmlAttributes) {
+      fail(QStringLiteral("An element has more than %1 attributes").arg(limits::kMaxXmlAttributes));
+    }
+    name_.clear();
+    name_.push_back(c);
+    state_ = State::AttrName;
+  }
+
+  void attribute_name_end() {
+    if (name_ == U"xmlns" || name_ == U"xmlns:") ++declarations_;
+  }
+
+  // The start tag ends: the element is open until its end tag, or was empty.
+  void start_tag_end(bool empty) {
+    if (in_scope_ + declarations_ > limits::kMaxXmlNamespaceDeclarations) {
+      fail(QStringLiteral("More than %1 namespace declarations are in scope")
+               .arg(limits::kMaxXmlNamespaceDeclarations));
+    }
+    if (static_cast<int>(open_.size()) + 1 > limits::kMaxXmlDepth) {
+      fail(QStringLiteral("Elements are nested more than %1 deep").arg(limits::kMaxXmlDepth));
+    }
+    if (!empty) {
+      open_.push_back(declarations_);
+      in_scope_ += declarations_;
+    }
+    to_text();
+  }
+
+  void to_text() {
+    state_ = State::Text;
+    text_ = 0;
+  }
+
+  void in_tag(char32_t c) {
+    if (space(c)) {
+      state_ = State::InTag;
+    } else if (c == '>') {
+      start_tag_end(false);
+    } else if (c == '/') {
+      state_ = State::Slash;
+    } else {
+      attribute_start(c);
+    }
+  }
+
+  void unit(char32_t c) {
+    switch (state_) {
+      case State::Text:
+        if (c == '<') {
+          state_ = State::Open;
+          markup_ = 1;
+        } else {
+          text();
+        }
+        return;
+      case State::Open:
+        markup();
+        if (c == '/') {
+          state_ = State::EndTag;
+        } else if (c == '?') {
+          state_ = State::Pi;
+          last_ = 0;
+        } else if (c == '!') {
+          state_ = State::Bang;
+          name_.clear();
+        } else {
+          state_ = State::StartName;
+          attributes_ = 0;
+          declarations_ = 0;
+        }
+        return;
+      case State::StartName:
+        markup();
+        if (space(c) || c == '>' || c == '/') in_tag(c);
+        return;
+      case State::InTag:
+        markup();
+        in_tag(c);
+        return;
+      case State::AttrName:
+        markup();
+        if (c == '=' || space(c)) {
+          attribute_name_end();
+          state_ = c == '=' ? State::AfterEq : State::AfterName;
+        } else if (c == '>' || c == '/') {
+          attribute_name_end();
+          in_tag(c);
+        } else if (name_.size() < 6) {
+          name_.push_back(c);  // "xmlns" or a prefix after "xmlns:": the first six decide
+        }
+        return;
+      case State::AfterName:
+        markup();
+        if (c == '=') state_ = State::AfterEq;
+        else if (!space(c)) in_tag(c);
+        return;
+      case State::AfterEq:
+        markup();
+        if (c == '"' || c == '\'') {
+          quote_ = c;
+          state_ = State::Value;
+        } else if (!space(c)) {
+          in_tag(c);
+        }
+        return;
+      case State::Value:
+        markup();
+        if (c == quote_) state_ = State::InTag;
+        return;
+      case State::Slash:
+        markup();
+        if (c == '>') start_tag_end(true);
+        else in_tag(c);
+        return;
+      case State::EndTag:
+        markup();
+        if (c == '>') {
+          if (!open_.empty()) {
+            in_scope_ -= open_.back();
+            open_.pop_back();
+          }
+          to_text();
+        }
+        return;
+      case State::Bang:
+        markup();
+        name_.push_back(c);
+        if (name_ == U"--") {
+          state_ = State::Comment;
+          last_ = 0;
+          before_last_ = 0;
+        } else if (name_ == U"[CDATA[") {
+          state_ = State::CData;
+          last_ = 0;
+          before_last_ = 0;
+          text_ = 0;
+        } else if (!(std::u32string_view(U"--").substr(0, name_.size()) == name_ ||
+                     std::u32string_view(U"[CDATA[").substr(0, name_.size()) == name_)) {
+          fail(QStringLiteral("Document type declarations are not allowed"));
+        }
+        return;
+      case State::Comment:
+        markup();
+        if (c == '>' && last_ == '-' && before_last_ == '-') to_text();
+        before_last_ = last_;
+        last_ = c;
+        return;
+      case State::CData:
+        text();
+        if (c == '>' && last_ == ']' && before_last_ == ']') to_text();
+        before_last_ = last_;
+        last_ = c;
+        return;
+      case State::Pi:
+        markup();
+        if (c == '>' && last_ == '?') to_text();
+        last_ = c;
+        return;
+    }
+  }
+
+  QString part_;
+  int width_ = 0;  // bytes per code unit; 0 until the encoding is known
+  bool big_ = false;
+  std::vector<unsigned char> head_;
+  char32_t pending_ = 0;
+  int filled_ = 0;
+  State state_ = State::Text;
+  std::int64_t text_ = 0;
+  std::int64_t markup_ = 0;
+  int attributes_ = 0;
+  int declarations_ = 0;      // of the start tag being read
+  int in_scope_ = 0;          // of the open elements
+  std::vector<int> open_;     // declarations of each open element
+  std::u32string name_;
+  char32_t quote_ = 0;
+  char32_t last_ = 0;
+  char32_t before_last_ = 0;
+};
+
+XmlPart::XmlPart(const QByteArray& bytes, const QString& part)
+    : XmlPart(ByteSource([bytes, given = false]() mutable {
+                if (given) return QByteArray();
+                given = true;
+                return bytes;
+              }),
+              part) {}
+
+XmlPart::XmlPart(ByteSource source, const QString& part)
+    : part_(part), source_(std::move(source)), guard_(std::make_unique<Guard>(part)) {}
+
+XmlPart::~XmlPart() = default;
 
 void XmlPart::fail(const QString& what) const {
   throw IoError(QStringLiteral("%1 in '%2' (line %3, column %4)")
@@ -12,7 +296,25 @@ void XmlPart::fail(const QString& what) const {
 }
 
 QXmlStreamReader::TokenType XmlPart::step() {
-  const auto token = xml_.readNext();
+  if (ended_) return QXmlStreamReader::EndDocument;
+  auto token = xml_.readNext();
+  while (token == QXmlStreamReader::Invalid && xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
+         source_) {
+    const QByteArray piece = source_();
+    if (piece.isEmpty()) {
+      source_ = nullptr;
+      // The parser cannot know that no more bytes follow: a document whose
+      // root element has ended is complete.
+      if (started_ && depth_ == 0) {
+        ended_ = true;
+        return QXmlStreamReader::EndDocument;
+      }
+      break;
+    }
+    guard_->feed(piece);
+    xml_.addData(piece);
+    token = xml_.readNext();
+  }
   switch (token) {
     case QXmlStreamReader::DTD:
       fail(QStringLiteral("Document type declarations are not allowed"));
@@ -21,10 +323,14 @@ QXmlStreamReader::TokenType XmlPart::step() {
     case QXmlStreamReader::Invalid:
       fail(QStringLiteral("Malformed XML: %1").arg(xml_.errorString()));
     case QXmlStreamReader::StartElement:
+      started_ = true;
       ++depth_;
       break;
     case QXmlStreamReader::EndElement:
       --depth_;
+      break;
+    case QXmlStreamReader::EndDocument:
+      ended_ = true;
       break;
     default:
       break;
@@ -54,13 +360,16 @@ bool XmlPart::nextChild(int depth) {
   }
 }
 
-QString XmlPart::text() {
+QString XmlPart::text(qsizetype max_chars) {
   QString out;
   const int start = depth_;
   for (;;) {
     const auto token = step();
     if (token == QXmlStreamReader::Characters) {
-      if (depth_ == start) out += xml_.text();
+      if (depth_ == start) {
+        out += xml_.text();
+        if (out.size() > max_chars) fail(QStringLiteral("A cell text is longer than %1 characters").arg(max_chars));
+      }
     } else if (token == QXmlStreamReader::EndElement && depth_ < start) {
       return out;
     } else if (token == QXmlStreamReader::EndDocument) {

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 #include "sheetgrid/io/table.h"
 
 namespace trelvo::io {
@@ -71,7 +73,35 @@ ZipReader::ZipReader(const QByteArray& archive, qint64 max_decompressed)
   }
 }
 
-QByteArray ZipReader::read(const QString& name) {
+struct ZipReader::Member::State {
+  QString name;
+  Entry entry;
+  const unsigned char* src = nullptr;
+  qint64* budget = nullptr;
+  z_stream zs{};
+  bool inflating = false;
+  bool done = false;
+  quint64 produced = 0;
+  uLong crc = crc32(0L, Z_NULL, 0);
+  ~State() {
+    if (inflating) inflateEnd(&zs);
+  }
+  [[noreturn]] void over_budget() const {
+    throw IoError(QStringLiteral("The workbook decompresses to more than the allowed size (member '%1')").arg(name));
+  }
+  void finish() {
+    if (produced != entry.size) throw IoError(QStringLiteral("Bad size for file '%1'").arg(name));
+    if (static_cast<quint32>(crc) != entry.crc) throw IoError(QStringLiteral("Bad CRC-32 for file '%1'").arg(name));
+    done = true;
+  }
+};
+
+ZipReader::Member::Member(std::unique_ptr<State> state) : d_(std::move(state)) {}
+ZipReader::Member::Member(Member&&) noexcept = default;
+ZipReader::Member& ZipReader::Member::operator=(Member&&) noexcept = default;
+ZipReader::Member::~Member() = default;
+
+ZipReader::Member ZipReader::open(const QString& name) {
   const auto it = entries_.constFind(name);
   if (it == entries_.constEnd()) throw IoError(QStringLiteral("There is no item named '%1' in the archive").arg(name));
   const Entry e = *it;
@@ -85,53 +115,78 @@ QByteArray ZipReader::read(const QString& name) {
   if (start + static_cast<qint64>(e.compressed) > n) {
     throw IoError(QStringLiteral("The data of '%1' lies past the end of the archive").arg(name));
   }
-  const auto* src = reinterpret_cast<const Bytef*>(archive_.constData() + start);
-  QByteArray out;
+  auto state = std::make_unique<Member::State>();
+  state->name = name;
+  state->entry = e;
+  state->src = reinterpret_cast<const unsigned char*>(archive_.constData()) + start;
+  state->budget = &budget_;
   if (e.method == 0) {
     if (e.compressed != e.size) throw IoError(QStringLiteral("Bad size for stored file '%1'").arg(name));
-    if (static_cast<qint64>(e.size) > budget_) {
-      throw IoError(QStringLiteral("The workbook decompresses to more than the allowed size (member '%1')").arg(name));
-    }
-    out = QByteArray(reinterpret_cast<const char*>(src), static_cast<qsizetype>(e.size));
+    if (static_cast<qint64>(e.size) > budget_) state->over_budget();
   } else if (e.method == 8) {
-    z_stream zs{};
-    if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) throw IoError(std::string("Cannot start decompressing"));
-    struct End {
-      z_stream* zs;
-      ~End() { inflateEnd(zs); }
-    } ender{&zs};
-    zs.next_in = const_cast<Bytef*>(src);
-    zs.avail_in = e.compressed;
-    char chunk[1 << 16];
-    int rc = Z_OK;
-    while (rc != Z_STREAM_END) {
-      zs.next_out = reinterpret_cast<Bytef*>(chunk);
-      zs.avail_out = sizeof chunk;
-      rc = inflate(&zs, Z_NO_FLUSH);
-      if (rc != Z_OK && rc != Z_STREAM_END) {
-        throw IoError(QStringLiteral("Error %1 while decompressing data of '%2'%3")
-                          .arg(rc == Z_BUF_ERROR ? -5 : rc)
-                          .arg(name, rc == Z_BUF_ERROR ? QStringLiteral(": incomplete or truncated stream")
-                                                       : zs.msg ? QStringLiteral(": ") + QString::fromLatin1(zs.msg)
-                                                                : QString()));
-      }
-      const qint64 produced = static_cast<qint64>(sizeof chunk - zs.avail_out);
-      if (produced > budget_) {
-        throw IoError(QStringLiteral("The workbook decompresses to more than the allowed size (member '%1')").arg(name));
-      }
-      budget_ -= produced;
-      out.append(chunk, static_cast<qsizetype>(produced));
-    }
-    if (static_cast<quint64>(out.size()) != static_cast<quint64>(e.size)) {
-      throw IoError(QStringLiteral("Bad size for file '%1'").arg(name));
-    }
+    if (inflateInit2(&state->zs, -MAX_WBITS) != Z_OK) throw IoError(std::string("Cannot start decompressing"));
+    state->inflating = true;
+    state->zs.next_in = const_cast<Bytef*>(state->src);
+    state->zs.avail_in = e.compressed;
   } else {
     throw IoError(QStringLiteral("Compression method %1 of '%2' is not supported").arg(e.method).arg(name));
   }
-  if (e.method == 0) budget_ -= e.size;
-  const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(out.constData()),
-                          static_cast<uInt>(out.size()));
-  if (static_cast<quint32>(crc) != e.crc) throw IoError(QStringLiteral("Bad CRC-32 for file '%1'").arg(name));
+  return Member(std::move(state));
+}
+
+QByteArray ZipReader::Member::next() {
+  State& s = *d_;
+  if (s.done) return QByteArray();
+  constexpr qint64 kPiece = 1 << 16;
+  QByteArray out;
+  if (s.entry.method == 0) {
+    const qint64 left = static_cast<qint64>(s.entry.size) - static_cast<qint64>(s.produced);
+    if (left == 0) {
+      s.finish();
+      return QByteArray();
+    }
+    const qint64 take = std::min(left, kPiece);
+    out = QByteArray(reinterpret_cast<const char*>(s.src + s.produced), static_cast<qsizetype>(take));
+    *s.budget -= take;
+  } else {
+    // A piece may inflate to nothing (an empty stored block): go on until
+    // bytes come out or the stream ends.
+    out.resize(kPiece);
+    qint64 produced = 0;
+    int rc = Z_OK;
+    while (produced == 0 && rc != Z_STREAM_END) {
+      s.zs.next_out = reinterpret_cast<Bytef*>(out.data());
+      s.zs.avail_out = static_cast<uInt>(kPiece);
+      rc = inflate(&s.zs, Z_NO_FLUSH);
+      if (rc != Z_OK && rc != Z_STREAM_END) {
+        throw IoError(QStringLiteral("Error %1 while decompressing data of '%2'%3")
+                          .arg(rc == Z_BUF_ERROR ? -5 : rc)
+                          .arg(s.name, rc == Z_BUF_ERROR ? QStringLiteral(": incomplete or truncated stream")
+                                       : s.zs.msg       ? QStringLiteral(": ") + QString::fromLatin1(s.zs.msg)
+                                                        : QString()));
+      }
+      produced = kPiece - static_cast<qint64>(s.zs.avail_out);
+    }
+    if (produced > *s.budget) s.over_budget();
+    *s.budget -= produced;
+    out.truncate(static_cast<qsizetype>(produced));
+    if (rc == Z_STREAM_END) {
+      s.crc = crc32(s.crc, reinterpret_cast<const Bytef*>(out.constData()), static_cast<uInt>(out.size()));
+      s.produced += static_cast<quint64>(produced);
+      s.finish();
+      return out;
+    }
+  }
+  s.crc = crc32(s.crc, reinterpret_cast<const Bytef*>(out.constData()), static_cast<uInt>(out.size()));
+  s.produced += static_cast<quint64>(out.size());
+  if (s.produced > s.entry.size) throw IoError(QStringLiteral("Bad size for file '%1'").arg(s.name));
+  return out;
+}
+
+QByteArray ZipReader::read(const QString& name) {
+  Member member = open(name);
+  QByteArray out;
+  for (QByteArray piece = member.next(); !piece.isEmpty(); piece = member.next()) out.append(piece);
   return out;
 }
 

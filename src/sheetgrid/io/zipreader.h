@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <memory>
 
 namespace trelvo::io {
 
@@ -23,6 +24,29 @@ class ZipReader {
   // is corrupt (bad deflate data, size or CRC-32 mismatch), or would pass the
   // byte budget.
   QByteArray read(const QString& name);
+
+  // A member read piece by piece, for callers that consume it as it is
+  // inflated. The reader must outlive it.
+  class Member {
+   public:
+    Member(Member&&) noexcept;
+    Member& operator=(Member&&) noexcept;
+    ~Member();
+    // The next piece of the member's bytes (at most 64 KiB); an empty array
+    // once the member has ended and its size and CRC-32 were found right.
+    // Throws IoError as read() does, at the piece where the fault shows.
+    QByteArray next();
+
+   private:
+    friend class ZipReader;
+    struct State;
+    explicit Member(std::unique_ptr<State> state);
+    std::unique_ptr<State> d_;
+  };
+
+  // Starts reading a member. Throws IoError as read() does for a missing,
+  // encrypted or misplaced member, or one of another compression method.
+  Member open(const QString& name);
 
  private:
   struct Entry {

@@ -86,7 +86,27 @@ LAUGHS = ('<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lol">'
           + ']>')
 
 
+def styles_with_format(code):
+    return (f'<styleSheet xmlns="{MAIN}"><numFmts><numFmt numFmtId="164" formatCode="{code}"/></numFmts>'
+            '<cellXfs><xf numFmtId="0"/><xf numFmtId="164"/></cellXfs></styleSheet>')
+
+
+def hostile():
+    """Files that once cost minutes or gigabytes: each must now be refused."""
+    one_cell = '<row r="1"><c r="A1" s="1"><v>1</v></c></row>'
+    write("xlsx_bracket_format.xlsx", workbook(extra={"xl/styles.xml": styles_with_format("[" * 1_000_000)}))
+    attributes = "".join(f' a{i}="1"' for i in range(2_000))
+    write("xlsx_many_attributes.xlsx", workbook(sheet(f'<row r="1"><c r="A1"{attributes}><v>1</v></c></row>')))
+    declarations = "".join(f' xmlns:n{i}="urn:n{i}"' for i in range(2_000))
+    write("xlsx_many_namespaces.xlsx", workbook(
+        f'<worksheet xmlns="{MAIN}"{declarations}><sheetData>{one_cell}</sheetData></worksheet>'))
+    write("xlsx_deep_nesting.xlsx", workbook(sheet(one_cell + "<x>" * 100_000 + "</x>" * 100_000)))
+    write("xlsx_long_blank_run.xlsx", workbook(sheet(one_cell + " " * (3 << 20))))
+    write("xlsx_long_text.xlsx", workbook(sheet(f'<row r="1"><c r="A1" t="str"><v>{"x" * 200_000}</v></c></row>')))
+
+
 def main():
+    hostile()
     good = workbook()
     write("xlsx_truncated.xlsx", good[: len(good) // 2])
     write("xlsx_not_a_zip.xlsx", b"this is plain text, not a workbook\n")

@@ -1,0 +1,177 @@
+"""Hostile XLSX files: small files whose XML, styles or strings would cost a
+naive reader minutes or gigabytes. Each is read by trelvo-iotool in a child
+process; prints the file's size, the outcome, the time and the child's peak
+memory (maximum resident set). Goal: every peak below 256 MB.
+
+TRELVO_BENCH_TIMEOUT (seconds, default 300) stops a child that runs longer."""
+import os
+import resource
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import zipfile
+
+BUILD = os.environ.get("TRELVO_BUILD_DIR") or os.path.dirname(os.environ.get("PYTHONPATH", "build/python").split(":")[0])
+TOOL = os.environ.get("TRELVO_IOTOOL") or os.path.join(BUILD or "build", "bin", "trelvo-iotool")
+TIMEOUT = float(os.environ.get("TRELVO_BENCH_TIMEOUT", "300"))
+GOAL_MB = 256
+
+MAIN = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+CONTENT_TYPES = (
+    '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+    '<Override PartName="/xl/workbook.xml" '
+    'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
+    '<Override PartName="/xl/sharedStrings.xml" '
+    'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/></Types>')
+WORKBOOK = (
+    f'<workbook xmlns="{MAIN}" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">'
+    '<sheets><sheet name="S" sheetId="1" r:id="rId1"/></sheets></workbook>')
+WORKBOOK_RELS = (
+    '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+    '<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" '
+    'Target="worksheets/sheet1.xml"/></Relationships>')
+SHEET_HEAD = f'<worksheet xmlns="{MAIN}"><sheetData>'
+SHEET_TAIL = '</sheetData></worksheet>'
+ONE_CELL = SHEET_HEAD + '<row r="1"><c r="A1" s="0"><v>1</v></c></row>' + SHEET_TAIL
+MiB = 1 << 20
+
+
+def repeat(piece, count):
+    """Yields `piece` `count` times, in blocks of about 1 MiB."""
+    per_block = max(1, MiB // max(1, len(piece)))
+    block = piece * per_block
+    while count >= per_block:
+        yield block
+        count -= per_block
+    if count:
+        yield piece * count
+
+
+def write_workbook(path, parts):
+    """parts: member name -> text, or a list of text pieces written one by one."""
+    members = {"[Content_Types].xml": CONTENT_TYPES, "xl/workbook.xml": WORKBOOK,
+               "xl/_rels/workbook.xml.rels": WORKBOOK_RELS, "xl/worksheets/sheet1.xml": ONE_CELL,
+               "xl/sharedStrings.xml": f'<sst xmlns="{MAIN}"/>'}
+    members.update(parts)
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+        for name, content in members.items():
+            with z.open(name, "w", force_zip64=False) as f:
+                for piece in ([content] if isinstance(content, (str, bytes)) else content):
+                    f.write(piece.encode() if isinstance(piece, str) else piece)
+
+
+def styles(fmt, xf_count):
+    yield f'<styleSheet xmlns="{MAIN}"><numFmts><numFmt numFmtId="164" formatCode="{fmt}"/></numFmts><cellXfs>'
+    yield from repeat('<xf numFmtId="164"/>', xf_count)
+    yield '</cellXfs></styleSheet>'
+
+
+def attributes_sheet():
+    attrs = "".join(f' a{i}="1"' for i in range(20_000))
+    yield SHEET_HEAD + '<row r="1">'
+    for _ in range(300):
+        yield f'<c r="A1"{attrs}><v>1</v></c>'
+    yield '</row>' + SHEET_TAIL
+
+
+def namespaces_sheet():
+    decls = "".join(f' xmlns:n{i}="urn:n{i}"' for i in range(100_000))
+    yield f'<worksheet xmlns="{MAIN}"{decls}><sheetData><row r="1"><c r="A1"><v>1</v></c></row>' + SHEET_TAIL
+
+
+def sheet_around(middle_pieces):
+    yield SHEET_HEAD + '<row r="1"><c r="A1" t="str"><v>'
+    yield from middle_pieces
+    yield '</v></c></row>' + SHEET_TAIL
+
+
+def blanks_sheet():
+    yield SHEET_HEAD
+    yield from repeat(" ", 500 * MiB)
+    yield '<row r="1"><c r="A1"><v>1</v></c></row>' + SHEET_TAIL
+
+
+def sparse_sheet(rows):
+    yield SHEET_HEAD
+    for r in range(1, rows + 1):
+        yield f'<row r="{r}"><c r="A{r}"><v>1</v></c><c r="XFD{r}"><v>1</v></c></row>'
+    yield SHEET_TAIL
+
+
+def shared_strings(count):
+    yield f'<sst xmlns="{MAIN}">'
+    yield from repeat("<si><t>x</t></si>", count)
+    yield '</sst>'
+
+
+CASES = [
+    ("bracket format, 1,000,000 '['", lambda p: write_workbook(p, {"xl/styles.xml": styles("[" * 1_000_000, 1)})),
+    ("bracket format on 2,000 styles", lambda p: write_workbook(p, {"xl/styles.xml": styles("[" * 4_000, 2_000)})),
+    ("20,000 attributes on 300 cells", lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": attributes_sheet()})),
+    ("100,000 namespace declarations", lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": namespaces_sheet()})),
+    ("500 MiB of blanks", lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": blanks_sheet()})),
+    ("one 400 MiB text cell",
+     lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": sheet_around(repeat("x", 400 * MiB))})),
+    ("20 million shared strings", lambda p: write_workbook(p, {"xl/sharedStrings.xml": shared_strings(20_000_000)})),
+    ("20 million styles", lambda p: write_workbook(p, {"xl/styles.xml": styles("0.00", 20_000_000)})),
+    ("sparse: A and XFD in 1,219 rows",
+     lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": sparse_sheet(1_219)})),
+    ("zip bomb: 600 MiB of zero bytes",
+     lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": repeat(b"\0", 600 * MiB)})),
+]
+
+
+def run_child(path):
+    """Runs the reader on `path`; returns (outcome, seconds, peak MB)."""
+    start = time.perf_counter()
+    child = subprocess.Popen([TOOL, "count", path], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    timed_out = []
+
+    def stop():
+        timed_out.append(True)
+        child.kill()
+
+    timer = threading.Timer(TIMEOUT, stop)
+    timer.start()
+    out = child.stdout.read()
+    err = child.stderr.read()
+    _, status, usage = os.wait4(child.pid, 0)
+    timer.cancel()
+    child.returncode = status
+    seconds = time.perf_counter() - start
+    peak_mb = usage.ru_maxrss / 1024
+    if timed_out:
+        outcome = f"stopped after {TIMEOUT:.0f} s"
+    elif os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0:
+        rows, width = out.split()
+        outcome = f"loaded {int(rows)} x {int(width)}"
+    elif os.WIFEXITED(status) and os.WEXITSTATUS(status) == 1:
+        outcome = "refused: " + err.decode(errors="replace").strip()[:70]
+    else:
+        outcome = f"crashed (status {status})"
+    return outcome, seconds, peak_mb
+
+
+def main():
+    if not os.access(TOOL, os.X_OK):
+        print(f"trelvo-iotool not found at {TOOL}; build the tests first", file=sys.stderr)
+        return 1
+    over = 0
+    print(f"{'file':34}{'size':>9}{'time [s]':>10}{'peak [MB]':>11}  outcome")
+    with tempfile.TemporaryDirectory() as tmp:
+        for i, (name, make) in enumerate(CASES):
+            path = os.path.join(tmp, f"hostile{i}.xlsx")
+            make(path)
+            size = os.path.getsize(path)
+            outcome, seconds, peak = run_child(path)
+            os.remove(path)
+            over += peak > GOAL_MB
+            print(f"{name:34}{size / 1024:8.0f}K{seconds:10.2f}{peak:11.1f}  {outcome}", flush=True)
+    print(f"goal: every peak below {GOAL_MB} MB: {'met' if not over else f'missed by {over} file(s)'}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

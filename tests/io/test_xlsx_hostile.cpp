@@ -1,0 +1,285 @@
+// Workbooks whose XML or styles would make a naive reader slow or large: each
+// ends in a table or in IoError, whichever the table below says, and the
+// reader keeps working on the parts it is given (UTF-16 parts included).
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+#include "fitcore/limits.h"
+#include "sheetgrid/io/exceldate.h"
+#include "sheetgrid/io/xlsx.h"
+#include "sheetgrid/io/zipreader.h"
+
+using trelvo::io::IoError;
+using trelvo::io::Table;
+using trelvo::io::XlsxReader;
+namespace limits = trelvo::limits;
+
+namespace {
+
+const char* const kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+std::uint32_t crc32_of(const QByteArray& data) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char ch : data) {
+    crc ^= static_cast<unsigned char>(ch);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void put16(QByteArray& out, unsigned v) {
+  out.append(static_cast<char>(v & 0xFF));
+  out.append(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void put32(QByteArray& out, std::uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+// A zip archive of stored members.
+QByteArray zip(const std::vector<std::pair<QByteArray, QByteArray>>& members) {
+  QByteArray out, directory;
+  for (const auto& [name, data] : members) {
+    const std::uint32_t crc = crc32_of(data);
+    const auto offset = static_cast<std::uint32_t>(out.size());
+    const auto size = static_cast<std::uint32_t>(data.size());
+    put32(out, 0x04034b50);
+    put16(out, 20), put16(out, 0), put16(out, 0), put16(out, 0), put16(out, 0);
+    put32(out, crc), put32(out, size), put32(out, size);
+    put16(out, static_cast<unsigned>(name.size())), put16(out, 0);
+    out += name + data;
+    put32(directory, 0x02014b50);
+    put16(directory, 20), put16(directory, 20), put16(directory, 0), put16(directory, 0), put16(directory, 0);
+    put16(directory, 0), put32(directory, crc), put32(directory, size), put32(directory, size);
+    put16(directory, static_cast<unsigned>(name.size())), put16(directory, 0), put16(directory, 0);
+    put16(directory, 0), put16(directory, 0), put32(directory, 0), put32(directory, offset);
+    directory += name;
+  }
+  const auto at = static_cast<std::uint32_t>(out.size());
+  out += directory;
+  put32(out, 0x06054b50);
+  put16(out, 0), put16(out, 0), put16(out, static_cast<unsigned>(members.size()));
+  put16(out, static_cast<unsigned>(members.size()));
+  put32(out, static_cast<std::uint32_t>(directory.size())), put32(out, at), put16(out, 0);
+  return out;
+}
+
+// A one-sheet workbook with the given sheet part and styles part (none when
+// empty).
+QByteArray workbook(const QByteArray& sheet, const QByteArray& styles = {}) {
+  std::vector<std::pair<QByteArray, QByteArray>> members = {
+      {"[Content_Types].xml",
+       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+       "<Override PartName=\"/xl/workbook.xml\" "
+       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"},
+      {"xl/workbook.xml", QByteArray("<workbook xmlns=\"") + kMain +
+                              "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                              "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+       "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+       "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+      {"xl/worksheets/sheet1.xml", sheet}};
+  if (!styles.isEmpty()) members.emplace_back("xl/styles.xml", styles);
+  return zip(members);
+}
+
+QByteArray sheet_of(const QByteArray& rows, const QByteArray& root_attributes = {}) {
+  return QByteArray("<worksheet xmlns=\"") + kMain + "\"" + root_attributes + "><sheetData>" + rows +
+         "</sheetData></worksheet>";
+}
+
+QByteArray styles_of(const QByteArray& format, int xf_count) {
+  QByteArray xfs;
+  for (int i = 0; i < xf_count; ++i) xfs += "<xf numFmtId=\"164\"/>";
+  return QByteArray("<styleSheet xmlns=\"") + kMain + "\"><numFmts><numFmt numFmtId=\"164\" formatCode=\"" + format +
+         "\"/></numFmts><cellXfs>" + xfs + "</cellXfs></styleSheet>";
+}
+
+QByteArray attributes(int count, const char* stem = "a") {
+  QByteArray out;
+  for (int i = 0; i < count; ++i) out += " " + QByteArray(stem) + QByteArray::number(i) + "=\"1\"";
+  return out;
+}
+
+QByteArray namespaces(int count) {
+  QByteArray out;
+  for (int i = 0; i < count; ++i) out += " xmlns:n" + QByteArray::number(i) + "=\"urn:n" + QByteArray::number(i) + "\"";
+  return out;
+}
+
+QByteArray nested(int depth) {
+  return QByteArray("<x>").repeated(depth) + QByteArray("</x>").repeated(depth);
+}
+
+QByteArray utf16le(const QByteArray& utf8) {
+  const QString text = QString::fromUtf8(utf8);
+  return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+// More would-be start tags than the nesting limit allows.
+const std::string kOpens = [] {
+  std::string out;
+  for (int i = 0; i < 200; ++i) out += "<x>";
+  return out;
+}();
+
+struct Case {
+  const char* name;
+  std::function<QByteArray()> file;
+  const char* refusal;  // a part of the error text, or nullptr: the file loads
+  const char* a1;       // A1's text when it loads
+};
+
+const Case kCases[] = {
+    {"BracketFormatOverTheLengthLimit",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" s=\"0\"><v>1</v></c></row>"),
+                          styles_of(QByteArray(100'000, '['), 1)); },
+     "number format is longer", nullptr},
+    {"BracketFormatOnManyStylesIsPlain",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" s=\"1999\"><v>1</v></c></row>"),
+                          styles_of(QByteArray(4000, '[') + "0", 2000)); },
+     nullptr, "1"},
+    {"BracketFormatWithDateLetterIsDate",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" s=\"0\"><v>1</v></c></row>"),
+                          styles_of(QByteArray(4000, '[') + "yy", 1)); },
+     nullptr, "1900-01-01 00:00:00"},
+    {"TwentyThousandAttributesOnEachCell",
+     [] {
+       QByteArray rows = "<row r=\"1\">";
+       for (int i = 0; i < 3; ++i) rows += "<c r=\"A1\"" + attributes(20'000) + "><v>1</v></c>";
+       return workbook(sheet_of(rows + "</row>"));
+     },
+     "attributes", nullptr},
+    {"AttributesAtTheLimit",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"" + attributes(limits::kMaxXmlAttributes - 1) +
+                                   "><v>7</v></c></row>")); },
+     nullptr, "7"},
+    {"HundredThousandNamespacesOnTheRoot",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>", namespaces(100'000))); },
+     "attributes", nullptr},
+    {"NamespacesPiledUpByNesting",
+     [] {
+       QByteArray open, close;
+       for (int i = 0; i < 100; ++i) {
+         open += "<x" + namespaces(10) + ">";
+         close += "</x>";
+       }
+       return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + open + close));
+     },
+     "namespace declarations", nullptr},
+    {"NamespaceOnEachOfManyCells",
+     [] {
+       QByteArray rows = "<row r=\"1\">";
+       for (int i = 0; i < 20'000; ++i) rows += "<c xmlns:q=\"urn:q\" r=\"A1\"><v>5</v></c>";
+       return workbook(sheet_of(rows + "</row>"));
+     },
+     nullptr, "5"},
+    {"DeepNesting",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + nested(100'000))); },
+     "nested more than", nullptr},
+    {"NestingAtTheLimit",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + nested(limits::kMaxXmlDepth - 2))); },
+     nullptr, "1"},
+    {"BlanksBetweenTags",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + QByteArray(3 << 20, ' '))); },
+     "text between two tags", nullptr},
+    {"CellTextOverTheLimit",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>" +
+                                   QByteArray(limits::kMaxCellTextBytes + 1, 'x') + "</v></c></row>")); },
+     "cell text is longer", nullptr},
+    {"CellTextOverTheLimitInPieces",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>" +
+                                   (QByteArray(1000, 'x') + "<!---->").repeated(200) + "</v></c></row>")); },
+     "cell text is longer", nullptr},
+    {"LongCommentOverTheMarkupLimit",
+     [] { return workbook(sheet_of("<!--" + QByteArray(limits::kMaxXmlMarkup, 'x') + "-->")); },
+     "comment", nullptr},
+    {"Utf16SheetLoads",
+     [] {
+       QByteArray rows;
+       for (int r = 1; r <= 300; ++r) rows += "<row r=\"" + QByteArray::number(r) + "\"><c><v>" + QByteArray::number(r) + "</v></c><c/></row>";
+       return workbook(utf16le("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + sheet_of(rows)));
+     },
+     nullptr, "1"},
+    {"Utf16SheetWithTooManyAttributes",
+     [] { return workbook(utf16le("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
+                                  sheet_of("<row r=\"1\"><c r=\"A1\"" + attributes(300) + "><v>1</v></c></row>"))); },
+     "attributes", nullptr},
+    {"TagLookalikesInsideCommentsCDataAndValuesAreNotTags",
+     [] {
+       const QByteArray opens = QByteArray::fromStdString(kOpens);
+       const QByteArray brackets = QByteArray(opens).replace('<', '[');
+       return workbook(sheet_of("<?pi " + opens + "?><!-- " + opens + " --><row r=\"1\"><c r=\"A1\" t=\"str\" q='a\"/>" +
+                                brackets + "'><v><![CDATA[" + opens + "]]></v></c></row>"));
+     },
+     nullptr, kOpens.c_str()},
+    {"DocumentTypeDeclaration",
+     [] { return workbook("<!DOCTYPE w [<!ENTITY a \"b\">]>" + sheet_of("")); },
+     "Document type", nullptr},
+};
+
+class Hostile : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Hostile, RefusedOrLoaded) {
+  const Case& c = GetParam();
+  const QByteArray file = c.file();
+  try {
+    XlsxReader reader(file);
+    const Table t = reader.readSheet(0);
+    ASSERT_EQ(c.refusal, nullptr) << "loaded, expected a refusal with \"" << c.refusal << "\"";
+    ASSERT_FALSE(t.rows.empty());
+    ASSERT_FALSE(t.rows[0].empty());
+    ASSERT_TRUE(t.rows[0][0].has_value());
+    EXPECT_EQ(t.rows[0][0]->toStdString(), c.a1);
+  } catch (const IoError& e) {
+    ASSERT_NE(c.refusal, nullptr) << "refused: " << e.what();
+    EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Hostile, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A number format's class does not depend on how it is split into pieces the
+// scan has to skip: quoted literals, [..] groups, escapes, unclosed brackets.
+TEST(NumberFormat, DateLettersOutsideLiteralsAndGroups) {
+  struct Row {
+    const char* code;
+    bool date;
+  };
+  const Row rows[] = {
+      {"yyyy-mm-dd", true},     {"0.00", false},           {"\"day\"0", false},    {"[Red]0", false},
+      {"[h]:mm:ss", true},      {"[$-409]0", false},       {"0\\d", false},        {"d", false},
+      {"0d", true},             {"[[[[0", false},          {"[[[[d", true},        {"\"d0", true},
+      {"\"a\nd\"", true},       {"General;yy", false},     {"[mm]", true},         {"[Blue]\"x\"0 y", true},
+      {"@", false},             {"[<=999]000;00-00", false}};
+  for (const Row& r : rows) {
+    EXPECT_EQ(trelvo::io::is_date_format(QString::fromUtf8(r.code)), r.date) << r.code;
+  }
+}
+
+// The zip reader gives a member piece by piece, with the same bytes and the
+// same refusals as reading it whole.
+TEST(ZipMember, PiecesMakeTheMember) {
+  QByteArray big;
+  for (int i = 0; i < 50'000; ++i) big += QByteArray::number(i) + ",";
+  const QByteArray archive = zip({{"a", big}, {"b", ""}});
+  trelvo::io::ZipReader reader(archive, 1 << 30);
+  auto member = reader.open("a");
+  QByteArray joined;
+  int pieces = 0;
+  for (QByteArray p = member.next(); !p.isEmpty(); p = member.next(), ++pieces) joined += p;
+  EXPECT_EQ(joined, big);
+  EXPECT_GT(pieces, 1);
+  EXPECT_EQ(reader.read("b"), QByteArray());
+  EXPECT_THROW(reader.open("c"), IoError);
+  trelvo::io::ZipReader small(archive, 1000);
+  EXPECT_THROW(small.read("a"), IoError);
+}
+
+}  // namespace
