@@ -41,9 +41,12 @@ def our_table(path, index):
     return t["sheet"], t["width"], rows
 
 
-def xlrd_text(value):
-    """The text the grid makes of an xlrd value: float repr, int digits, str as is."""
-    return repr(value) if isinstance(value, float) else str(value)
+def xlrd_text(cell):
+    """The text the grid makes of an xlrd cell: float repr, int digits, str as is; an
+    error cell gives its error's text (#DIV/0!) where xlrd gives its code."""
+    if cell.ctype == xlrd.XL_CELL_ERROR and cell.value in xlrd.error_text_from_code:
+        return xlrd.error_text_from_code[cell.value]
+    return repr(cell.value) if isinstance(cell.value, float) else str(cell.value)
 
 
 def assert_same_as_xlrd(path):
@@ -55,7 +58,7 @@ def assert_same_as_xlrd(path):
         assert name == sheet.name
         assert width == sheet.ncols
         assert len(rows) == sheet.nrows
-        assert rows == [[xlrd_text(v) for v in sheet.row_values(r)] for r in range(sheet.nrows)]
+        assert rows == [[xlrd_text(c) for c in sheet.row(r)] for r in range(sheet.nrows)]
 
 
 @pytest.mark.parametrize("name", sorted(p.name for p in FIXTURES.glob("*.xls")))
