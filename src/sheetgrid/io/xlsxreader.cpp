@@ -293,8 +293,15 @@ void XlsxReader::Impl::read_styles() {
   QHash<int, QString> custom;
   std::vector<int> xf_formats;
   while (xml.nextStart()) {
-    if (is_main(xml, QLatin1String("numFmt"))) {
-      custom.insert(xml.attribute(u"numFmtId").toInt(), xml.attribute(u"formatCode"));
+    if (is_main(xml, QLatin1String("numFmts"))) {
+      // Only the cell formats: <dxfs> of conditional formats hold <numFmt> too, with ids of their own.
+      const int depth = xml.depth();
+      while (xml.nextChild(depth)) {
+        if (is_main(xml, QLatin1String("numFmt"))) {
+          custom.insert(xml.attribute(u"numFmtId").toInt(), xml.attribute(u"formatCode"));
+        }
+        xml.skip();
+      }
     } else if (is_main(xml, QLatin1String("cellXfs"))) {
       const int depth = xml.depth();
       while (xml.nextChild(depth)) {
