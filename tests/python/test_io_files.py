@@ -138,7 +138,7 @@ def test_xlsx_reads_as_openpyxl(tmp_path, make):
 
 def test_written_xlsx_reads_back_in_openpyxl(tmp_path):
     rows = [["x", "", "3", "2.50"], [" ", "=A1*2", "\u4e2d", "multi\nline"], ["", "", "", "last"],
-            ["True", "1e-05", "  two  ", ""]]
+            ["True", "1e-05", "  two  ", ""], ["under_score", "_x", "_x12_", "tab\t_"]]
     path = tmp_path / "out.xlsx"
     done = tool_write(path, rows)
     assert done.returncode == 0, done.stderr
@@ -155,6 +155,26 @@ def test_written_xlsx_of_empty_cells_has_no_cells(tmp_path):
     assert tool_write(path, [[""]]).returncode == 0
     assert openpyxl_table(path) == []
     assert tool_read(path)["rows"] == []
+
+
+ESCAPE_TEXTS = ["a\rb", "a_x000D_b", "_x005F_", "a_x005F_x000D_b", "_x0041\r", "_x0000_", "_xD800_", "\r\n",
+                "_x0041__x0042_", "_X000D_", "_x000d_"]
+
+
+def test_escapes_and_carriage_returns_survive_our_round_trip(tmp_path):
+    """openpyxl decodes none of these (only _x005F_), so only our own reader checks them."""
+    path = tmp_path / "escapes.xlsx"
+    assert tool_write(path, [ESCAPE_TEXTS]).returncode == 0
+    assert tool_read(path)["rows"] == [ESCAPE_TEXTS]
+
+
+def test_openpyxl_texts_without_escapes_read_as_written(tmp_path):
+    texts = ["under_score", "_x", "x000D_", "_x12_", "tab\there", "multi\nline", "\u4e2d_\u6587"]
+    wb = openpyxl.Workbook()
+    wb.active.append(texts)
+    path = tmp_path / "book.xlsx"
+    wb.save(path)
+    assert tool_read(path)["rows"] == [texts] == openpyxl_table(path)
 
 
 def python_csv_rows(data: bytes):

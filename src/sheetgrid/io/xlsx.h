@@ -38,9 +38,9 @@ class XlsxReader {
   // values of columns A onwards; width is the last column holding a cell
   // (cells without a value count too). A row may be shorter than width; a
   // place without a value is std::nullopt. Value texts: shared and inline
-  // text as stored; a number written without "." or exponent is an integer
-  // in its decimal digits ("3", "-12"), any other number the shortest float
-  // text ("2.5", "1e-05"); booleans "True" / "False"; date-formatted numbers
+  // text with its _xHHHH_ escapes decoded (xlsxescape.h); a number written
+  // without "." or exponent is an integer in its decimal digits ("3", "-12"),
+  // any other number the shortest float text ("2.5", "1e-05"); booleans "True" / "False"; date-formatted numbers
   // "YYYY-MM-DD HH:MM:SS" (exceldate.h), or "#VALUE!" outside the dates that
   // can be held; error cells their text ("#DIV/0!"). A sheet without cells
   // gives a table without rows. sheet_name is set. Throws IoError for an
@@ -54,12 +54,14 @@ class XlsxReader {
 
 // Writes one sheet "Sheet1" holding each text that is neither "" nor " " as a
 // text cell at row r + 1, column c + 1 (also texts that read as numbers or
-// begin with "="). The file replaces an existing one only when completely
-// written. Throws IoError, leaving no file behind, when it cannot be written,
-// when the rows pass the format's 1048576 rows or 16384 columns, when a text
-// is longer than 32767 characters, holds a control character a workbook
-// cannot store (U+0000 to U+001F other than tab, LF and CR), or an unpaired
-// surrogate.
+// begin with "="), stored with the _xHHHH_ escapes of xlsxescape.h so that
+// CR and a literal "_x000D_" read back as written. The file replaces an
+// existing one only when completely written. Throws IoError, leaving no file
+// behind, when it cannot be written, when the rows pass the format's 1048576
+// rows or 16384 columns, when a text is longer than 32767 characters (a
+// literal _xHHHH_ counts 6 more, for its escaped underscore), holds a control
+// character a workbook cannot store (U+0000 to U+001F other than tab, LF and
+// CR), or an unpaired surrogate.
 void write_xlsx(const QString& path, const TextRows& rows);
 
 }  // namespace trelvo::io

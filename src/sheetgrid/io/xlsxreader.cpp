@@ -8,6 +8,7 @@
 #include "sheetgrid/io/fileread.h"
 #include "sheetgrid/io/tablesize.h"
 #include "sheetgrid/io/xlsx.h"
+#include "sheetgrid/io/xlsxescape.h"
 #include "sheetgrid/io/xmlpart.h"
 #include "sheetgrid/io/zipreader.h"
 
@@ -126,20 +127,22 @@ long long index_value(const QString& raw) {
 }
 
 // Text.content of a rich text element (<si> or <is>): its own <t>, then the
-// <t> of each run; phonetic runs left out.
+// <t> of each run; phonetic runs left out. Each <t> has its _xHHHH_ escapes
+// decoded on its own, so no escape is made of the end of one and the start of
+// the next.
 QString rich_text(XmlPart& xml) {
   const int depth = xml.depth();
   QString plain;
   QString runs;
   while (xml.nextChild(depth)) {
     if (is_main(xml, QLatin1String("t"))) {
-      plain = xml.text();
+      plain = decode_xlsx_text(xml.text());
     } else if (is_main(xml, QLatin1String("r"))) {
       const int run = xml.depth();
       QString t;
       while (xml.nextChild(run)) {
         if (is_main(xml, QLatin1String("t"))) {
-          t = xml.text();
+          t = decode_xlsx_text(xml.text());
         } else {
           xml.skip();
         }
@@ -277,7 +280,6 @@ void XlsxReader::Impl::read_shared_strings(const QString& part) {
   while (xml.nextStart()) {
     if (!is_main(xml, QLatin1String("si"))) continue;
     QString text = rich_text(xml);
-    text.remove(QStringLiteral("x005F_"));
     check_text_length(text);
     if (static_cast<qint64>(shared.size()) >= limits::kMaxCells) {
       throw IoError(QStringLiteral("The workbook holds more than %1 shared strings").arg(limits::kMaxCells));
