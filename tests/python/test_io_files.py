@@ -13,6 +13,7 @@ import openpyxl
 import pytest
 
 TOOL = os.path.join(os.environ.get("TRELVO_BUILD_DIR", "build"), "bin", "trelvo-iotool")
+PROGRAMS = os.path.join(os.environ.get("TRELVO_SOURCE_DIR", "."), "tests", "data", "io", "programs")
 
 
 def tool_read(path, sheet=None):
@@ -175,6 +176,41 @@ def test_openpyxl_texts_without_escapes_read_as_written(tmp_path):
     path = tmp_path / "book.xlsx"
     wb.save(path)
     assert tool_read(path)["rows"] == [texts] == openpyxl_table(path)
+
+
+# Cells whose texts hold _xHHHH_ escapes, where openpyxl differs (it decodes
+# only _x005F_, and only in shared strings): the text every escape decoded once.
+PROGRAM_ESCAPED = {("gnumeric.xlsx", "Values", 1, 5): "a_x000D_b"}
+
+
+def program_files(ending):
+    return sorted(name for name in os.listdir(PROGRAMS) if name.endswith(ending))
+
+
+@pytest.mark.parametrize("name", program_files(".xlsx"))
+def test_xlsx_made_by_spreadsheet_programs_reads_as_openpyxl(name):
+    path = os.path.join(PROGRAMS, name)
+    wb = openpyxl.load_workbook(path, data_only=True)
+    got = tool_read(path)
+    assert got["sheets"] == wb.sheetnames == ["Values", "Second"]
+    assert got["active"] == 1 == wb.sheetnames.index(wb.active.title)
+    for index, sheet in enumerate(wb.sheetnames):
+        expected = openpyxl_table(path, sheet)
+        for (file, escaped_sheet, row, col), text in PROGRAM_ESCAPED.items():
+            if (file, escaped_sheet) == (name, sheet):
+                expected[row][col] = text
+        assert tool_read(path, index)["rows"] == expected
+    # Error formulas load as their texts, as openpyxl gives them.
+    errors = tool_read(path, 0)["rows"][4]
+    assert all(e.startswith("#") for e in errors[:7])
+
+
+@pytest.mark.parametrize("name", program_files(".csv"))
+def test_csv_made_by_spreadsheet_programs_reads_as_python(name):
+    with open(os.path.join(PROGRAMS, name), "rb") as f:
+        expected = python_csv_rows(f.read())
+    width = max(len(r) for r in expected)
+    assert tool_read(os.path.join(PROGRAMS, name))["rows"] == [r + [None] * (width - len(r)) for r in expected]
 
 
 def python_csv_rows(data: bytes):

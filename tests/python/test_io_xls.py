@@ -17,6 +17,7 @@ BUILD = pathlib.Path(os.environ.get("TRELVO_BUILD_DIR", "build"))
 SOURCE = pathlib.Path(os.environ.get("TRELVO_SOURCE_DIR", "."))
 TOOL = BUILD / "bin" / "trelvo-xlstool"
 FIXTURES = SOURCE / "tests" / "data" / "io" / "xls"
+PROGRAMS = SOURCE / "tests" / "data" / "io" / "programs"
 MALFORMED = SOURCE / "tests" / "data" / "malformed"
 
 pytestmark = pytest.mark.skipif(not TOOL.exists(), reason="trelvo-xlstool not built")
@@ -64,6 +65,14 @@ def assert_same_as_xlrd(path):
 @pytest.mark.parametrize("name", sorted(p.name for p in FIXTURES.glob("*.xls")))
 def test_committed_fixtures_read_as_xlrd(name):
     assert_same_as_xlrd(FIXTURES / name)
+
+
+@pytest.mark.parametrize("name", sorted(p.name for p in PROGRAMS.glob("*.xls")))
+def test_files_made_by_spreadsheet_programs_read_as_xlrd(name):
+    """LibreOffice's and Gnumeric's workbooks; their error formulas load as the errors' texts."""
+    assert_same_as_xlrd(PROGRAMS / name)
+    _, _, rows = our_table(PROGRAMS / name, 0)
+    assert all(text.startswith("#") for text in rows[4][:7])
 
 
 def build_numbers(ws, rng):
