@@ -54,14 +54,15 @@ class XlsxReader {
 
 // Writes one sheet "Sheet1" holding each text that is neither "" nor " " as a
 // text cell at row r + 1, column c + 1 (also texts that read as numbers or
-// begin with "="), stored with the _xHHHH_ escapes of xlsxescape.h so that
-// CR and a literal "_x000D_" read back as written. The file replaces an
-// existing one only when completely written. Throws IoError, leaving no file
-// behind, when it cannot be written, when the rows pass the format's 1048576
-// rows or 16384 columns, when a text is longer than 32767 characters (a
-// literal _xHHHH_ counts 6 more, for its escaped underscore), holds a control
-// character a workbook cannot store (U+0000 to U+001F other than tab, LF and
-// CR), or an unpaired surrogate.
+// begin with "="). The file replaces an existing one only when completely
+// written. Throws IoError, leaving no file behind, when it cannot be written,
+// when the rows pass the format's 1048576 rows or 16384 columns, when a text
+// is longer than 32767 characters, holds a control character a workbook
+// cannot store (U+0000 to U+001F other than tab, LF and CR), or an unpaired
+// surrogate.
+// Texts are stored with the _xHHHH_ escapes of xlsxescape.h, so that CR and a
+// literal "_x000D_" read back as written; each literal _xHHHH_ counts 6
+// characters more towards the 32767, for its escaped underscore.
 void write_xlsx(const QString& path, const TextRows& rows);
 
 }  // namespace trelvo::io
