@@ -294,16 +294,16 @@ void XlsxReader::Impl::read_styles() {
   XmlPart xml(zip->read(part), part);
   QHash<int, QString> custom;
   std::vector<int> xf_formats;
+  int num_fmts_depth = -1;  // depth of the <numFmts> open at the current element, or -1
   while (xml.nextStart()) {
-    if (is_main(xml, QLatin1String("numFmts"))) {
-      // Only the cell formats: <dxfs> of conditional formats hold <numFmt> too, with ids of their own.
-      const int depth = xml.depth();
-      while (xml.nextChild(depth)) {
-        if (is_main(xml, QLatin1String("numFmt"))) {
-          custom.insert(xml.attribute(u"numFmtId").toInt(), xml.attribute(u"formatCode"));
-        }
-        xml.skip();
-      }
+    // Only the children of <numFmts> are the cells' formats: the differential
+    // formats of conditional formats (<dxfs>) hold <numFmt> too, whose ids
+    // may repeat those of the cells' formats.
+    if (xml.depth() <= num_fmts_depth) num_fmts_depth = -1;
+    if (is_main(xml, QLatin1String("numFmts"))) num_fmts_depth = xml.depth();
+    if (is_main(xml, QLatin1String("numFmt")) && xml.depth() != num_fmts_depth + 1) continue;
+    if (is_main(xml, QLatin1String("numFmt"))) {
+      custom.insert(xml.attribute(u"numFmtId").toInt(), xml.attribute(u"formatCode"));
     } else if (is_main(xml, QLatin1String("cellXfs"))) {
       const int depth = xml.depth();
       while (xml.nextChild(depth)) {
