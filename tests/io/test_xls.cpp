@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "sheetgrid/io/biff_reader.h"
 #include "sheetgrid/io/xls.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -72,8 +73,8 @@ const CellCase kCellCases[] = {
     {"LeadingBlanksKept", "values.xls", 0, 1, 4, "  two blanks"},
     {"BooleanTrue", "values.xls", 0, 2, 0, "1"},
     {"BooleanFalse", "values.xls", 0, 2, 1, "0"},
-    {"ErrorDivZero", "values.xls", 0, 2, 2, "7"},
-    {"ErrorNa", "values.xls", 0, 2, 3, "42"},
+    {"ErrorDivZero", "values.xls", 0, 2, 2, "#DIV/0!"},
+    {"ErrorNa", "values.xls", 0, 2, 3, "#N/A"},
     {"DateIsDayNumber", "values.xls", 0, 3, 0, "43832.0"},
     {"XlwtFormulaWithoutResult", "values.xls", 0, 3, 1, ""},
     {"GapInRowIsEmpty", "values.xls", 0, 2, 6, ""},
@@ -83,7 +84,7 @@ const CellCase kCellCases[] = {
     {"FormulaStringAfterArray", "crafted.xls", 0, 1, 2, "after ARRAY"},
     {"FormulaTrue", "crafted.xls", 0, 1, 3, "1"},
     {"FormulaFalse", "crafted.xls", 0, 1, 4, "0"},
-    {"FormulaError", "crafted.xls", 0, 1, 5, "7"},
+    {"FormulaError", "crafted.xls", 0, 1, 5, "#DIV/0!"},
     {"FormulaEmptyString", "crafted.xls", 0, 1, 6, ""},
     {"FormulaStringContinued", "crafted.xls", 0, 1, 7, QStringLiteral("abcдёж")},
     {"MulrkInteger", "crafted.xls", 0, 2, 0, "5.0"},
@@ -139,6 +140,29 @@ const ExtentCase kExtentCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, XlsExtent, testing::ValuesIn(kExtentCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ErrorCase {
+  const char* name;
+  quint8 code;
+  const char* text;
+};
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
+
+class XlsErrorText : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(XlsErrorText, NamesTheErrorOrKeepsTheCode) {
+  EXPECT_EQ(trelvo::io::biff::error_text(GetParam().code), QString::fromLatin1(GetParam().text));
+}
+
+const ErrorCase kErrorCases[] = {
+    {"Null", 0x00, "#NULL!"},   {"DivZero", 0x07, "#DIV/0!"}, {"Value", 0x0F, "#VALUE!"},
+    {"Ref", 0x17, "#REF!"},     {"Name", 0x1D, "#NAME?"},     {"Num", 0x24, "#NUM!"},
+    {"NotAvailable", 0x2A, "#N/A"}, {"UnknownOne", 0x01, "1"}, {"UnknownGettingData", 0x2B, "43"},
+    {"UnknownHighest", 0xFF, "255"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Codes, XlsErrorText, testing::ValuesIn(kErrorCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(XlsReader, ListsWorksheetsOnlyInWorkbookOrder) {

@@ -55,6 +55,13 @@ TEST(XlsxRead, Epoch1904) {
   EXPECT_EQ(texts(reader.readSheet(0)), (std::vector<std::vector<std::string>>{{"2001-02-03 04:05:06"}}));
 }
 
+// Conditional formats (<dxfs>) declare number formats under the ids of the
+// cells' own formats; a cell's format comes from <numFmts> and the built-ins.
+TEST(XlsxRead, ConditionalFormatsLeaveCellFormatsAlone) {
+  XlsxReader reader(data_path("io/openpyxl_dxf_formats.xlsx"));
+  EXPECT_EQ(texts(reader.readSheet(0)), (std::vector<std::vector<std::string>>{{"2.5", "2.5"}}));
+}
+
 TEST(XlsxRead, SheetIndexOutOfRangeThrows) {
   XlsxReader reader(data_path("io/openpyxl_values.xlsx"));
   EXPECT_THROW(reader.readSheet(2), IoError);

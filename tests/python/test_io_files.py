@@ -13,6 +13,7 @@ import openpyxl
 import pytest
 
 TOOL = os.path.join(os.environ.get("TRELVO_BUILD_DIR", "build"), "bin", "trelvo-iotool")
+PROGRAMS = os.path.join(os.environ.get("TRELVO_SOURCE_DIR", "."), "tests", "data", "io", "programs")
 
 
 def tool_read(path, sheet=None):
@@ -138,7 +139,7 @@ def test_xlsx_reads_as_openpyxl(tmp_path, make):
 
 def test_written_xlsx_reads_back_in_openpyxl(tmp_path):
     rows = [["x", "", "3", "2.50"], [" ", "=A1*2", "\u4e2d", "multi\nline"], ["", "", "", "last"],
-            ["True", "1e-05", "  two  ", ""]]
+            ["True", "1e-05", "  two  ", ""], ["under_score", "_x", "_x12_", "tab\t_"]]
     path = tmp_path / "out.xlsx"
     done = tool_write(path, rows)
     assert done.returncode == 0, done.stderr
@@ -155,6 +156,61 @@ def test_written_xlsx_of_empty_cells_has_no_cells(tmp_path):
     assert tool_write(path, [[""]]).returncode == 0
     assert openpyxl_table(path) == []
     assert tool_read(path)["rows"] == []
+
+
+ESCAPE_TEXTS = ["a\rb", "a_x000D_b", "_x005F_", "a_x005F_x000D_b", "_x0041\r", "_x0000_", "_xD800_", "\r\n",
+                "_x0041__x0042_", "_X000D_", "_x000d_"]
+
+
+def test_escapes_and_carriage_returns_survive_our_round_trip(tmp_path):
+    """openpyxl decodes none of these (only _x005F_), so only our own reader checks them."""
+    path = tmp_path / "escapes.xlsx"
+    assert tool_write(path, [ESCAPE_TEXTS]).returncode == 0
+    assert tool_read(path)["rows"] == [ESCAPE_TEXTS]
+
+
+def test_openpyxl_texts_without_escapes_read_as_written(tmp_path):
+    texts = ["under_score", "_x", "x000D_", "_x12_", "tab\there", "multi\nline", "\u4e2d_\u6587"]
+    wb = openpyxl.Workbook()
+    wb.active.append(texts)
+    path = tmp_path / "book.xlsx"
+    wb.save(path)
+    assert tool_read(path)["rows"] == [texts] == openpyxl_table(path)
+
+
+# Cells whose texts hold _xHHHH_ escapes, where openpyxl differs (it decodes
+# only _x005F_, and only in shared strings): the text every escape decoded once.
+PROGRAM_ESCAPED = {("gnumeric.xlsx", "Values", 1, 5): "a_x000D_b"}
+
+
+def program_files(ending):
+    return sorted(name for name in os.listdir(PROGRAMS) if name.endswith(ending))
+
+
+@pytest.mark.parametrize("name", program_files(".xlsx"))
+def test_xlsx_made_by_spreadsheet_programs_reads_as_openpyxl(name):
+    path = os.path.join(PROGRAMS, name)
+    wb = openpyxl.load_workbook(path, data_only=True)
+    got = tool_read(path)
+    assert got["sheets"] == wb.sheetnames == ["Values", "Second"]
+    assert got["active"] == 1 == wb.sheetnames.index(wb.active.title)
+    for index, sheet in enumerate(wb.sheetnames):
+        expected = openpyxl_table(path, sheet)
+        for (file, escaped_sheet, row, col), text in PROGRAM_ESCAPED.items():
+            if (file, escaped_sheet) == (name, sheet):
+                expected[row][col] = text
+        assert tool_read(path, index)["rows"] == expected
+    # Error formulas load as their texts, as openpyxl gives them.
+    errors = tool_read(path, 0)["rows"][4]
+    assert all(e.startswith("#") for e in errors[:7])
+
+
+@pytest.mark.parametrize("name", program_files(".csv"))
+def test_csv_made_by_spreadsheet_programs_reads_as_python(name):
+    with open(os.path.join(PROGRAMS, name), "rb") as f:
+        expected = python_csv_rows(f.read())
+    width = max(len(r) for r in expected)
+    assert tool_read(os.path.join(PROGRAMS, name))["rows"] == [r + [None] * (width - len(r)) for r in expected]
 
 
 def python_csv_rows(data: bytes):

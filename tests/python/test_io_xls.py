@@ -17,6 +17,7 @@ BUILD = pathlib.Path(os.environ.get("TRELVO_BUILD_DIR", "build"))
 SOURCE = pathlib.Path(os.environ.get("TRELVO_SOURCE_DIR", "."))
 TOOL = BUILD / "bin" / "trelvo-xlstool"
 FIXTURES = SOURCE / "tests" / "data" / "io" / "xls"
+PROGRAMS = SOURCE / "tests" / "data" / "io" / "programs"
 MALFORMED = SOURCE / "tests" / "data" / "malformed"
 
 pytestmark = pytest.mark.skipif(not TOOL.exists(), reason="trelvo-xlstool not built")
@@ -41,9 +42,12 @@ def our_table(path, index):
     return t["sheet"], t["width"], rows
 
 
-def xlrd_text(value):
-    """The text the grid makes of an xlrd value: float repr, int digits, str as is."""
-    return repr(value) if isinstance(value, float) else str(value)
+def xlrd_text(cell):
+    """The text the grid makes of an xlrd cell: float repr, int digits, str as is; an
+    error cell gives its error's text (#DIV/0!) where xlrd gives its code."""
+    if cell.ctype == xlrd.XL_CELL_ERROR and cell.value in xlrd.error_text_from_code:
+        return xlrd.error_text_from_code[cell.value]
+    return repr(cell.value) if isinstance(cell.value, float) else str(cell.value)
 
 
 def assert_same_as_xlrd(path):
@@ -55,12 +59,20 @@ def assert_same_as_xlrd(path):
         assert name == sheet.name
         assert width == sheet.ncols
         assert len(rows) == sheet.nrows
-        assert rows == [[xlrd_text(v) for v in sheet.row_values(r)] for r in range(sheet.nrows)]
+        assert rows == [[xlrd_text(c) for c in sheet.row(r)] for r in range(sheet.nrows)]
 
 
 @pytest.mark.parametrize("name", sorted(p.name for p in FIXTURES.glob("*.xls")))
 def test_committed_fixtures_read_as_xlrd(name):
     assert_same_as_xlrd(FIXTURES / name)
+
+
+@pytest.mark.parametrize("name", sorted(p.name for p in PROGRAMS.glob("*.xls")))
+def test_files_made_by_spreadsheet_programs_read_as_xlrd(name):
+    """LibreOffice's and Gnumeric's workbooks; their error formulas load as the errors' texts."""
+    assert_same_as_xlrd(PROGRAMS / name)
+    _, _, rows = our_table(PROGRAMS / name, 0)
+    assert all(text.startswith("#") for text in rows[4][:7])
 
 
 def build_numbers(ws, rng):

@@ -285,20 +285,27 @@ class GridSaveTest : public QObject {
   }
 
   // Saved and loaded again, every text comes back at its place (empty
-  // places stay empty), in a read-only grid too.
+  // places stay empty), in a read-only grid too; so do texts that a workbook
+  // stores escaped (CR, a literal _xHHHH_).
   void roundTrip_data() {
     QTest::addColumn<Saver>("saver");
     QTest::addColumn<bool>("editable");
-    QTest::newRow("csv") << Saver::Csv << true;
-    QTest::newRow("xlsx") << Saver::Xlsx << true;
-    QTest::newRow("xls") << Saver::Xls << true;
-    QTest::newRow("csv, read-only grid") << Saver::Csv << false;
-    QTest::newRow("xls, read-only grid") << Saver::Xls << false;
+    QTest::addColumn<QStringList>("cells");
+    const QStringList cells{"x|y|note", "1|0.1|a,b", "2|0.3|say \"hi\"", "3||  two blanks", "|温度|l1\nl2"};
+    const QStringList escaped{"a\rb|a_x000D_b|_x005F_", "_x0041\r|a_x005F_x000D_b|under_score"};
+    QTest::newRow("csv") << Saver::Csv << true << cells;
+    QTest::newRow("xlsx") << Saver::Xlsx << true << cells;
+    QTest::newRow("xls") << Saver::Xls << true << cells;
+    QTest::newRow("csv, read-only grid") << Saver::Csv << false << cells;
+    QTest::newRow("xls, read-only grid") << Saver::Xls << false << cells;
+    QTest::newRow("csv, escaped texts") << Saver::Csv << true << escaped;
+    QTest::newRow("xlsx, escaped texts") << Saver::Xlsx << true << escaped;
+    QTest::newRow("xls, escaped texts") << Saver::Xls << true << escaped;
   }
   void roundTrip() {
     QFETCH(Saver, saver);
     QFETCH(bool, editable);
-    const QStringList cells{"x|y|note", "1|0.1|a,b", "2|0.3|say \"hi\"", "3||  two blanks", "|温度|l1\nl2"};
+    QFETCH(QStringList, cells);
     CleverTableWidget source(nullptr, 0, 0, editable);
     setGrid(source, cells);
     const QString path = target(saver);

@@ -52,6 +52,19 @@ bool is_shared_formula_etc(quint16 code) {
 
 }  // namespace
 
+QString error_text(quint8 code) {
+  switch (code) {
+    case 0x00: return QStringLiteral("#NULL!");
+    case 0x07: return QStringLiteral("#DIV/0!");
+    case 0x0F: return QStringLiteral("#VALUE!");
+    case 0x17: return QStringLiteral("#REF!");
+    case 0x1D: return QStringLiteral("#NAME?");
+    case 0x24: return QStringLiteral("#NUM!");
+    case 0x2A: return QStringLiteral("#N/A");
+    default: return QString::number(code);
+  }
+}
+
 double decode_rk(quint32 rk) {
   double d;
   if (rk & 2) {
@@ -145,7 +158,7 @@ Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, c
       }
       case kBoolerr:
         d.require(0, 8);
-        put(d.u16(0), d.u16(2), QString::number(d.u8(6)));
+        put(d.u16(0), d.u16(2), d.u8(7) != 0 ? error_text(d.u8(6)) : QString::number(d.u8(6)));
         break;
       case kFormula:
       case kFormula3:
@@ -166,8 +179,10 @@ Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, c
                 corrupt(QStringLiteral("expected STRING record; found %1").arg(hex4(s.code)));
             }
             put(row, col, read_string_record(s.data, rr));
-          } else if (kind == 1 || kind == 2) {
+          } else if (kind == 1) {
             put(row, col, QString::number(d.u8(8)));
+          } else if (kind == 2) {
+            put(row, col, error_text(d.u8(8)));
           } else if (kind == 3) {
             put(row, col, QString());
           } else {

@@ -2,8 +2,8 @@
 // Reading a BIFF8 workbook stream (the "Workbook" stream of an .xls file):
 // the globals (sheet list, shared strings) and the cells of one worksheet,
 // turned into the texts xlrd gives: numbers as Python float reprs ("3.0"),
-// booleans "1"/"0", error cells their code ("7"), formulas their cached
-// result. Every malformed record ends in IoError; nothing reads outside the
+// booleans "1"/"0", formulas their cached result; error cells (and error
+// results) give their error's text ("#DIV/0!") instead of xlrd's code. Every malformed record ends in IoError; nothing reads outside the
 // stream, and every loop advances through it.
 #include <QString>
 #include <cstddef>
@@ -55,6 +55,11 @@ Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, c
 // would pass over more bytes than the stream holds, are refused (IoError),
 // which keeps the work linear in the stream's size.
 std::vector<Extent> check_sheets(ByteView stream, const Globals& globals);
+
+// The text of an error code: "#NULL!", "#DIV/0!", "#VALUE!", "#REF!",
+// "#NAME?", "#NUM!" or "#N/A" for the seven codes of the format, the code's
+// decimal digits for any other.
+QString error_text(quint8 code);
 
 // The value of an RK number (xlrd's unpack_RK).
 double decode_rk(quint32 rk);

@@ -30,8 +30,10 @@ class XlsReader {
   // nrows as xlrd counts them (one past the last row and column holding a
   // cell record with a value; BLANK and MULBLANK cells do not count). Each
   // cell gives its xlrd text: strings as stored, numbers (dates included) as
-  // Python float reprs ("3.0", "1e-05"), booleans "1"/"0", error cells their
-  // code ("7"), formulas their cached result. Places without a cell record
+  // Python float reprs ("3.0", "1e-05"), booleans "1"/"0", error cells (and
+  // formulas whose result is an error) their error's text ("#DIV/0!", "#N/A";
+  // the code's digits for a code the format does not define), other formulas
+  // their cached result. Places without a cell record
   // have no value (std::nullopt; xlrd gives "" there) and rows end after
   // their last cell. sheet_name is the sheet's name. Throws IoError when
   // `index` is out of range, or when the sheet holds more non-empty cells

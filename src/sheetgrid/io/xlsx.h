@@ -42,9 +42,9 @@ class XlsxReader {
   // values of columns A onwards; width is the last column holding a cell
   // (cells without a value count too). A row may be shorter than width; a
   // place without a value is std::nullopt. Value texts: shared and inline
-  // text as stored; a number written without "." or exponent is an integer
-  // in its decimal digits ("3", "-12"), any other number the shortest float
-  // text ("2.5", "1e-05"); booleans "True" / "False"; date-formatted numbers
+  // text with its _xHHHH_ escapes decoded (xlsxescape.h); a number written
+  // without "." or exponent is an integer in its decimal digits ("3", "-12"),
+  // any other number the shortest float text ("2.5", "1e-05"); booleans "True" / "False"; date-formatted numbers
   // "YYYY-MM-DD HH:MM:SS" (exceldate.h), or "#VALUE!" outside the dates that
   // can be held; error cells their text ("#DIV/0!"). A sheet without cells
   // gives a table without rows. sheet_name is set. Throws IoError for an
@@ -66,6 +66,9 @@ class XlsxReader {
 // is longer than 32767 characters, holds a control character a workbook
 // cannot store (U+0000 to U+001F other than tab, LF and CR), or an unpaired
 // surrogate.
+// Texts are stored with the _xHHHH_ escapes of xlsxescape.h, so that CR and a
+// literal "_x000D_" read back as written; each literal _xHHHH_ counts 6
+// characters more towards the 32767, for its escaped underscore.
 void write_xlsx(const QString& path, const TextRows& rows);
 
 }  // namespace trelvo::io

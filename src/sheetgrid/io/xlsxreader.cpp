@@ -9,6 +9,7 @@
 #include "sheetgrid/io/fileread.h"
 #include "sheetgrid/io/tablesize.h"
 #include "sheetgrid/io/xlsx.h"
+#include "sheetgrid/io/xlsxescape.h"
 #include "sheetgrid/io/xmlpart.h"
 #include "sheetgrid/io/zipreader.h"
 
@@ -133,20 +134,22 @@ long long index_value(const QString& raw) {
 }
 
 // Text.content of a rich text element (<si> or <is>): its own <t>, then the
-// <t> of each run; phonetic runs left out.
+// <t> of each run; phonetic runs left out. Each <t> has its _xHHHH_ escapes
+// decoded on its own, so no escape is made of the end of one and the start of
+// the next.
 QString rich_text(XmlPart& xml) {
   const int depth = xml.depth();
   QString plain;
   QString runs;
   while (xml.nextChild(depth)) {
     if (is_main(xml, QLatin1String("t"))) {
-      plain = xml.text();
+      plain = decode_xlsx_text(xml.text());
     } else if (is_main(xml, QLatin1String("r"))) {
       const int run = xml.depth();
       QString t;
       while (xml.nextChild(run)) {
         if (is_main(xml, QLatin1String("t"))) {
-          t = xml.text();
+          t = decode_xlsx_text(xml.text());
         } else {
           xml.skip();
         }
@@ -331,7 +334,6 @@ void XlsxReader::Impl::read_shared_strings(const QString& part) {
   while (xml.nextStart()) {
     if (!is_main(xml, QLatin1String("si"))) continue;
     QString text = rich_text(xml);
-    text.remove(QStringLiteral("x005F_"));
     check_text_length(text);
     shared.push_back(text);
   }
@@ -343,7 +345,14 @@ void XlsxReader::Impl::read_styles() {
   XmlPart xml(member_source(*zip, part), part);
   QHash<int, char> custom;  // numFmtId -> date_style kind of its code
   std::vector<int> xf_formats;
+  int num_fmts_depth = -1;  // depth of the <numFmts> open at the current element, or -1
   while (xml.nextStart()) {
+    // Only the children of <numFmts> are the cells' formats: the differential
+    // formats of conditional formats (<dxfs>) hold <numFmt> too, whose ids
+    // may repeat those of the cells' formats.
+    if (xml.depth() <= num_fmts_depth) num_fmts_depth = -1;
+    if (is_main(xml, QLatin1String("numFmts"))) num_fmts_depth = xml.depth();
+    if (is_main(xml, QLatin1String("numFmt")) && xml.depth() != num_fmts_depth + 1) continue;
     if (is_main(xml, QLatin1String("numFmt"))) {
       custom.insert(xml.attribute(u"numFmtId").toInt(), format_kind(xml.attribute(u"formatCode")));
       if (static_cast<std::size_t>(custom.size()) > limits::kMaxXlsxNumberFormats) {

@@ -6,6 +6,7 @@
 #include "sheetgrid/io/atomicfile.h"
 #include "sheetgrid/io/utf8.h"
 #include "sheetgrid/io/xlsx.h"
+#include "sheetgrid/io/xlsxescape.h"
 
 namespace trelvo::io {
 namespace {
@@ -105,7 +106,7 @@ void write_xlsx(const QString& path, const TextRows& rows) {
   for (std::size_t r = 0; r < rows.size(); ++r) {
     for (std::size_t c = 0; c < rows[r].size(); ++c) {
       if (is_empty_text(rows[r][c])) continue;
-      const QByteArray utf8 = rows[r][c].toUtf8();
+      const QByteArray utf8 = escape_xlsx_underscores(rows[r][c]).toUtf8();
       const lxw_error err = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
                                                    utf8.constData(), nullptr);
       if (err != LXW_NO_ERROR) library_error("Writing a cell failed", err);

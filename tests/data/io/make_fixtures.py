@@ -39,6 +39,26 @@ def mac_dates():
     wb.save(os.path.join(HERE, "openpyxl_1904.xlsx"))
 
 
+def conditional_number_formats():
+    """Conditional formats whose number formats reuse the ids of the cells' formats."""
+    from openpyxl.formatting.rule import CellIsRule
+    from openpyxl.styles.differential import DifferentialStyle
+    from openpyxl.styles.numbers import NumberFormat
+
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws["A1"] = 2.5
+    ws["A1"].number_format = "0.000"  # the workbook's first own format: id 164
+    ws["B1"] = 2.5
+    ws["B1"].number_format = "0.00"  # built-in id 2
+    for cells, fmt in [("A1", NumberFormat(164, "yyyy-mm-dd")), ("B1", NumberFormat(2, "hh:mm"))]:
+        rule = CellIsRule(operator="greaterThan", formula=["100"])
+        rule.dxf = DifferentialStyle(numFmt=fmt)
+        ws.conditional_formatting.add(cells, rule)
+    wb.save(os.path.join(HERE, "openpyxl_dxf_formats.xlsx"))
+
+
 if __name__ == "__main__":
     values()
     mac_dates()
+    conditional_number_formats()
