@@ -36,4 +36,9 @@ inline constexpr std::size_t kMaxArrayLength = 100'000'000;
 // Fitted curve: most points drawn, and the refused level beyond it.
 inline constexpr std::int64_t kMaxCurvePoints = 10'000'000;
 
+// Debug lines: a list of at most kDebugListWhole values is written whole; a
+// longer one as its first and last kDebugListEnds values.
+inline constexpr std::size_t kDebugListWhole = 20;
+inline constexpr std::size_t kDebugListEnds = 5;
+
 }  // namespace trelvo::limits

@@ -6,6 +6,7 @@
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
+#include "widget/widget_fitsupport.h"
 
 namespace {
 
@@ -107,12 +108,14 @@ std::vector<double> Widget::readColumn(int column) const {
 
 void Widget::onXDataBoxChanged() {
   xList = readColumn(ui->xDataBox->currentIndex());
-  qDebug().noquote() << "X data: " + QString::fromStdString(trelvo::repr_double_list(xList));
+  if (trelvo::fitflow::debugOn())
+    qDebug().noquote() << "X data: " + trelvo::fitflow::listText(xList);
 }
 
 void Widget::onYDataBoxChanged() {
   yList = readColumn(ui->yDataBox->currentIndex());
-  qDebug().noquote() << "Y data: " + QString::fromStdString(trelvo::repr_double_list(yList));
+  if (trelvo::fitflow::debugOn())
+    qDebug().noquote() << "Y data: " + trelvo::fitflow::listText(yList);
 }
 
 void Widget::onRefreshBtnClicked() {
