@@ -385,9 +385,11 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // limits or an empty table ends in a critical box with the grid unchanged.
   // Otherwise: the grid grows to the table (never shrinks; a grown dimension is
   // renumbered), every cell is emptied, and each value other than "" and " "
-  // becomes a formula cell placed first and then given its text (a formula sees
-  // the cells placed before it). One content-extent recomputation at the end.
-  // Never throws.
+  // becomes a formula cell: one holding "=" is placed first and then given its
+  // text (a formula sees the cells placed before it), any other is built with
+  // its text and then placed. Each table row is released once placed, so the
+  // table and the filled grid are never held whole together. One
+  // content-extent recomputation at the end. Never throws.
   void load_csv(const QString& path);
   void load_excel03(const QString& path);
   void load_excel(const QString& path);
