@@ -62,4 +62,9 @@ inline constexpr std::size_t kMaxArrayLength = 100'000'000;
 // refused. An unrefined curve has one point per data row.
 inline constexpr std::int64_t kMaxCurvePoints = 1'000'000;
 
+// Debug lines: a list of at most kDebugListWhole values is written whole; a
+// longer one as its first and last kDebugListEnds values.
+inline constexpr std::size_t kDebugListWhole = 20;
+inline constexpr std::size_t kDebugListEnds = 5;
+
 }  // namespace trelvo::limits

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fitcore/export.h"
+#include "fitcore/limits.h"
 
 namespace trelvo {
 
@@ -36,6 +37,31 @@ TRELVO_EXPORT std::string repr_str_list(const std::vector<std::string>& items);
 
 // Python repr of a list of floats: [1.0, 2.5, nan].
 TRELVO_EXPORT std::string repr_double_list(const std::vector<double>& items);
+
+// A list for a debug line, in the form of repr_double_list: every value of a
+// list of up to limits::kDebugListWhole values; of a longer one the first and
+// the last limits::kDebugListEnds values with "…" (U+2026, UTF-8) between:
+// [0, 1, 2, 3, 4, …, 95, 96, 97, 98, 99]. `repr` gives one value's text.
+template <class List, class Repr>
+std::string brief_list_repr(const List& items, Repr repr) {
+  const std::size_t n = static_cast<std::size_t>(items.size());
+  const bool brief = n > limits::kDebugListWhole;
+  std::string out = "[";
+  for (std::size_t i = 0; i < n; ++i) {
+    if (brief && i == limits::kDebugListEnds) {
+      out += ", \xE2\x80\xA6";
+      i = n - limits::kDebugListEnds;
+    }
+    if (i) out += ", ";
+    out += repr(items[static_cast<decltype(items.size())>(i)]);
+  }
+  return out + "]";
+}
+
+// brief_list_repr of floats, each as repr_double writes it.
+inline std::string brief_double_list(const std::vector<double>& items) {
+  return brief_list_repr(items, [](double v) { return repr_double(v); });
+}
 
 // NumPy's printed form of a 1-D float array, as str(np.array(values)) gives
 // it with the default print options (precision 8, maxprec, line width 75,

@@ -220,7 +220,11 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // ---- header renumbering ---------------------------------------------------
   // On an editable grid: every column (row) header item gets its letters
   // (bijective base 26 of column + 1) / its 1-based number; missing header
-  // items are created as empty formula cells first. Read-only: nothing.
+  // items are created as empty formula cells first. A title is set while its
+  // item is out of the header (taken out and put back, or new), with the
+  // model's signals blocked; one headerDataChanged then covers the lines
+  // whose title changed (none when none did). Linear in the line count.
+  // Read-only: nothing.
   void renumber_header_col();
   void renumber_header_row();
   void renumber_header();
@@ -338,6 +342,15 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   int _insert_add_col_helper(int selected_left, int selected_right) const;
   int get_first_empty_row_id() const;
   QList<QStringList> read_table_context() const;
+  // The (row, column) of every selected cell that holds a selectable, enabled
+  // item in a shown row and column (the cells of selectedItems()), each once,
+  // range by range in row-major order. Read from the selection ranges, so it
+  // stays linear after lines were inserted or removed.
+  QList<std::pair<int, int>> selected_item_cells() const;
+  // Takes the item at (row, col) out and puts it back with the model's
+  // signals blocked: nothing is announced, and Qt finds the item at its place
+  // again without searching the table when it changes.
+  void reseat_item(int row, int col);
 
   // Clipboard: tab-separated cells, line-feed-separated rows, no final line
   // feed. Paste grows the grid from the anchor; a paste that would exceed the
@@ -382,9 +395,11 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // limits or an empty table ends in a critical box with the grid unchanged.
   // Otherwise: the grid grows to the table (never shrinks; a grown dimension is
   // renumbered), every cell is emptied, and each value other than "" and " "
-  // becomes a formula cell placed first and then given its text (a formula sees
-  // the cells placed before it). One content-extent recomputation at the end.
-  // Never throws.
+  // becomes a formula cell: one holding "=" is placed first and then given its
+  // text (a formula sees the cells placed before it), any other is built with
+  // its text and then placed. Each table row is released once placed, so the
+  // table and the filled grid are never held whole together. One
+  // content-extent recomputation at the end. Never throws.
   void load_csv(const QString& path);
   void load_excel03(const QString& path);
   void load_excel(const QString& path);

@@ -69,10 +69,7 @@ void CleverTableWidget::paste_selection() {
 void CleverTableWidget::clear_selection() {
   if (!editable) return;
   // Positions first: each placement deletes the item it replaces.
-  QList<std::pair<int, int>> cells;
-  const QList<QTableWidgetItem*> items = selectedItems();
-  cells.reserve(items.size());
-  for (const QTableWidgetItem* it : items) cells.append({it->row(), it->column()});
+  const QList<std::pair<int, int>> cells = selected_item_cells();
   BulkGuard bulk(*this);
   for (const auto& [row, col] : cells) setItem(row, col, new CleverTableWidgetItem(QString()));
   _max_content_pos();

@@ -62,9 +62,9 @@ void CleverTableWidget::_delete_operations(const QString& message) {
       }
     }
   } else if (message == kDeleteRows) {
-    for (int row = bottom; row >= top; --row) removeRow(row);
+    model()->removeRows(top, h);
   } else if (message == kDeleteCols) {
-    for (int col = right; col >= left; --col) removeColumn(col);
+    model()->removeColumns(left, w);
   } else {
     qDebug().noquote() << QStringLiteral("Empty Message");
   }
@@ -92,13 +92,10 @@ std::function<void()> CleverTableWidget::insert_whole_base_on_selection(const QS
     if (ranges.isEmpty()) return;
     const QTableWidgetSelectionRange r = ranges.first();
     BulkGuard bulk(*this);
-    if (insert_type == QLatin1String("R")) {
-      const int top = r.topRow();
-      for (int i = 0; i < r.rowCount(); ++i) insertRow(top);
-    } else if (insert_type == QLatin1String("C")) {
-      const int left = r.leftColumn();
-      for (int i = 0; i < r.columnCount(); ++i) insertColumn(left);
-    }
+    if (insert_type == QLatin1String("R"))
+      model()->insertRows(r.topRow(), r.rowCount());
+    else if (insert_type == QLatin1String("C"))
+      model()->insertColumns(r.leftColumn(), r.columnCount());
     selected_col.reset();
     selected_row.reset();
     renumber_header();

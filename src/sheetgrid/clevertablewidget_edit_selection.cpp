@@ -1,5 +1,8 @@
 // Selection queries and the insertion helpers' content searches, the
 // two-dimensional list writer and the row filter.
+#include <QSet>
+#include <QSignalBlocker>
+
 #include <algorithm>
 
 #include "fitcore/numtext.h"
@@ -82,6 +85,36 @@ QList<QStringList> CleverTableWidget::read_table_context() const {
     table << line;
   }
   return table;
+}
+
+QList<std::pair<int, int>> CleverTableWidget::selected_item_cells() const {
+  const QList<QTableWidgetSelectionRange> ranges = selectedRanges();
+  QList<std::pair<int, int>> cells;
+  QSet<qint64> seen;
+  const bool overlap_possible = ranges.size() > 1;
+  for (const QTableWidgetSelectionRange& range : ranges) {
+    for (int row = range.topRow(); row <= range.bottomRow(); ++row) {
+      if (isRowHidden(row)) continue;
+      for (int col = range.leftColumn(); col <= range.rightColumn(); ++col) {
+        const QTableWidgetItem* it = item(row, col);
+        if (!it || isColumnHidden(col)) continue;
+        const Qt::ItemFlags flags = it->flags();
+        if (!(flags & Qt::ItemIsSelectable) || !(flags & Qt::ItemIsEnabled)) continue;
+        if (overlap_possible) {
+          const qint64 key = qint64(row) * columnCount() + col;
+          if (seen.contains(key)) continue;
+          seen.insert(key);
+        }
+        cells.append({row, col});
+      }
+    }
+  }
+  return cells;
+}
+
+void CleverTableWidget::reseat_item(int row, int col) {
+  const QSignalBlocker blocker(model());
+  if (QTableWidgetItem* it = takeItem(row, col)) setItem(row, col, it);
 }
 
 void CleverTableWidget::write_dim2_list_to_table(const QList<QVariantList>& dim2_list,

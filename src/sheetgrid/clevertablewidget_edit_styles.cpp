@@ -15,9 +15,9 @@ void style_selection(CleverTableWidget& grid, F&& style) {
   grid._set_null_item();
   // Rows and columns first: styling an item emits cellChanged, whose handling
   // may replace a plain item.
-  QList<std::pair<int, int>> cells;
-  for (const QTableWidgetItem* it : grid.selectedItems()) cells.append({it->row(), it->column()});
+  const QList<std::pair<int, int>> cells = grid.selected_item_cells();
   for (const auto& [row, col] : cells) {
+    grid.reseat_item(row, col);
     QTableWidgetItem* it = grid.item(row, col);
     if (!it) continue;
     const bool plain = !asFormulaCell(it);

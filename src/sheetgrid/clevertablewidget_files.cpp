@@ -64,7 +64,7 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
                 const std::function<Table()>& read, const std::function<bool(const Table&)>& empty) {
   if (path.isEmpty()) return;
   try {
-    const Table table = read();
+    Table table = read();
     if (empty(table)) {
       QMessageBox::critical(&grid, CleverTableWidget::tr("加载错误"),
                             kind == TableKind::Csv ? CleverTableWidget::tr("CSV文件没有内容")
@@ -86,13 +86,22 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
       }
       grid.clearContents();
       for (int i = 0; i < height; ++i) {
-        const trelvo::io::Row& row = table.rows[static_cast<std::size_t>(i)];
+        trelvo::io::Row& row = table.rows[static_cast<std::size_t>(i)];
         const int n = std::min(width, static_cast<int>(row.size()));
         for (int j = 0; j < n; ++j) {
           const trelvo::io::Value& value = row[static_cast<std::size_t>(j)];
           if (!value || is_empty_cell_text(*value)) continue;
-          grid.set_cell_text(i, j, *value);
+          // A text without "=" is no formula: the cell is built whole before it
+          // is placed, which the grid announces once. A formula is placed
+          // first, so that it sees the cells placed before it.
+          if (value->contains(QLatin1Char('=')))
+            grid.set_cell_text(i, j, *value);
+          else
+            grid.setItem(i, j, new CleverTableWidgetItem(*value));
         }
+        // The cells now share the texts: the row goes, so that the table and
+        // the grid are never both held whole.
+        trelvo::io::Row().swap(row);
       }
       // Also when no cell was placed: the emptied grid's extent is recomputed
       // once, as the bulk ends.

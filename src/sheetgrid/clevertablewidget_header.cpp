@@ -1,6 +1,7 @@
 // Header renumbering and the header-title dialogs.
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "sheetgrid/clevertablewidget.h"
 
@@ -14,20 +15,64 @@ QString CleverTableWidget::num_to_letters(long long n) {
   return letters;
 }
 
+namespace {
+
+// True when setting `text` on the header item would change nothing.
+bool header_reads(const QTableWidgetItem* item, const QString& text) {
+  if (const CleverTableWidgetItem* cell = asFormulaCell(item))
+    return !cell->is_formula && !cell->format && cell->rawText() == text &&
+           cell->displayText().toString() == text;
+  return item->text() == text;
+}
+
+// Gives header `section` of `orientation` the title `text`. An attached
+// header item is never changed (Qt 6 looks a changed header item up in a
+// linear search of its list): a missing item becomes a new empty cell item,
+// a wrong one is taken out; either gets its title before it is attached.
+// Returns whether the header changed.
+bool set_header_title(QTableWidget& grid, Qt::Orientation orientation, int section, const QString& text) {
+  const bool columns = orientation == Qt::Horizontal;
+  QTableWidgetItem* old = columns ? grid.horizontalHeaderItem(section) : grid.verticalHeaderItem(section);
+  if (old && header_reads(old, text)) return false;
+  QTableWidgetItem* title = !old ? new CleverTableWidgetItem(QString())
+                            : columns ? grid.takeHorizontalHeaderItem(section)
+                                      : grid.takeVerticalHeaderItem(section);
+  setCellText(title, text);
+  if (columns)
+    grid.setHorizontalHeaderItem(section, title);
+  else
+    grid.setVerticalHeaderItem(section, title);
+  return true;
+}
+
+// Sets the titles of all `count` sections with the model's signals blocked,
+// then announces the changed range with one headerDataChanged.
+template <class Title>
+void retitle_headers(QTableWidget& grid, Qt::Orientation orientation, int count, Title title) {
+  int first = -1, last = -1;
+  {
+    const QSignalBlocker blocker(grid.model());
+    for (int section = 0; section < count; ++section) {
+      if (!set_header_title(grid, orientation, section, title(section))) continue;
+      if (first < 0) first = section;
+      last = section;
+    }
+  }
+  if (first >= 0) emit grid.model()->headerDataChanged(orientation, first, last);
+}
+
+}  // namespace
+
 void CleverTableWidget::renumber_header_col() {
   if (!editable) return;
-  for (int c = 0; c < columnCount(); ++c) {
-    if (!horizontalHeaderItem(c)) setHorizontalHeaderItem(c, new CleverTableWidgetItem(QString()));
-    setCellText(horizontalHeaderItem(c), num_to_letters(static_cast<long long>(c) + 1));
-  }
+  retitle_headers(*this, Qt::Horizontal, columnCount(),
+                  [](int c) { return num_to_letters(static_cast<long long>(c) + 1); });
 }
 
 void CleverTableWidget::renumber_header_row() {
   if (!editable) return;
-  for (int r = 0; r < rowCount(); ++r) {
-    if (!verticalHeaderItem(r)) setVerticalHeaderItem(r, new CleverTableWidgetItem(QString()));
-    setCellText(verticalHeaderItem(r), QString::number(static_cast<long long>(r) + 1));
-  }
+  retitle_headers(*this, Qt::Vertical, rowCount(),
+                  [](int r) { return QString::number(static_cast<long long>(r) + 1); });
 }
 
 void CleverTableWidget::renumber_header() {

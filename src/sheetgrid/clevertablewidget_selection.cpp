@@ -1,19 +1,18 @@
 // Selection records: whole rows and columns, range corners, written after
 // every selection change before the owner hears of it.
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QSet>
 #include <QStringList>
 
+#include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/slotguard.h"
 
 namespace {
 
 QString list_text(const QList<int>& values) {
-  QStringList parts;
-  parts.reserve(values.size());
-  for (int v : values) parts << QString::number(v);
-  return QLatin1Char('[') + parts.join(QStringLiteral(", ")) + QLatin1Char(']');
+  return QString::fromStdString(trelvo::brief_list_repr(values, [](int v) { return trelvo::repr_int(v); }));
 }
 
 QString optional_list_text(const std::optional<QList<int>>& values) {
@@ -24,14 +23,16 @@ QString optional_list_text(const std::optional<QList<int>>& values) {
 
 void CleverTableWidget::_item_selection_changed() {
   trelvo::guard_slot("_item_selection_changed", [this] {
+    const bool debug = QLoggingCategory::defaultCategory()->isDebugEnabled();
     whole_cols = _is_whole_column_selected();
-    qDebug().noquote() << QStringLiteral("Selected whole columns: ") + optional_list_text(whole_cols);
+    if (debug) qDebug().noquote() << QStringLiteral("Selected whole columns: ") + optional_list_text(whole_cols);
     whole_rows = _is_whole_row_selected();
-    qDebug().noquote() << QStringLiteral("Selected whole rows: ") + optional_list_text(whole_rows);
+    if (debug) qDebug().noquote() << QStringLiteral("Selected whole rows: ") + optional_list_text(whole_rows);
     _get_selected_items_right_down_corner();
-    qDebug().noquote() << QStringLiteral("Selected items right down corner: (") +
-                              list_text(selected_corner_cols) + QStringLiteral(", ") +
-                              list_text(selected_corner_rows) + QLatin1Char(')');
+    if (debug)
+      qDebug().noquote() << QStringLiteral("Selected items right down corner: (") +
+                                list_text(selected_corner_cols) + QStringLiteral(", ") +
+                                list_text(selected_corner_rows) + QLatin1Char(')');
     _max_content_pos();
     emit ItemSelectionSignal();
   });

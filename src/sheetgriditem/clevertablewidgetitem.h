@@ -12,6 +12,7 @@
 
 #include "fitcore/export.h"
 #include "fitcore/value.h"
+#include "sheetgriditem/heapoptional.h"
 
 // Keeps Qt's default item type (QTableWidgetItem::Type): recognise it with
 // dynamic_cast, or reach its text through cellText() / setCellText().
@@ -92,13 +93,16 @@ class TRELVO_EXPORT CleverTableWidgetItem : public QTableWidgetItem {
 
   // The raw text: exactly as typed.
   QString _raw_data;
-  bool is_formula = false;
   // From the last successful parse: the rewritten formula and its names.
-  std::optional<QString> formula;
-  std::optional<QStringList> args;
+  // Kept on the heap: most cells are no formula.
+  trelvo::HeapOptional<QString> formula;
+  trelvo::HeapOptional<QStringList> args;
   // What a formula cell shows, and its value (none after an error).
-  std::optional<QString> result;
-  std::optional<trelvo::Value> value;
+  trelvo::HeapOptional<QString> result;
+  trelvo::HeapOptional<trelvo::Value> value;
+  // Whether the raw text is a formula (next to the flags below: the item
+  // packs tighter).
+  bool is_formula = false;
   // The number format: applied, scientific, count of decimals.
   bool format = false;
   bool sci = false;

@@ -10,6 +10,7 @@
 #include "widget/widget_fitobject.h"
 #include "widget/widget_fitsupport.h"
 
+using trelvo::fitflow::debugOn;
 using trelvo::fitflow::listText;
 using trelvo::fitflow::numberRepr;
 using trelvo::fitformula::numberText;
@@ -42,7 +43,8 @@ void Widget::onCalcXOutClicked() {
   try {
     const trelvo::Solution s = fit_class->solveval(*y);
     const bool several = s.kind == trelvo::Solution::Kind::Multiple;
-    qDebug().noquote() << QStringLiteral("X: ") + (several ? listText(s.xs) : numberRepr(s.x)) +
+    if (debugOn())
+      qDebug().noquote() << QStringLiteral("X: ") + (several ? listText(s.xs) : numberRepr(s.x)) +
                               QStringLiteral(", Y: ") + numberRepr(*y);
     const bool scientific = ui->scientificOutCheck->isChecked();
     const int decimals = ui->decimalOutBox->value();

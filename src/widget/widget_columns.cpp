@@ -7,6 +7,7 @@
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
+#include "widget/widget_fitsupport.h"
 
 namespace {
 
@@ -139,13 +140,15 @@ void Widget::onXDataBoxChanged() {
   // Read alone, the column is not checked against the other: the next fit,
   // plot or curve reads both together.
   dataListsStale_ = true;
-  qDebug().noquote() << "X data: " + QString::fromStdString(trelvo::repr_double_list(xList));
+  if (trelvo::fitflow::debugOn())
+    qDebug().noquote() << "X data: " + trelvo::fitflow::listText(xList);
 }
 
 void Widget::onYDataBoxChanged() {
   yList = readColumn(ui->yDataBox->currentIndex());
   dataListsStale_ = true;
-  qDebug().noquote() << "Y data: " + QString::fromStdString(trelvo::repr_double_list(yList));
+  if (trelvo::fitflow::debugOn())
+    qDebug().noquote() << "Y data: " + trelvo::fitflow::listText(yList);
 }
 
 void Widget::onRefreshBtnClicked() {

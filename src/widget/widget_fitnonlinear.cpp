@@ -58,11 +58,13 @@ std::optional<Fitted> buildAndFit(Widget* w, const std::function<NonLinearFit()>
 }
 
 void logLists(const Widget* w) {
+  if (!debugOn()) return;
   qDebug().noquote() << QStringLiteral("xList: ") + listText(w->xList);
   qDebug().noquote() << QStringLiteral("yList: ") + listText(w->yList);
 }
 
 void logFitted(const std::vector<double>& coef, double r2) {
+  if (!debugOn()) return;
   qDebug().noquote() << QStringLiteral("Fitted coefficients: ") + listText(coef);
   qDebug().noquote() << QStringLiteral("R-squared: ") + numberRepr(r2);
 }

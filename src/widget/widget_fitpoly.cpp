@@ -12,8 +12,10 @@
 using namespace trelvo::fitflow;
 
 void Widget::fitOnPolynomial() {
-  qDebug().noquote() << QStringLiteral("xList: ") + listText(xList);
-  qDebug().noquote() << QStringLiteral("yList: ") + listText(yList);
+  if (debugOn()) {
+    qDebug().noquote() << QStringLiteral("xList: ") + listText(xList);
+    qDebug().noquote() << QStringLiteral("yList: ") + listText(yList);
+  }
   const int degree = ui->numberSpin->value();
 
   std::optional<double> intercept;
@@ -41,8 +43,10 @@ void Widget::fitOnPolynomial() {
   }
   const double r2 = fit_class->r_squared();
   const std::vector<double> rising(coef.rbegin(), coef.rend());
-  qDebug().noquote() << QStringLiteral("Fitted coefficients: ") + listText(rising);
-  qDebug().noquote() << QStringLiteral("R-squared: ") + numberRepr(r2);
+  if (debugOn()) {
+    qDebug().noquote() << QStringLiteral("Fitted coefficients: ") + listText(rising);
+    qDebug().noquote() << QStringLiteral("R-squared: ") + numberRepr(r2);
+  }
 
   updateOutputTable(r2);
 

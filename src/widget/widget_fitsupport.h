@@ -1,5 +1,6 @@
 #pragma once
 // Shared pieces of the window's fit procedures (internal to the widget library).
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QString>
 
@@ -11,8 +12,12 @@
 
 namespace trelvo::fitflow {
 
+// True when debug lines are written: a debug text is built only then.
+inline bool debugOn() { return QLoggingCategory::defaultCategory()->isDebugEnabled(); }
+
+// A list as a debug line shows it (brief_double_list).
 inline QString listText(const std::vector<double>& values) {
-  return QString::fromStdString(repr_double_list(values));
+  return QString::fromStdString(brief_double_list(values));
 }
 
 inline QString numberRepr(double value) { return QString::fromStdString(repr_double(value)); }

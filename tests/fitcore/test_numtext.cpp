@@ -156,6 +156,39 @@ TEST(ReprLists, FloatsUseRepr) {
   EXPECT_EQ(trelvo::repr_double_list({}), "[]");
 }
 
+// Debug lines: up to 20 values whole (as repr_double_list), longer lists as
+// their first and last five values around "…".
+struct BriefCase {
+  const char* name;
+  int count;
+  std::string expected;
+};
+
+class BriefList : public ::testing::TestWithParam<BriefCase> {};
+
+TEST_P(BriefList, KeepsShortListsAndEndsOfLongOnes) {
+  std::vector<double> values;
+  for (int i = 0; i < GetParam().count; ++i) values.push_back(i);
+  EXPECT_EQ(trelvo::brief_double_list(values), GetParam().expected);
+  if (values.size() <= 20) EXPECT_EQ(trelvo::brief_double_list(values), trelvo::repr_double_list(values));
+  std::vector<long long> ints(values.begin(), values.end());
+  std::string int_text = GetParam().expected;
+  for (std::size_t at; (at = int_text.find(".0")) != std::string::npos;) int_text.erase(at, 2);
+  EXPECT_EQ(trelvo::brief_list_repr(ints, [](long long v) { return trelvo::repr_int(v); }), int_text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BriefList,
+    ::testing::Values(
+        BriefCase{"empty", 0, "[]"}, BriefCase{"one", 1, "[0.0]"},
+        BriefCase{"twenty_whole", 20,
+                  "[0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0, 12.0, 13.0, 14.0, 15.0, 16.0, "
+                  "17.0, 18.0, 19.0]"},
+        BriefCase{"twenty_one_brief", 21, "[0.0, 1.0, 2.0, 3.0, 4.0, \u2026, 16.0, 17.0, 18.0, 19.0, 20.0]"},
+        BriefCase{"million_brief", 1000000,
+                  "[0.0, 1.0, 2.0, 3.0, 4.0, \u2026, 999995.0, 999996.0, 999997.0, 999998.0, 999999.0]"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // --- NumPy array printing -----------------------------------------------------
 
 struct ArrayCase {

@@ -1,12 +1,19 @@
 // Bulk writes into the grid: 100,000 cells into a self-extending grid under
-// one BulkGuard, and a formula fill over 10,000 cells. Prints the times; exits
-// non-zero when either takes a second or more.
+// one BulkGuard, a formula fill over 10,000 cells, and a load of 10^5 and 10^6
+// two-column CSV rows into a shown, self-extending grid, each load in a
+// process of its own so that its peak resident memory is its own. Prints the
+// times; exits non-zero when a case exceeds its limit.
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "common/modalguard.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -63,6 +70,57 @@ bool bench_formula_fill() {
          filled && fill_ms >= 0;
 }
 
+// A line of /proc/self/status ("VmRSS", "VmHWM") in MiB; -1 when unknown.
+double status_mib(const char* key) {
+  QFile file(QStringLiteral("/proc/self/status"));
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray prefix = QByteArray(key) + ':';
+  for (const QByteArray& line : file.readAll().split('\n'))
+    if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
+  return -1;
+}
+
+// Child process: loads `path` (`rows` records) into a grid like the window's
+// input grid and prints one line with the time and memory.
+int load_child(const QString& path, int rows) {
+  CleverTableWidget grid;
+  grid.resize(800, 600);
+  grid.show();
+  grid.enable_infinite();
+  QApplication::processEvents();
+  const double before = status_mib("VmRSS");
+  QElapsedTimer t;
+  t.start();
+  grid.load_csv(path);
+  const qint64 ms = t.elapsed();
+  const double peak = status_mib("VmHWM");
+  const bool right = grid.rowCount() >= rows && cellText(grid.item(rows - 1, 1)) == QString::number(rows - 1) &&
+                     cellText(grid.verticalHeaderItem(rows - 1)) == QString::number(rows);
+  std::printf("%-44s %7lld ms  peak RSS %.0f MiB (%.0f MiB before the load)%s\n",
+              qPrintable(QStringLiteral("load CSV of %1 rows x 2 columns").arg(rows)),
+              static_cast<long long>(ms), peak, before, right ? "" : "  WRONG RESULT");
+  return right ? 0 : 1;
+}
+
+bool bench_load(const QString& program, const QTemporaryDir& dir, int rows) {
+  const QString path = dir.filePath(QStringLiteral("load%1.csv").arg(rows));
+  {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    QByteArray chunk;
+    for (int r = 0; r < rows; ++r) {
+      chunk += QByteArray::number(r * 1e-3, 'g', 8) + ',' + QByteArray::number(r) + "\r\n";
+      if (chunk.size() > (1 << 20)) file.write(chunk), chunk.clear();
+    }
+    file.write(chunk);
+  }
+  QProcess child;
+  child.setProcessChannelMode(QProcess::ForwardedChannels);
+  child.start(program, {QStringLiteral("--load"), path, QString::number(rows)});
+  if (!child.waitForFinished(-1)) return false;
+  return child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +130,12 @@ int main(int argc, char** argv) {
     if (type != QtDebugMsg) std::fprintf(stderr, "%s\n", qPrintable(msg));
   });
   QApplication app(argc, argv);
+  if (argc == 4 && std::strcmp(argv[1], "--load") == 0)
+    return load_child(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
   bool ok = bench_bulk_write();
   ok = bench_formula_fill() && ok;
+  QTemporaryDir dir;
+  for (const int rows : {100000, 1000000})
+    ok = bench_load(QCoreApplication::applicationFilePath(), dir, rows) && ok;
   return ok ? 0 : 1;
 }

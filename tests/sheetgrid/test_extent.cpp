@@ -155,6 +155,36 @@ class GridExtentTest : public QObject {
     QCOMPARE(cellText(grid.verticalHeaderItem(9)), QStringLiteral("10"));
   }
 
+  // Titles are announced with one headerDataChanged per orientation, over
+  // the lines whose title changed; a header item keeps its other data.
+  void renumberingAnnouncesChangedTitles() {
+    CleverTableWidget grid(nullptr, 6, 3);
+    auto* own = new QTableWidgetItem(QStringLiteral("x"));
+    own->setToolTip(QStringLiteral("tip"));
+    grid.setVerticalHeaderItem(0, own);
+    QSignalSpy spy(grid.model(), &QAbstractItemModel::headerDataChanged);
+    grid.renumber_header();
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(spy.at(0), (QVariantList{QVariant::fromValue(Qt::Horizontal), 0, 2}));
+    QCOMPARE(spy.at(1), (QVariantList{QVariant::fromValue(Qt::Vertical), 0, 5}));
+    QCOMPARE(cellText(grid.verticalHeaderItem(0)), QStringLiteral("1"));
+    QCOMPARE(grid.verticalHeaderItem(0)->toolTip(), QStringLiteral("tip"));
+    QCOMPARE(grid.model()->headerData(5, Qt::Vertical).toString(), QStringLiteral("6"));
+
+    // Two rows inserted at row 2: titles from row 2 on change, the rest stay.
+    spy.clear();
+    grid.model()->insertRows(2, 2);
+    grid.renumber_header();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0), (QVariantList{QVariant::fromValue(Qt::Vertical), 2, 7}));
+    for (int r = 0; r < grid.rowCount(); ++r) QCOMPARE(cellText(grid.verticalHeaderItem(r)), QString::number(r + 1));
+
+    // Nothing to change: nothing announced.
+    spy.clear();
+    grid.renumber_header();
+    QCOMPARE(spy.count(), 0);
+  }
+
   void renumberingReadOnly() {
     CleverTableWidget grid(nullptr, 2, 2, false);
     grid.setHorizontalHeaderItem(0, new QTableWidgetItem(QStringLiteral("x")));

@@ -2,6 +2,7 @@
 // dialog with its presets and results.
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 
@@ -123,6 +124,78 @@ class StyleTest : public QObject {
     QCOMPARE(dump(grid), QStringLiteral("a,1"));
     QCOMPARE(log.count(QStringLiteral("highlight background error input")),
              command == QLatin1String("highlight X") ? 2 : 0);
+  }
+
+  // After a line was inserted or deleted, the styles and clear reach exactly
+  // the selected cells (an inserted, still empty line included), once each.
+  void commandsAfterLinesMoved_data() {
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QString>("command");
+    const QStringList moves{"insert row", "insert column", "delete row", "delete column"};
+    for (const QString& move : moves)
+      for (const char* command : {"left", "highlight Y", "bold Y", "clear"})
+        QTest::newRow(qPrintable(move + QLatin1String(", ") + QLatin1String(command))) << move << command;
+    QTest::newRow("overlapping ranges, clear") << "overlap" << "clear";
+    QTest::newRow("overlapping ranges, highlight") << "overlap" << "highlight Y";
+  }
+  void commandsAfterLinesMoved() {
+    QFETCH(QString, move);
+    QFETCH(QString, command);
+    CleverTableWidget grid;
+    fill(grid, {"a,b,c", "d,e,f", "g,h,i", "j,k,l"});
+    select(grid, 1, 1, 1, 1);
+    if (move == QLatin1String("insert row")) grid.insert_whole_base_on_selection(QStringLiteral("R"))();
+    if (move == QLatin1String("insert column")) grid.insert_whole_base_on_selection(QStringLiteral("C"))();
+    if (move == QLatin1String("delete row")) grid._delete_operations(QStringLiteral("Delete Selected Rows"));
+    if (move == QLatin1String("delete column")) grid._delete_operations(QStringLiteral("Delete Selected Cols"));
+    const QString before = dump(grid);
+    // The block: rows 1..2, columns 0..1 (two overlapping ranges covering it
+    // for "overlap").
+    const auto inside = [](int r, int c) { return r >= 1 && r <= 2 && c >= 0 && c <= 1; };
+    if (move == QLatin1String("overlap")) {
+      select(grid, 1, 0, 2, 0);
+      grid.setRangeSelected(QTableWidgetSelectionRange(1, 0, 2, 1), true);
+    } else {
+      select(grid, 1, 0, 2, 1);
+    }
+    QSignalSpy changed(&grid, &QTableWidget::cellChanged);
+    const QString what = command == QLatin1String("left")        ? QStringLiteral("align")
+                         : command == QLatin1String("highlight Y") ? QStringLiteral("background")
+                                                                   : QStringLiteral("bold");
+    const QString styled = command == QLatin1String("left")        ? QString::number(int(Qt::AlignLeft | Qt::AlignVCenter))
+                           : command == QLatin1String("highlight Y") ? QStringLiteral("#ffffff00")
+                                                                     : QStringLiteral("bold");
+    const QString plain = what == QLatin1String("align")        ? QStringLiteral("0")
+                          : what == QLatin1String("background") ? QStringLiteral("none")
+                                                                : QStringLiteral("plain");
+    if (command == QLatin1String("left")) grid.align_left();
+    if (command == QLatin1String("highlight Y")) grid.highlight_background(QStringLiteral("Y"))();
+    if (command == QLatin1String("bold Y")) grid.bold_text(QStringLiteral("Y"))();
+    if (command == QLatin1String("clear")) grid.clear_selection();
+
+    QStringList expected_styles, expected_rows;
+    int expected_signals = 0;
+    const QStringList old_rows = before.split(QStringLiteral(" / "));
+    for (int r = 0; r < grid.rowCount(); ++r) {
+      const QStringList old_cells = old_rows[r].split(QLatin1Char(','));
+      QStringList cells;
+      for (int c = 0; c < grid.columnCount(); ++c) {
+        const bool had_item = old_cells[c] != QLatin1String("~");
+        if (command == QLatin1String("clear")) {
+          cells << (inside(r, c) && had_item ? QString() : old_cells[c]);
+          expected_signals += inside(r, c) && had_item;
+        } else {
+          // Styling fills the block's empty cells with items first.
+          expected_styles << (inside(r, c) ? styled : had_item ? plain : QStringLiteral("~"));
+          cells << (inside(r, c) && !had_item ? QString() : old_cells[c]);
+          expected_signals += inside(r, c) ? (had_item ? 1 : 2) : 0;
+        }
+      }
+      expected_rows << cells.join(QLatin1Char(','));
+    }
+    QCOMPARE(dump(grid), expected_rows.join(QStringLiteral(" / ")));
+    if (command != QLatin1String("clear")) QCOMPARE(styles_of(grid, what), expected_styles.join(QLatin1Char(',')));
+    QCOMPARE(int(changed.count()), expected_signals);
   }
 
   void boldTwiceStaysBoldAndKeepsTheFont() {

@@ -310,9 +310,16 @@ TEST(Item, CloneKeepsState) {
   EXPECT_EQ(str(c->displayText().toString()), "3.500");
   EXPECT_TRUE(c->format);
   EXPECT_EQ(c->dec, 3);
+  ASSERT_TRUE(c->formula && c->value);
+  EXPECT_EQ(str(*c->formula), str(*cell.formula));
   c->setText("2");
   EXPECT_EQ(str(c->displayText().toString()), "2.000");
+  EXPECT_FALSE(c->formula || c->result || c->value);
+  // The original keeps its own formula state.
   EXPECT_EQ(str(cell.rawText()), "=7/2");
+  EXPECT_EQ(str(cell.text()), "3.5");
+  ASSERT_TRUE(cell.value);
+  EXPECT_DOUBLE_EQ(cell.value->as_double(), 3.5);
 }
 
 TEST_F(Grid, CellTextReachesEitherKindOfItem) {

@@ -238,6 +238,29 @@ TEST_F(WindowTest, ColumnReadingSkipsWhatIsNoNumber) {
   EXPECT_TRUE(log.lines().contains("X data: [1.0, 2.0, 300.0, 1000.0]"));
 }
 
+// A fit's debug lines show lists of up to 20 values whole and longer ones by
+// their first and last five values.
+TEST_F(WindowTest, FitDebugLinesShowLongListsByTheirEnds) {
+  auto* grid = ui().inputTable;
+  for (int r = 0; r < 25; ++r) {
+    grid->set_cell_text(r, 0, QString::number(r));
+    grid->set_cell_text(r, 1, QString::number(2 * r + 1));
+  }
+  ui().xDataBox->setCurrentIndex(0);
+  ui().yDataBox->setCurrentIndex(1);
+  LogCapture log;
+  window->onXDataBoxChanged();
+  window->onYDataBoxChanged();
+  window->fitOnPolynomial();
+  EXPECT_TRUE(log.lines().contains(
+      QString::fromUtf8("X data: [0.0, 1.0, 2.0, 3.0, 4.0, \u2026, 20.0, 21.0, 22.0, 23.0, 24.0]")));
+  EXPECT_TRUE(log.lines().contains(
+      QString::fromUtf8("yList: [1.0, 3.0, 5.0, 7.0, 9.0, \u2026, 41.0, 43.0, 45.0, 47.0, 49.0]")));
+  const QStringList coefficients = log.startingWith("Fitted coefficients: [");
+  ASSERT_EQ(coefficients.size(), 1);
+  EXPECT_FALSE(coefficients.first().contains(QChar(0x2026)));
+}
+
 TEST_F(WindowTest, NumberFormatDoesNotChangeWhatIsRead) {
   auto* cell = asFormulaCell(ui().inputTable->item(0, 1));
   ASSERT_NE(cell, nullptr);
