@@ -5,7 +5,7 @@
 
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 using Cells = QList<QPair<QPoint, QString>>;  // (col, row) -> text
 
