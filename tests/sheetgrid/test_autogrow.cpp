@@ -255,4 +255,4 @@ class GridExtendTest : public QObject {
 };
 
 TRELVO_REGISTER_TEST(GridExtendTest)
-#include "test_extend.moc"
+#include "test_autogrow.moc"

@@ -203,4 +203,4 @@ class GridExtentTest : public QObject {
 };
 
 TRELVO_REGISTER_TEST(GridExtentTest)
-#include "test_extent.moc"
+#include "test_content.moc"
