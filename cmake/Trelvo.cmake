@@ -50,6 +50,35 @@ function(trelvo_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main GTest::gmock)
+  trelvo_register_test(${name})
+endfunction()
+
+# trelvo_qtest(<name> SOURCES ... LINK ...) -> a Qt Test executable registered
+# with ctest: its test classes register themselves (tests/common/testregistry.h)
+# and the shared main() runs them all.
+function(trelvo_qtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/common/qtest_main.cpp)
+  target_link_libraries(${name} PRIVATE ${ARG_LINK} Qt6::Widgets Qt6::Test)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  trelvo_register_test(${name})
+endfunction()
+
+# trelvo_bench(<name> SOURCES ... LINK ...) -> <build>/bench/<name>, run by bench/run.sh.
+function(trelvo_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+    BUILD_RPATH "${TRELVO_PKG_DIR}")
+endfunction()
+
+# The output folder, library path, environment and label of every C++ test
+# executable; tests/ is on its include path (tests/common/...).
+function(trelvo_register_test name)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   set_target_properties(${name} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     BUILD_RPATH "${TRELVO_PKG_DIR}")

@@ -178,9 +178,6 @@ std::string protect_scientific_numbers(std::string_view s) {
   return out;
 }
 
-namespace {
-
-}  // namespace
 }  // namespace trelvo
 
 std::pair<std::string, std::vector<std::string>> parse_expression(const std::string& expression,
@@ -189,7 +186,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
   const Patterns& p = patterns();
   if (expression.size() > limits::kMaxExpressionBytes) reject("Expression is too long");
 
-  // 1. Forbidden words, characters and keywords, in list order.
+  // Forbidden words, characters and keywords, in list order.
   for (std::size_t i = 0; i < kForbiddenWords.size(); ++i)
     if (p.forbidden_words[i].matches_anywhere(expression))
       reject("Illegal character or keyword: '" + std::string(kForbiddenWords[i]) + "'");
@@ -200,17 +197,17 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
     if (p.forbidden_words[kForbiddenWords.size() + i].matches_anywhere(expression))
       reject("Illegal character or keyword: '" + std::string(kKeywords[i]) + "'");
 
-  // 2.
+  // The variable may be written X.
   std::string expr = expression;
   std::replace(expr.begin(), expr.end(), 'X', 'x');
 
-  // 3., 4.
+  // x must stand alone, and must be there when the model needs it.
   if (p.doubled_x.matches_anywhere(expr))
     reject("The expression contains consecutive 'x', please use operators to separate");
   if (have_x && expr.find('x') == std::string::npos)
     reject("The expression must contain the independent variable x");
 
-  // 5. - 8.
+  // Numbers in scientific notation are masked, then names are checked against them.
   const std::string protected_expr = protect_scientific_numbers(expr);
   if (p.scinot_name.matches_anywhere(protected_expr))
     reject("Scientific notation must be followed by an operator, not directly by a variable");
@@ -221,7 +218,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
   if (p.number_name.matches_anywhere(protected_expr))
     reject("Numbers and variables must be separated by operators");
 
-  // 9., 10.
+  // Operator runs and unparenthesised negative operands, blanks removed.
   const std::string temp_expr = p.whitespace.sub(expr, "");
   for (const std::string& run : p.operator_run.findall(temp_expr)) {
     if (run.size() == 1 || run == "**") continue;
@@ -238,10 +235,9 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
   if (p.negative_operand.matches_anywhere(temp_expr))
     reject("Negative numbers must be enclosed in parentheses, e.g., (-a) instead of *-a");
 
-  // 11.
   if (p.adjacent_names.matches_anywhere(expr)) reject("Missing operator between variables");
 
-  // 12.
+  // Rewrite into evaluator syntax: ^ is **, and each function gets its evaluator name.
   std::string converted;
   converted.reserve(expr.size() + 16);
   for (char c : expr) {
@@ -253,7 +249,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
   for (std::size_t i = 0; i < kFunctionMap.size(); ++i)
     converted = p.function_calls[i].sub(converted, std::string(kFunctionMap[i].replacement) + "(");
 
-  // 13., 14.
+  // The coefficients: names that are neither x nor called as functions, sorted.
   const auto called = p.called_word.findall(expr);
   const std::set<std::string> called_words(called.begin(), called.end());
   std::set<std::string> valid_vars;

@@ -98,7 +98,7 @@ CleverTableWidget::CleverTableWidget(QWidget* parent, int rowCount, int columnCo
           [this] { trelvo::guard_slot("expand_formula", [this] { expand_formula(); }); });
   transpose_action = new QAction(tr("列表转置"), this);
 
-  // Key sequences of actions 1 to 7.
+  // Key sequences shown in the context menu.
   copy_action->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
   paste_action->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
   clear_action->setShortcut(QKeySequence(QStringLiteral("Ctrl+0")));
@@ -107,8 +107,7 @@ CleverTableWidget::CleverTableWidget(QWidget* parent, int rowCount, int columnCo
   align_right_action->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
   align_center_action->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
 
-  // Context menus of the grid and both headers (the menu slot joins with the
-  // editing commands).
+  // Context menus of the grid and both headers.
   setContextMenuPolicy(Qt::CustomContextMenu);
   hh = horizontalHeader();
   hh->setContextMenuPolicy(Qt::CustomContextMenu);

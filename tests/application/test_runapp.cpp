@@ -5,19 +5,17 @@
 #include <QChartView>
 #include <QTimer>
 
+#include <optional>
+
 #include "application/mapp.h"
+#include "common/logcapture.h"
 #include "application/runapp.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 
 namespace {
 
-QStringList& log() {
-  static QStringList lines;
-  return lines;
-}
-
-void record(QtMsgType, const QMessageLogContext&, const QString& m) { log().append(m); }
+using trelvo::test::LogCapture;
 
 struct Start {
   std::vector<std::string> args;
@@ -34,8 +32,7 @@ TEST_P(RunAppTest, LanguageWindowAndLoop) {
   std::vector<char*> argv;
   for (auto& a : storage) argv.push_back(a.data());
   argv.push_back(nullptr);
-  log().clear();
-  auto previous = qInstallMessageHandler(record);
+  std::optional<LogCapture> log(std::in_place);
   QString title;
   QSize view, area;
   const int status = trelvo::run_app(static_cast<int>(storage.size()), argv.data(), [&] {
@@ -48,13 +45,14 @@ TEST_P(RunAppTest, LanguageWindowAndLoop) {
     }
     QTimer::singleShot(0, qApp, [] { QApplication::exit(3); });
   });
-  qInstallMessageHandler(previous);
+  const QStringList lines = log->lines();
+  log.reset();
   EXPECT_EQ(status, 3);  // the loop's status
   EXPECT_EQ(title, s.title);
   EXPECT_EQ(view, area);  // fitted to the plot area once shown
-  EXPECT_TRUE(log().contains(QString(s.line))) << log().join("\n").toStdString();
+  EXPECT_TRUE(lines.contains(QString(s.line))) << lines.join("\n").toStdString();
   const QString prefix = s.loaded ? "load translation file: " : "load translation file failed: ";
-  EXPECT_TRUE(std::any_of(log().begin(), log().end(), [&](const QString& l) { return l.startsWith(prefix); }));
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(prefix); }));
   EXPECT_EQ(QApplication::instance(), nullptr);  // window and application are gone
 }
 

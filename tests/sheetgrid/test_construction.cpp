@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 using ActionMember = QAction* CleverTableWidget::*;
 using ShortcutMember = QShortcut* CleverTableWidget::*;

@@ -2,7 +2,7 @@
 #include <QTest>
 
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 #include "testusingsheetgrid.h"
 
 class GridDemoTest : public QObject {

@@ -10,7 +10,7 @@
 #include "common/modalguard.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/formulaexpander.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 using Texts = QList<QPair<QString, QString>>;  // label -> text
 using Ranges = QList<QTableWidgetSelectionRange>;

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 class GridHooksTest : public QObject {
   Q_OBJECT

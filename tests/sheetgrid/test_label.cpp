@@ -4,7 +4,7 @@
 
 #include "common/modalguard.h"
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 class GridLabelTest : public QObject {
   Q_OBJECT

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 using Ranges = QList<QTableWidgetSelectionRange>;
 using OptList = std::optional<QList<int>>;

@@ -15,20 +15,12 @@
 #include <memory>
 #include <vector>
 
+#include "common/logcapture.h"
 #include "common/modalguard.h"
+#include "common/testregistry.h"
 #include "sheetgrid/clevertablewidget.h"
 
 namespace trelvo::test {
-
-using TestFactory = std::function<QObject*()>;
-inline std::vector<TestFactory>& edit_tests() {
-  static std::vector<TestFactory> factories;
-  return factories;
-}
-inline bool register_edit_test(TestFactory f) {
-  edit_tests().push_back(std::move(f));
-  return true;
-}
 
 // Rows of comma-separated cell texts; "~" is a cell without item. Every row
 // must have the grid's column count.
@@ -61,30 +53,6 @@ inline void select(QTableWidget& grid, int top, int left, int bottom, int right)
   grid.clearSelection();
   grid.setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
 }
-
-// Collects the debug lines written while it lives.
-class DebugCapture {
- public:
-  DebugCapture() {
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=true"));
-    lines_ = &store_;
-    previous_ = qInstallMessageHandler(&DebugCapture::handler);
-  }
-  ~DebugCapture() {
-    qInstallMessageHandler(previous_);
-    lines_ = nullptr;
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-  }
-  int count(const QString& line) const { return int(store_.count(line)); }
-
- private:
-  static void handler(QtMsgType, const QMessageLogContext&, const QString& msg) {
-    if (lines_) lines_->append(msg);
-  }
-  static inline QStringList* lines_ = nullptr;
-  QStringList store_;
-  QtMessageHandler previous_ = nullptr;
-};
 
 // Accepts nothing: records each message box ("title: text") and closes it.
 class MessageBoxWatch {
@@ -160,6 +128,3 @@ class MenuWatch {
 };
 
 }  // namespace trelvo::test
-
-#define TRELVO_EDIT_TEST(Class) \
-  static const bool Class##_registered = ::trelvo::test::register_edit_test([] { return new Class; });

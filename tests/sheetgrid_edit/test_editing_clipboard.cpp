@@ -151,5 +151,5 @@ class ClipboardTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(ClipboardTest)
+TRELVO_REGISTER_TEST(ClipboardTest)
 #include "test_editing_clipboard.moc"

@@ -171,5 +171,5 @@ class ColumnTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(ColumnTest)
+TRELVO_REGISTER_TEST(ColumnTest)
 #include "test_editing_columns.moc"

@@ -90,7 +90,7 @@ class DeleteInsertTest : public QObject {
     select(table, block[0], block[1], block[2], block[3]);
     table.selected_col = 0;
     QSignalSpy extent(&table, &CleverTableWidget::ContentsChangeSignal);
-    DebugCapture log;
+    LogCapture log;
     // Reached as Qt slots, as the chooser dialog's signals reach them.
     QVERIFY(QMetaObject::invokeMethod(
         &table, side == QLatin1String("delete") ? "_delete_operations" : "_insert_operations",
@@ -346,5 +346,5 @@ class DeleteInsertTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(DeleteInsertTest)
+TRELVO_REGISTER_TEST(DeleteInsertTest)
 #include "test_editing_deleteinsert.moc"

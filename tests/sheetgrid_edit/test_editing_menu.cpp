@@ -205,5 +205,5 @@ class MenuTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(MenuTest)
+TRELVO_REGISTER_TEST(MenuTest)
 #include "test_editing_menu.moc"

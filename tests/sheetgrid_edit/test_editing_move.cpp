@@ -122,5 +122,5 @@ class MoveTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(MoveTest)
+TRELVO_REGISTER_TEST(MoveTest)
 #include "test_editing_move.moc"

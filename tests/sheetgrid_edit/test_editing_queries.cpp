@@ -112,5 +112,5 @@ class QueryTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(QueryTest)
+TRELVO_REGISTER_TEST(QueryTest)
 #include "test_editing_queries.moc"

@@ -67,5 +67,5 @@ class RewrittenTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(RewrittenTest)
+TRELVO_REGISTER_TEST(RewrittenTest)
 #include "test_editing_rewritten.moc"

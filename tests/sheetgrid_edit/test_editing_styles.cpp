@@ -77,7 +77,7 @@ class StyleTest : public QObject {
     } else {
       select(grid, 0, 0, 1, 1);
     }
-    DebugCapture log;
+    LogCapture log;
     const QString choice = command.section(' ', 1);
     if (command == QLatin1String("left")) grid.align_left();
     if (command == QLatin1String("right")) grid.align_right();
@@ -114,7 +114,7 @@ class StyleTest : public QObject {
     grid.blockSignals(false);
     QVERIFY(!asFormulaCell(grid.item(0, 0)));
     select(grid, 0, 0, 0, 1);
-    DebugCapture log;
+    LogCapture log;
     const QString choice = command.section(' ', 1);
     if (command == QLatin1String("left")) grid.align_left();
     if (command == QLatin1String("center")) grid.align_center();
@@ -216,7 +216,7 @@ class StyleTest : public QObject {
   void unknownBoldChoiceLogsPerItem() {
     CleverTableWidget grid;
     fill(grid, {"a,b"});
-    DebugCapture log;
+    LogCapture log;
     grid.clearSelection();
     grid.bold_text(QStringLiteral("y"))();
     QCOMPARE(log.count(QStringLiteral("bold operation error input")), 0);
@@ -340,5 +340,5 @@ class StyleTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(StyleTest)
+TRELVO_REGISTER_TEST(StyleTest)
 #include "test_editing_styles.moc"

@@ -116,5 +116,5 @@ class TransposeTest : public QObject {
   }
 };
 
-TRELVO_EDIT_TEST(TransposeTest)
+TRELVO_REGISTER_TEST(TransposeTest)
 #include "test_editing_transpose.moc"

@@ -1,6 +1,6 @@
 #pragma once
-// Shared helpers of the grid's file tests: test registry, debug-log capture,
-// a recorder of the modal boxes and dialogs a call opens, grid snapshots.
+// Shared helpers of the grid's file tests: a recorder of the modal boxes and
+// dialogs a call opens, grid snapshots.
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -13,53 +13,12 @@
 #include <functional>
 #include <vector>
 
-#include "../common/modalguard.h"
+#include "common/logcapture.h"
+#include "common/modalguard.h"
+#include "common/testregistry.h"
 #include "sheetgrid/clevertablewidget.h"
 
 namespace trelvo::test {
-
-using FileTestFactory = std::function<QObject*()>;
-
-inline std::vector<FileTestFactory>& file_test_registry() {
-  static std::vector<FileTestFactory> factories;
-  return factories;
-}
-
-inline bool register_file_test(FileTestFactory f) {
-  file_test_registry().push_back(std::move(f));
-  return true;
-}
-
-// Collects the debug log while it lives (and still forwards it).
-class DebugLog {
- public:
-  DebugLog() {
-    lines().clear();
-    previous() = qInstallMessageHandler(&DebugLog::handler);
-  }
-  ~DebugLog() { qInstallMessageHandler(previous()); }
-  QStringList all() const { return lines(); }
-  bool contains(const QString& line) const { return lines().contains(line); }
-  bool anyStartsWith(const QString& prefix) const {
-    for (const QString& l : lines())
-      if (l.startsWith(prefix)) return true;
-    return false;
-  }
-
- private:
-  static QStringList& lines() {
-    static QStringList l;
-    return l;
-  }
-  static QtMessageHandler& previous() {
-    static QtMessageHandler h = nullptr;
-    return h;
-  }
-  static void handler(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
-    if (type == QtDebugMsg) lines() << msg;
-    if (previous()) previous()(type, ctx, msg);
-  }
-};
 
 // What a call showed: message boxes as "title\ntext" (with their icon), the
 // sheet chooser's state when it opened. `chooser` decides the chooser's
@@ -145,6 +104,3 @@ inline QString fixture(const QString& name) {
 }
 
 }  // namespace trelvo::test
-
-#define TRELVO_REGISTER_FILE_TEST(Class) \
-  static const bool Class##_registered = ::trelvo::test::register_file_test([] { return new Class; });

@@ -135,5 +135,5 @@ class SheetChooserTest : public QObject {
   }
 };
 
-TRELVO_REGISTER_FILE_TEST(SheetChooserTest)
+TRELVO_REGISTER_TEST(SheetChooserTest)
 #include "test_chooser.moc"

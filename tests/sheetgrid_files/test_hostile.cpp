@@ -344,5 +344,5 @@ class GridHostileFilesTest : public QObject {
   }
 };
 
-TRELVO_REGISTER_FILE_TEST(GridHostileFilesTest)
+TRELVO_REGISTER_TEST(GridHostileFilesTest)
 #include "test_hostile.moc"

@@ -6,7 +6,7 @@
 #include "filetestutil.h"
 #include "fitcore/limits.h"
 
-using trelvo::test::DebugLog;
+using trelvo::test::LogCapture;
 using trelvo::test::ModalGuard;
 using trelvo::test::Modals;
 using trelvo::test::snapshot;
@@ -87,7 +87,7 @@ class GridLoadTest : public QObject {
     trelvo::test::fillGrid(grid, startRows, startCols, QStringLiteral("old"));
     grid.item(0, 0)->setBackground(Qt::yellow);
     ModalGuard guard;
-    DebugLog log;
+    LogCapture log;
     const QString path = csvFile(bytes);
     grid.load_csv(path);
     QVERIFY2(guard.seen().isEmpty(), qPrintable(guard.seen().join("; ")));
@@ -205,7 +205,7 @@ class GridLoadTest : public QObject {
     Modals modals;
     modals.chooser = [chosenRow](int) { return chosenRow; };
     ModalGuard guard(modals.action());
-    DebugLog log;
+    LogCapture log;
     const QString path = trelvo::test::fixture(file);
     load(grid, loader, path);
     QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
@@ -264,7 +264,7 @@ class GridLoadTest : public QObject {
     Modals modals;
     modals.chooser = [](int) { return -1; };
     ModalGuard guard(modals.action());
-    DebugLog log;
+    LogCapture log;
     load(grid, loader, path);
     QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
     QCOMPARE(modals.boxes.size(), 1);
@@ -295,10 +295,10 @@ class GridLoadTest : public QObject {
     prepareOldGrid(grid);
     QSignalSpy spy(&grid, &CleverTableWidget::ContentsChangeSignal);
     ModalGuard guard;
-    DebugLog log;
+    LogCapture log;
     load(grid, loader, QString());
     QVERIFY(guard.seen().isEmpty());
-    QVERIFY(log.all().isEmpty());
+    QVERIFY(log.lines().isEmpty());
     QCOMPARE(spy.count(), 0);
     QCOMPARE(snapshot(grid), (QStringList{"old|old", "old|old"}));
   }
@@ -332,5 +332,5 @@ class GridLoadTest : public QObject {
   }
 };
 
-TRELVO_REGISTER_FILE_TEST(GridLoadTest)
+TRELVO_REGISTER_TEST(GridLoadTest)
 #include "test_load.moc"

@@ -7,7 +7,7 @@
 #include "sheetgrid/io/xls.h"
 #include "sheetgrid/io/xlsx.h"
 
-using trelvo::test::DebugLog;
+using trelvo::test::LogCapture;
 using trelvo::test::ModalGuard;
 using trelvo::test::Modals;
 using trelvo::test::snapshot;
@@ -119,7 +119,7 @@ class GridSaveTest : public QObject {
     const QStringList before = snapshot(grid);
     Modals modals;
     ModalGuard guard(modals.action());
-    DebugLog log;
+    LogCapture log;
     QSignalSpy spy(&grid, &CleverTableWidget::ContentsChangeSignal);
     const QString path = target(Saver::Csv);
     grid.save_csv(path);
@@ -169,7 +169,7 @@ class GridSaveTest : public QObject {
     setGrid(grid, cells);
     Modals modals;
     ModalGuard guard(modals.action());
-    DebugLog log;
+    LogCapture log;
     const QString path = target(saver);
     save(grid, saver, path);
     QCOMPARE(modals.boxes, QStringList{QStringLiteral("保存成功\n文件已保存至：") + path});
@@ -227,7 +227,7 @@ class GridSaveTest : public QObject {
     }
     Modals modals;
     ModalGuard guard(modals.action());
-    DebugLog log;
+    LogCapture log;
     save(grid, saver, path);
     QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
     QCOMPARE(modals.boxes.size(), 1);
@@ -276,11 +276,11 @@ class GridSaveTest : public QObject {
     CleverTableWidget grid;
     setGrid(grid, {"a"});
     ModalGuard guard;
-    DebugLog log;
+    LogCapture log;
     const QStringList before = QDir::current().entryList(QDir::Files);
     save(grid, saver, QString());
     QVERIFY(guard.seen().isEmpty());
-    QVERIFY(log.all().isEmpty());
+    QVERIFY(log.lines().isEmpty());
     QCOMPARE(QDir::current().entryList(QDir::Files), before);
   }
 
@@ -323,5 +323,5 @@ class GridSaveTest : public QObject {
   }
 };
 
-TRELVO_REGISTER_FILE_TEST(GridSaveTest)
+TRELVO_REGISTER_TEST(GridSaveTest)
 #include "test_save.moc"

@@ -11,18 +11,15 @@
 #include <ostream>
 #include <string>
 
+#include "common/logcapture.h"
+#include "common/qtapp.h"
 #include "fitcore/errors.h"
 #include "sheetgriditem/clevertablewidgetitem.h"
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_sheetgriditem";
-  static char* argv[] = {name, nullptr};
-  static QApplication* instance = new QApplication(argc, argv);
-  return *instance;
-}
+using trelvo::test::app;
+using trelvo::test::LogCapture;
 
 std::string str(const QString& s) { return s.toStdString(); }
 std::string str(const std::optional<QString>& s) { return s ? s->toStdString() : std::string("<none>"); }
@@ -32,24 +29,6 @@ std::string safe_name(std::string n) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   return n;
 }
-
-// Captures the lines written to the Qt debug log while it lives.
-class DebugLog {
- public:
-  DebugLog() { previous_ = qInstallMessageHandler(&DebugLog::handler); current() = this; }
-  ~DebugLog() { qInstallMessageHandler(previous_); current() = nullptr; }
-  QStringList lines;
-
- private:
-  static DebugLog*& current() {
-    static DebugLog* log = nullptr;
-    return log;
-  }
-  static void handler(QtMsgType type, const QMessageLogContext&, const QString& msg) {
-    if (current() && type == QtDebugMsg) current()->lines.append(msg);
-  }
-  QtMessageHandler previous_;
-};
 
 // A grid with plain Qt items and formula cells as fixture:
 //   A1 1, A10 10, A2 -2, A3 -8, A4 " 3 ", A5 1_000, A6 inf,
@@ -187,17 +166,17 @@ TEST_F(Grid, BoundedEvaluationReturnsQuickly) {
 }
 
 TEST_F(Grid, DiagnosticLines) {
-  DebugLog log;
+  LogCapture log;
   place(6, 6, "=A1+A10");
   const QStringList expected = {"Parsed formula: A1+A10, args: ['A1', 'A10']", "label2index(A1) = (0, 0)",
                                 "label2index(A10) = (9, 0)"};
-  EXPECT_EQ(log.lines, expected);
+  EXPECT_EQ(log.lines(), expected);
 }
 
 TEST_F(Grid, SelfReferenceIsReportedBeforeItsLine) {
-  DebugLog log;
+  LogCapture log;
   place(2, 2, "=C3");
-  EXPECT_EQ(log.lines, QStringList{"Parsed formula: C3, args: ['C3']"});
+  EXPECT_EQ(log.lines(), QStringList{"Parsed formula: C3, args: ['C3']"});
 }
 
 TEST_F(Grid, ParseFailureKeepsLastParse) {

@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTranslator>
 
+#include "common/testregistry.h"
 #include "viewdesign/widgetform.h"
 
 namespace {
@@ -701,5 +702,5 @@ class TestForm : public QObject {
   }
 };
 
-QTEST_MAIN(TestForm)
+TRELVO_REGISTER_TEST(TestForm)
 #include "test_form.moc"

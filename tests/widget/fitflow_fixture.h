@@ -15,7 +15,8 @@
 #include <optional>
 #include <vector>
 
-#include "../common/modalguard.h"
+#include "common/modalguard.h"
+#include "common/qtapp.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
@@ -27,18 +28,6 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace trelvo::test {
 
-// The application, with Qt's own settings (the file dialog's history) kept in
-// a folder of the test run instead of the user's configuration.
-inline QApplication& fitflowApp() {
-  static QTemporaryDir config;
-  qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-  static int argc = 1;
-  static char arg0[] = "test_widget";
-  static char* argv[] = {arg0, nullptr};
-  static QApplication* a = qApp ? qobject_cast<QApplication*>(qApp) : new QApplication(argc, argv);
-  return *a;
-}
-
 struct Box {
   QString title;
   QString text;
@@ -47,7 +36,7 @@ struct Box {
 class FitflowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fitflowApp();
+    app();
     guard_ = std::make_unique<ModalGuard>([this](QWidget* w) { onModal(w); });
     window_ = std::make_unique<Widget>();
     startupBoxes = boxes;

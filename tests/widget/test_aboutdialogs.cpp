@@ -16,7 +16,7 @@
 #include <functional>
 #include <ostream>
 
-#include "../common/modalguard.h"
+#include "common/modalguard.h"
 #include "viewdesign/widgetform.h"
 #include "widget/colorscheme.h"
 #include "windowtools.h"

@@ -17,7 +17,7 @@
 #include <ostream>
 #include <optional>
 
-#include "../common/modalguard.h"
+#include "common/modalguard.h"
 #include "windowtools.h"
 
 using trelvo::test::LogCapture;

@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The texts this window's boxes fill with a value, and the grid's refusals
 // beyond its limits: translated in both files (Chinese: the text itself).
 TEST(TranslationFiles, HoldTheValueTemplatesAndRefusals) {
-  trelvo::test::fitflowApp();
+  trelvo::test::app();
   const std::pair<const char*, const char*> texts[] = {
       {"Widget", "初始化失败，请检查输入数据\n\n%1"},
       {"Widget", "拟合失败，请检查输入数据\n\n%1"},

@@ -11,50 +11,17 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include "../common/modalguard.h"
+#include "common/logcapture.h"
+#include "common/modalguard.h"
+#include "common/qtapp.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 
 namespace {
 
-int argc = 1;
-char arg0[] = "test_widget";
-char* argv[] = {arg0, nullptr};
-
-QApplication& app() {
-  static QApplication* a = qApp ? qobject_cast<QApplication*>(qApp) : new QApplication(argc, argv);
-  return *a;
-}
-
-// The debug log while it lives.
-class DebugLog {
- public:
-  DebugLog() {
-    lines().clear();
-    previous() = qInstallMessageHandler(&DebugLog::handler);
-  }
-  ~DebugLog() { qInstallMessageHandler(previous()); }
-  QStringList all() const { return lines(); }
-  qsizetype indexOfPrefix(const QString& prefix) const {
-    for (qsizetype i = 0; i < lines().size(); ++i)
-      if (lines()[i].startsWith(prefix)) return i;
-    return -1;
-  }
-
- private:
-  static QStringList& lines() {
-    static QStringList l;
-    return l;
-  }
-  static QtMessageHandler& previous() {
-    static QtMessageHandler h = nullptr;
-    return h;
-  }
-  static void handler(QtMsgType type, const QMessageLogContext&, const QString& msg) {
-    if (type == QtDebugMsg) lines() << msg;
-  }
-};
+using trelvo::test::app;
+using trelvo::test::LogCapture;
 
 // Answers the file dialog with `answer` ("" cancels) and records what the
 // dialog and the boxes after it showed.
@@ -133,7 +100,7 @@ TEST_P(DataFileButtons, CancelledDialogDoesNothing) {
   const QStringList before = gridTexts(w.ui->inputTable);
   Session session;
   trelvo::test::ModalGuard guard(session.action(&w));
-  DebugLog log;
+  LogCapture log;
   (saving ? w.ui->saveBtn : w.ui->loadBtn)->click();
   EXPECT_TRUE(guard.failures().isEmpty()) << guard.failures().join("; ").toStdString();
   EXPECT_EQ(session.dialogTitle, saving ? QStringLiteral("保存文件") : QStringLiteral("打开文件"));
@@ -145,7 +112,7 @@ TEST_P(DataFileButtons, CancelledDialogDoesNothing) {
     EXPECT_TRUE(session.proposed.endsWith(QStringLiteral("/") + *w.plotTitle)) << session.proposed.toStdString();
   }
   EXPECT_TRUE(session.boxes.isEmpty());
-  EXPECT_TRUE(log.all().isEmpty()) << log.all().join("; ").toStdString();
+  EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("; ").toStdString();
   EXPECT_EQ(gridTexts(w.ui->inputTable), before);
 }
 
@@ -183,14 +150,14 @@ TEST_P(DataFileDispatch, ChoosesByExactEnding) {
   Session session;
   session.answer = path;
   trelvo::test::ModalGuard guard(session.action(&w));
-  DebugLog log;
+  LogCapture log;
   (tc.save ? w.ui->saveBtn : w.ui->loadBtn)->click();
   EXPECT_TRUE(guard.failures().isEmpty()) << guard.failures().join("; ").toStdString();
   ASSERT_EQ(session.selected, path);
 
   // The extent of the start-up sample grid is logged before the dispatch.
-  const qsizetype extentLine = log.all().indexOf(QStringLiteral("input_max_content_pos: 4, 1"));
-  EXPECT_GE(extentLine, 0) << log.all().join("\n").toStdString();
+  const qsizetype extentLine = log.lines().indexOf(QStringLiteral("input_max_content_pos: 4, 1"));
+  EXPECT_GE(extentLine, 0) << log.lines().join("\n").toStdString();
   const qsizetype fileLine = log.indexOfPrefix(tc.save ? QStringLiteral("Saved file: ") : QStringLiteral("Loaded file: "));
   if (fileLine >= 0) EXPECT_LT(extentLine, fileLine);
 

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 namespace {
 
@@ -255,4 +255,4 @@ class GridExtendTest : public QObject {
 };
 
 TRELVO_REGISTER_TEST(GridExtendTest)
-#include "test_extend.moc"
+#include "test_autogrow.moc"

@@ -5,7 +5,7 @@
 
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
-#include "testregistry.h"
+#include "common/testregistry.h"
 
 using Cells = QList<QPair<QPoint, QString>>;  // (col, row) -> text
 
@@ -233,4 +233,4 @@ class GridExtentTest : public QObject {
 };
 
 TRELVO_REGISTER_TEST(GridExtentTest)
-#include "test_extent.moc"
+#include "test_content.moc"

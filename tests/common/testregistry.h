@@ -1,5 +1,6 @@
 #pragma once
-// The grid's test classes register themselves; main() runs each with QTest.
+// Qt Test classes register themselves with TRELVO_REGISTER_TEST(Class); the
+// shared main() (qtest_main.cpp) runs each of them under one QApplication.
 #include <QObject>
 
 #include <functional>

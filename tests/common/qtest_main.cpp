@@ -1,12 +1,12 @@
-// Runs every registered file test class under one QApplication. Arguments of
-// the form Class::function pick functions of that class only (other classes
-// are then skipped); all other arguments go to every class.
+// Runs every registered Qt Test class of an executable under one QApplication.
+// Arguments of the form Class::function pick functions of that class only
+// (other classes are then skipped); all other arguments go to every class.
 #include <QApplication>
 #include <QTest>
 
 #include <memory>
 
-#include "filetestutil.h"
+#include "testregistry.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -21,15 +21,15 @@ int main(int argc, char** argv) {
       common << arg;
   }
   int status = 0;
-  for (const auto& make : trelvo::test::file_test_registry()) {
+  for (const auto& make : trelvo::test::test_registry()) {
     std::unique_ptr<QObject> test(make());
     QStringList args{QString::fromLocal8Bit(argv[0])};
     args << common;
     if (!picked.isEmpty()) {
       bool any = false;
-      for (const auto& [cls, fn] : picked)
-        if (cls == QString::fromLatin1(test->metaObject()->className())) {
-          args << fn;
+      for (const auto& pick : picked)
+        if (pick.first == QString::fromLatin1(test->metaObject()->className())) {
+          args << pick.second;
           any = true;
         }
       if (!any) continue;
