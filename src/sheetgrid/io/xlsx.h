@@ -48,7 +48,9 @@ class XlsxReader {
   // "YYYY-MM-DD HH:MM:SS" (exceldate.h), or "#VALUE!" outside the dates that
   // can be held; error cells their text ("#DIV/0!"). A sheet without cells
   // gives a table without rows. sheet_name is set. Throws IoError for an
-  // index out of range, a chart sheet or a malformed sheet.
+  // index out of range, a chart sheet, a malformed sheet, or a sheet holding
+  // more non-empty cells than one load may place (limits::kMaxFilledCells),
+  // refused as soon as the count is passed.
   Table readSheet(int index) const;
 
  private:

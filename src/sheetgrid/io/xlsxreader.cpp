@@ -439,6 +439,7 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   table.sheet_name = sheet.name;
   qint64 max_row = 0, max_col = 0;
   qint64 row_counter = 0;
+  qint64 filled = 0;
   while (xml.nextStart()) {
     if (!is_main(xml, QLatin1String("row"))) continue;
     if (xml.hasAttribute(u"r")) {
@@ -475,6 +476,7 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
       max_col = std::max(max_col, col);
       check_table_extent(max_row, max_col);
       std::optional<QString> value = cell_value(xml);
+      if (value && !value->isEmpty() && *value != QLatin1String(" ")) check_filled_cells(++filled);
       if (static_cast<qint64>(table.rows.size()) < row) {
         if (!value) continue;
         table.rows.resize(static_cast<std::size_t>(row));
