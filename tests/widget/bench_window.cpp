@@ -1,0 +1,227 @@
+// Times the window's steps on a two-column CSV of 10^4, 10^5 and 10^6 rows
+// (load, refresh, plot, polynomial fit, non-linear fit, curve) and its peak
+// resident memory, next to NumPy + Matplotlib (Agg) doing the same
+// (bench/window_reference.py); then each built-in model kind's fit against
+// SciPy's curve_fit from the same start.
+//
+// Each size runs in a child process of its own ("bench_window --child N CSV"),
+// so that its peak memory is its own.
+#include <QApplication>
+#include <QChartView>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "fitcore/nonlinearfit.h"
+#include "sheetgrid/clevertablewidget.h"
+#include "viewdesign/widgetform.h"
+#include "widget/widget.h"
+#include "widget/widget_fitmodels.h"
+#include "widget/widget_fitobject.h"
+
+namespace {
+
+// The sizes, unless given on the command line.
+const std::vector<int> kDefaultSizes = {10000, 100000, 1000000};
+const char* const kSteps[] = {"load", "refresh", "plot", "polynomial", "nonlinear", "curve"};
+const char* const kStepLabels[] = {"load CSV", "refresh", "plot", "polynomial fit (3)", "a+b*e^(c*x) fit",
+                                   "curve"};
+
+using Lines = std::map<QString, double>;
+
+// "<name> <number>" lines.
+Lines parseLines(const QByteArray& text) {
+  Lines out;
+  for (const QByteArray& line : text.split('\n')) {
+    const QList<QByteArray> parts = line.trimmed().split(' ');
+    if (parts.size() == 2) out[QString::fromUtf8(parts[0])] = parts[1].toDouble();
+  }
+  return out;
+}
+
+Lines run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  p.start(program, args);
+  if (!p.waitForFinished(-1) || p.exitCode() != 0) {
+    std::fprintf(stderr, "%s %s failed\n", qPrintable(program), qPrintable(args.join(' ')));
+  }
+  return parseLines(p.readAllStandardOutput());
+}
+
+QString script() { return QStringLiteral(TRELVO_SOURCE_DIR "/bench/window_reference.py"); }
+
+double peakRssKiB() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').front().toDouble();
+  }
+  return 0;
+}
+
+// y = 1 + 2·e^(0.5·x) with a little noise, x evenly from 0 to 3.
+bool writeCsv(const QString& path, int n) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) return false;
+  QByteArray out;
+  out.reserve(n * 48);
+  for (int i = 0; i < n; ++i) {
+    const double x = i * (3.0 / (n - 1));
+    const double y = 1 + 2 * std::exp(0.5 * x) + 0.01 * std::sin(7.3 * i + 0.4);
+    out += QByteArray::number(x, 'g', 17) + ',' + QByteArray::number(y, 'g', 17) + "\r\n";
+  }
+  return f.write(out) == out.size();
+}
+
+// The child: one window, each step timed up to the moment its result is on
+// screen (pending events handled, the chart drawn).
+int child(int n, const QString& csv) {
+  Widget w;
+  w.show();
+  w.onAdjustPlotBtnClicked();
+  QApplication::processEvents();
+  std::vector<std::pair<const char*, double>> times;
+  QElapsedTimer clock;
+  auto step = [&](const char* name, const std::function<void()>& body) {
+    clock.start();
+    body();
+    QApplication::processEvents();
+    times.emplace_back(name, clock.nsecsElapsed() / 1e6);
+  };
+  step("load", [&] { w.ui->inputTable->load_csv(csv); });
+  step("refresh", [&] { w.ui->refreshBtn->click(); });
+  step("plot", [&] {
+    w.ui->tabWidget->setCurrentIndex(1);
+    w.ui->plotBtn->click();
+    QApplication::processEvents();
+    (void)w.chartView->grab();
+  });
+  w.ui->comboBox->setCurrentIndex(0);
+  w.ui->numberSpin->setValue(3);
+  step("polynomial", [&] { w.ui->fitBtn->click(); });
+  w.ui->comboBox->setCurrentIndex(1);
+  step("nonlinear", [&] { w.ui->fitBtn->click(); });
+  step("curve", [&] {
+    w.ui->curveBtn->click();
+    QApplication::processEvents();
+    (void)w.chartView->grab();
+  });
+  const bool ok = w.xList.size() == static_cast<std::size_t>(n) && w.fit_class && w.fit_class->fitted();
+  for (const auto& [name, ms] : times) std::printf("%s %.3f\n", name, ms);
+  std::printf("rss %.0f\n", peakRssKiB());
+  return ok ? 0 : 1;
+}
+
+struct KindCase {
+  const char* key;
+  const char* label;
+  std::shared_ptr<const trelvo::ModelFunction> (*model)();
+  double (*truth)(double);
+  bool positiveX;
+};
+
+std::vector<double> kindX(const KindCase& c, int n) {
+  std::vector<double> x(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) x[i] = (c.positiveX ? 0.5 : 0.0) + i * (3.0 / (n - 1));
+  return x;
+}
+
+double bestFitMs(const KindCase& c, int n) {
+  const std::vector<double> x = kindX(c, n);
+  std::vector<double> y(x.size());
+  for (int i = 0; i < n; ++i) y[i] = c.truth(x[i]) + 0.01 * std::sin(7.3 * i + 0.4);
+  double best = 1e300;
+  for (int run = 0; run < 3; ++run) {
+    NonLinearFit fit(x, y, c.model());
+    QElapsedTimer clock;
+    clock.start();
+    fit.fit();
+    best = std::min(best, clock.nsecsElapsed() / 1e6);
+  }
+  return best;
+}
+
+QString ratio(double a, double b) { return b > 0 ? QString::asprintf("%6.2fx", a / b) : QStringLiteral("   n/a"); }
+
+int parent(const QString& self, const std::vector<int>& sizes) {
+  int status = 0;
+  QTemporaryDir dir;
+  std::printf("window steps vs NumPy + Matplotlib (Agg), two-column CSV (ms; ratio = window / script)\n");
+  std::printf("%9s  %-20s %11s %11s %8s\n", "rows", "step", "window", "script", "ratio");
+  for (const int n : sizes) {
+    const QString csv = dir.filePath(QStringLiteral("data_%1.csv").arg(n));
+    if (!writeCsv(csv, n)) return 1;
+    const Lines win = run(self, {QStringLiteral("--child"), QString::number(n), csv});
+    const Lines ref = run(QStringLiteral("/usr/bin/python3"), {script(), QStringLiteral("window"), csv});
+    double winTotal = 0, refTotal = 0;
+    for (std::size_t s = 0; s < std::size(kSteps); ++s) {
+      const QString key = QString::fromLatin1(kSteps[s]);
+      const double a = win.count(key) ? win.at(key) : -1, b = ref.count(key) ? ref.at(key) : -1;
+      if (a < 0) status = 1;
+      winTotal += a;
+      refTotal += b;
+      std::printf("%9d  %-20s %11.1f %11.1f %8s\n", n, kStepLabels[s], a, b, qPrintable(ratio(a, b)));
+    }
+    std::printf("%9d  %-20s %11.1f %11.1f %8s\n", n, "whole path", winTotal, refTotal,
+                qPrintable(ratio(winTotal, refTotal)));
+    const double ra = win.count("rss") ? win.at("rss") / 1024 : -1, rb = ref.count("rss") ? ref.at("rss") / 1024 : -1;
+    std::printf("%9d  %-20s %8.0f MiB %7.0f MiB %8s\n", n, "peak RSS", ra, rb, qPrintable(ratio(ra, rb)));
+    std::fflush(stdout);
+  }
+
+  const KindCase kinds[] = {
+      {"exponential", "a + b*e^(c*x)", trelvo::exponential_model, [](double x) { return 1 + 2 * std::exp(0.5 * x); },
+       false},
+      {"exponential2", "a*e^(b*x)", trelvo::exponential2_model, [](double x) { return 2 * std::exp(0.5 * x); }, false},
+      {"logarithmic", "a + b*ln(x)", trelvo::logarithmic_model, [](double x) { return 1 + 2 * std::log(x); }, true},
+      {"power", "a*x^b", trelvo::power_model, [](double x) { return 2 * std::pow(x, 1.5); }, true},
+  };
+  std::printf("\nbuilt-in model kinds: fit from all-ones start vs SciPy curve_fit (ms, best of 3)\n");
+  std::printf("%9s  %-20s %11s %11s %8s\n", "points", "kind", "window", "curve_fit", "ratio");
+  for (const int n : sizes) {
+    const Lines ref = run(QStringLiteral("/usr/bin/python3"), {script(), QStringLiteral("kinds"), QString::number(n)});
+    for (const KindCase& c : kinds) {
+      const double a = bestFitMs(c, n);
+      const QString key = QString::fromLatin1(c.key);
+      const double b = ref.count(key) ? ref.at(key) : -1;
+      std::printf("%9d  %-20s %11.2f %11.2f %8s\n", n, c.label, a, b, qPrintable(ratio(a, b)));
+    }
+    std::fflush(stdout);
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("QT_LOGGING_RULES", "default.debug=false");
+  QApplication app(argc, argv);
+  // No box may wait for an answer in a benchmark.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      std::fprintf(stderr, "unexpected box: %s\n", qPrintable(box->text()));
+      box->reject();
+    }
+  });
+  closer.start(50);
+  const QStringList args = QApplication::arguments();
+  if (args.size() == 4 && args[1] == QLatin1String("--child")) return child(args[2].toInt(), args[3]);
+  std::vector<int> sizes;
+  for (int i = 1; i < args.size(); ++i) sizes.push_back(args[i].toInt());
+  return parent(QApplication::applicationFilePath(), sizes.empty() ? kDefaultSizes : sizes);
+}
