@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fitcore/errors.h"
+#include "fitcore/vecmath.h"
 #include "fitcore/warnings.h"
 
 namespace trelvo {
@@ -164,6 +165,7 @@ bool all_finite(std::span<const double> v) {
 std::vector<double> curve_fit(const ModelFunction& model, std::span<const double> x,
                               std::span<const double> y, const std::optional<std::vector<double>>& p0,
                               const CurveFitOptions& options) {
+  vecmath::clear_upper_state();
   std::vector<double> p;
   if (p0) {
     p = *p0;
