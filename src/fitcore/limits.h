@@ -36,4 +36,8 @@ inline constexpr std::size_t kMaxArrayLength = 100'000'000;
 // Fitted curve: most points drawn, and the refused level beyond it.
 inline constexpr std::int64_t kMaxCurvePoints = 10'000'000;
 
+// Chart series: above this many points per device-pixel column of the plot
+// area a series is drawn from its reduced point list.
+inline constexpr int kChartPointsPerPixelColumn = 4;
+
 }  // namespace trelvo::limits

@@ -15,6 +15,7 @@
 #include "fitcore/errors.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
+#include "widget/widget_chartpoints.h"
 
 template <typename F>
 void Widget::guarded(const char* where, F&& body) {
@@ -111,6 +112,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   yAxis = new QValueAxis(this);
   chartView->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   chartView->setFixedSize(720, 385);
+  seriesPoints = new trelvo::chartpoints::SeriesPoints(chart, xAxis, chartView, this);
 
   xList.clear();
   yList.clear();
