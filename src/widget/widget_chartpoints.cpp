@@ -1,12 +1,14 @@
 #include "widget/widget_chartpoints.h"
 
 #include <QChart>
+#include <QDebug>
 #include <QValueAxis>
 #include <QWidget>
 #include <QXYSeries>
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "fitcore/limits.h"
 
@@ -96,7 +98,11 @@ void SeriesPoints::update(Entry& entry, bool force) {
 }
 
 void SeriesPoints::updateAll() {
-  for (Entry& entry : entries_) update(entry, false);
+  try {
+    for (Entry& entry : entries_) update(entry, false);
+  } catch (const std::exception& e) {
+    qDebug().noquote() << QStringLiteral("SeriesPoints: ") + QString::fromUtf8(e.what());
+  }
 }
 
 void SeriesPoints::forget(QObject* series) {
