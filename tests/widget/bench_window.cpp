@@ -91,6 +91,13 @@ bool writeCsv(const QString& path, int n) {
   return f.write(out) == out.size();
 }
 
+// What the event loop does between two user actions: pending events, and
+// objects whose deletion was deferred (the chart's items of removed series).
+void settle() {
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 // The child: one window, each step timed up to the moment its result is on
 // screen (pending events handled, the chart drawn).
 int child(int n, const QString& csv) {
@@ -111,7 +118,7 @@ int child(int n, const QString& csv) {
   auto step = [&](const char* name, const std::function<void()>& body) {
     clock.start();
     body();
-    QApplication::processEvents();
+    settle();
     times.emplace_back(name, clock.nsecsElapsed() / 1e6);
   };
   step("load", [&] { w.ui->inputTable->load_csv(csv); });
@@ -145,7 +152,7 @@ int child(int n, const QString& csv) {
       w.ui->comboBox->setCurrentIndex(kind);
       w.ui->fitBtn->click();
       w.ui->curveBtn->click();
-      QApplication::processEvents();
+      settle();
       (void)w.chartView->grab();
     }
   }
