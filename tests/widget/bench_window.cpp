@@ -54,15 +54,25 @@ Lines parseLines(const QByteArray& text) {
   return out;
 }
 
-Lines run(const QString& program, const QStringList& args) {
+// The lines `program` prints; none when it fails or runs longer than
+// `limitMs` (it is then killed).
+Lines run(const QString& program, const QStringList& args, int limitMs = -1) {
   QProcess p;
   p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   p.start(program, args);
-  if (!p.waitForFinished(-1) || p.exitCode() != 0) {
-    std::fprintf(stderr, "%s %s failed\n", qPrintable(program), qPrintable(args.join(' ')));
+  if (!p.waitForFinished(limitMs)) {
+    p.kill();
+    p.waitForFinished(-1);
+    std::fprintf(stderr, "%s %s did not finish within %d s\n", qPrintable(program), qPrintable(args.join(' ')),
+                 limitMs / 1000);
+    return {};
   }
+  if (p.exitCode() != 0) std::fprintf(stderr, "%s %s failed\n", qPrintable(program), qPrintable(args.join(' ')));
   return parseLines(p.readAllStandardOutput());
 }
+
+// Longest run of one window child.
+constexpr int kChildLimitMs = 15 * 60 * 1000;
 
 QString script() { return QStringLiteral(TRELVO_SOURCE_DIR "/bench/window_reference.py"); }
 
@@ -99,7 +109,9 @@ void settle() {
 }
 
 // The child: one window, each step timed up to the moment its result is on
-// screen (pending events handled, the chart drawn).
+// screen (pending events handled, the chart drawn). With a CSV the window
+// loads it and reads its columns; without one (`csv` empty) the data lists
+// are set directly, the grid left out, and only the chart and fit steps run.
 int child(int n, const QString& csv) {
   Widget w;
   w.show();
@@ -121,13 +133,24 @@ int child(int n, const QString& csv) {
     settle();
     times.emplace_back(name, clock.nsecsElapsed() / 1e6);
   };
-  step("load", [&] { w.ui->inputTable->load_csv(csv); });
-  step("refresh", [&] { w.ui->refreshBtn->click(); });
-  step("tab", [&] {
+  if (csv.isEmpty()) {
+    w.xList.resize(static_cast<std::size_t>(n));
+    w.yList.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      w.xList[i] = i * (3.0 / (n - 1));
+      w.yList[i] = 1 + 2 * std::exp(0.5 * w.xList[i]) + 0.01 * std::sin(7.3 * i + 0.4);
+    }
     w.ui->tabWidget->setCurrentIndex(1);
-    QApplication::processEvents();
-    (void)w.grab();
-  });
+    settle();
+  } else {
+    step("load", [&] { w.ui->inputTable->load_csv(csv); });
+    step("refresh", [&] { w.ui->refreshBtn->click(); });
+    step("tab", [&] {
+      w.ui->tabWidget->setCurrentIndex(1);
+      QApplication::processEvents();
+      (void)w.grab();
+    });
+  }
   step("plot", [&] {
     w.ui->plotBtn->click();
     QApplication::processEvents();
@@ -197,27 +220,34 @@ int parent(const QString& self, const std::vector<int>& sizes) {
   int status = 0;
   QTemporaryDir dir;
   std::printf("window steps vs NumPy + Matplotlib (Agg), two-column CSV (ms; ratio = window / script)\n");
-  std::printf("%9s  %-20s %11s %11s %8s\n", "rows", "step", "window", "script", "ratio");
+  std::printf("'direct': the same window with its data lists set directly, the grid left out\n");
+  std::printf("%9s  %-20s %11s %11s %11s %8s %8s\n", "rows", "step", "window", "direct", "script", "ratio",
+              "direct");
   for (const int n : sizes) {
     const QString csv = dir.filePath(QStringLiteral("data_%1.csv").arg(n));
     if (!writeCsv(csv, n)) return 1;
-    const Lines win = run(self, {QStringLiteral("--child"), QString::number(n), csv});
     const Lines ref = run(QStringLiteral("/usr/bin/python3"), {script(), QStringLiteral("window"), csv});
-    double winTotal = 0, refTotal = 0;
+    const Lines win = run(self, {QStringLiteral("--child"), QString::number(n), csv}, kChildLimitMs);
+    const Lines direct = run(self, {QStringLiteral("--child"), QString::number(n), QString()}, kChildLimitMs);
+    if (win.empty() || direct.empty()) status = 1;
+    auto value = [](const Lines& lines, const QString& key) { return lines.count(key) ? lines.at(key) : -1.0; };
+    double totals[3] = {0, 0, 0};
     for (std::size_t s = 0; s < std::size(kSteps); ++s) {
       const QString key = QString::fromLatin1(kSteps[s]);
-      const double a = win.count(key) ? win.at(key) : -1, b = ref.count(key) ? ref.at(key) : -1;
-      if (a < 0) status = 1;
-      winTotal += std::max(a, 0.0);
-      refTotal += std::max(b, 0.0);
-      std::printf("%9d  %-20s %11.1f %11.1f %8s\n", n, kStepLabels[s], a, b, qPrintable(ratio(a, b)));
+      const double a = value(win, key), d = value(direct, key), b = value(ref, key);
+      totals[0] += std::max(a, 0.0);
+      totals[1] += std::max(d, 0.0);
+      totals[2] += std::max(b, 0.0);
+      std::printf("%9d  %-20s %11.1f %11.1f %11.1f %8s %8s\n", n, kStepLabels[s], a, d, b, qPrintable(ratio(a, b)),
+                  qPrintable(ratio(d, b)));
     }
-    std::printf("%9d  %-20s %11.1f %11.1f %8s\n", n, "whole path", winTotal, refTotal,
-                qPrintable(ratio(winTotal, refTotal)));
-    const double ra = win.count("rss") ? win.at("rss") / 1024 : -1, rb = ref.count("rss") ? ref.at("rss") / 1024 : -1;
-    std::printf("%9d  %-20s %8.0f MiB %7.0f MiB %8s\n", n, "peak RSS", ra, rb, qPrintable(ratio(ra, rb)));
-    if (win.count("regrowth"))
-      std::printf("%9d  %-20s %8.1f MiB\n", n, "RSS added, 6 refits", win.at("regrowth") / 1024);
+    std::printf("%9d  %-20s %11.1f %11.1f %11.1f %8s\n", n, "whole path", win.empty() ? -1.0 : totals[0], totals[1],
+                totals[2], qPrintable(ratio(win.empty() ? -1.0 : totals[0], totals[2])));
+    auto mib = [&](const Lines& lines, const char* key) { return value(lines, QString::fromLatin1(key)) / 1024; };
+    std::printf("%9d  %-20s %7.0f MiB %7.0f MiB %7.0f MiB %8s\n", n, "peak RSS", mib(win, "rss"), mib(direct, "rss"),
+                mib(ref, "rss"), qPrintable(ratio(mib(win, "rss"), mib(ref, "rss"))));
+    std::printf("%9d  %-20s %7.1f MiB %7.1f MiB\n", n, "RSS added, 6 refits", mib(win, "regrowth"),
+                mib(direct, "regrowth"));
     std::fflush(stdout);
   }
 
@@ -259,7 +289,8 @@ int main(int argc, char** argv) {
   });
   closer.start(50);
   const QStringList args = QApplication::arguments();
-  if (args.size() == 4 && args[1] == QLatin1String("--child")) return child(args[2].toInt(), args[3]);
+  if (args.size() >= 3 && args[1] == QLatin1String("--child"))
+    return child(args[2].toInt(), args.size() > 3 ? args[3] : QString());
   std::vector<int> sizes;
   for (int i = 1; i < args.size(); ++i) sizes.push_back(args[i].toInt());
   return parent(QApplication::applicationFilePath(), sizes.empty() ? kDefaultSizes : sizes);
