@@ -214,7 +214,9 @@ double bestFitMs(const KindCase& c, int n) {
   return best;
 }
 
-QString ratio(double a, double b) { return b > 0 ? QString::asprintf("%6.2fx", a / b) : QStringLiteral("   n/a"); }
+QString ratio(double a, double b) {
+  return a >= 0 && b > 0 ? QString::asprintf("%6.2fx", a / b) : QStringLiteral("   n/a");
+}
 
 int parent(const QString& self, const std::vector<int>& sizes) {
   int status = 0;
