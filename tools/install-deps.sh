@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   liblapack-dev liblapacke-dev minpack-dev libpcre2-dev
   libxlsxwriter-dev libgsf-1-dev zlib1g-dev
-  python3-numpy python3-scipy python3-pytest
+  python3-numpy python3-scipy python3-pytest python3-matplotlib
   python3-openpyxl python3-xlrd python3-xlwt
   clang libclang-rt-14-dev
   xvfb imagemagick fonts-noto-cjk

@@ -10,6 +10,7 @@
 
 #include "fitcore/errors.h"
 #include "fitcore/numtext.h"
+#include "fitcore/vecmath.h"
 #include "fitcore/warnings.h"
 
 namespace trelvo {
@@ -162,6 +163,7 @@ bool all_finite(std::span<const double> v) {
 std::vector<double> curve_fit(const ModelFunction& model, std::span<const double> x,
                               std::span<const double> y, const std::optional<std::vector<double>>& p0,
                               const CurveFitOptions& options) {
+  vecmath::clear_upper_state();
   std::vector<double> p;
   if (p0) {
     p = *p0;

@@ -67,4 +67,8 @@ inline constexpr std::int64_t kMaxCurvePoints = 1'000'000;
 inline constexpr std::size_t kDebugListWhole = 20;
 inline constexpr std::size_t kDebugListEnds = 5;
 
+// Chart series: above this many points per device-pixel column of the plot
+// area a series is drawn from its reduced point list.
+inline constexpr int kChartPointsPerPixelColumn = 4;
+
 }  // namespace trelvo::limits

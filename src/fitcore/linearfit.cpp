@@ -9,6 +9,7 @@
 #include "fitcore/output.h"
 #include "fitcore/polynomial.h"
 #include "fitcore/statistics.h"
+#include "fitcore/vecmath.h"
 #include "fitcore/warnings.h"
 
 using trelvo::ErrorKind;
@@ -166,6 +167,7 @@ std::vector<double> LinearFit::ylist(const std::optional<std::vector<double>>& x
   const std::vector<double> coef = trelvo::poly1d_coeffs(fitted());
   const std::vector<double>& xs = x ? *x : x_data;
   std::vector<double> out(xs.size());
+  trelvo::vecmath::clear_upper_state();
   for (std::size_t i = 0; i < xs.size(); ++i) out[i] = trelvo::polyval(coef, xs[i]);
   return out;
 }

@@ -12,6 +12,7 @@
 #include "fitcore/numtext.h"
 #include "fitcore/statistics.h"
 #include "fitcore/secant.h"
+#include "fitcore/vecmath.h"
 #include "fitcore/warnings.h"
 
 using trelvo::Error;
@@ -157,6 +158,7 @@ trelvo::Value NonLinearFit::yval(double x) const {
 std::vector<double> NonLinearFit::ylist(const std::optional<std::vector<double>>& x) const {
   require_fitted();
   const std::vector<double>& xs = x ? *x : x_data;
+  trelvo::vecmath::clear_upper_state();
   trelvo::Value v = func->call(xs, *params);
   if (!v.is_array()) {
     raise(ErrorKind::TypeError,

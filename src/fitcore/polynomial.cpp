@@ -7,6 +7,7 @@
 
 #include "fitcore/errors.h"
 #include "fitcore/limits.h"
+#include "fitcore/vecmath.h"
 #include "fitcore/warnings.h"
 
 namespace trelvo {
@@ -78,6 +79,7 @@ void warn_rank(int rank, std::size_t order) {
 }  // namespace
 
 std::vector<double> polyfit(const std::vector<double>& x, const std::vector<double>& y, int degree) {
+  vecmath::clear_upper_state();
   check_data(x, y, degree, static_cast<std::size_t>(degree) + 1);
   const std::size_t order = static_cast<std::size_t>(degree) + 1;
   std::vector<double> a = vandermonde(x, degree, 0);
@@ -89,6 +91,7 @@ std::vector<double> polyfit(const std::vector<double>& x, const std::vector<doub
 
 std::vector<double> polyfit_fixed_constant(const std::vector<double>& x, const std::vector<double>& y,
                                            int degree, double y0) {
+  vecmath::clear_upper_state();
   check_data(x, y, degree, static_cast<std::size_t>(degree));
   if (degree == 0) return {y0};
   std::vector<double> a = vandermonde(x, degree, 1);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fitcore/errors.h"
+#include "fitcore/vecmath.h"
 
 namespace trelvo {
 
@@ -40,6 +41,7 @@ double numpy_sum(const double* a, std::size_t n) {
 }
 
 double r_squared(const std::vector<double>& y_true, const std::vector<double>& y_pred) {
+  vecmath::clear_upper_state();
   if (y_pred.size() != y_true.size())
     raise(ErrorKind::ValueError, "predicted values length [" + std::to_string(y_pred.size()) +
                                      "] must match actual values length [" + std::to_string(y_true.size()) +

@@ -18,6 +18,8 @@ __attribute__((target("avx512f"))) __m512d _ZGVeN8v_exp(__m512d);
 __attribute__((target("avx512f"))) __m512d _ZGVeN8v_log(__m512d);
 __attribute__((target("avx512f"))) __m512d _ZGVeN8v_sin(__m512d);
 __attribute__((target("avx512f"))) __m512d _ZGVeN8v_cos(__m512d);
+__attribute__((target("avx2"))) __m256d _ZGVdN4vv_pow(__m256d, __m256d);
+__attribute__((target("avx512f"))) __m512d _ZGVeN8vv_pow(__m512d, __m512d);
 }
 
 namespace trelvo::vecmath {
@@ -56,6 +58,46 @@ TRELVO_VECMATH_KERNELS(log)
 TRELVO_VECMATH_KERNELS(sin)
 TRELVO_VECMATH_KERNELS(cos)
 #undef TRELVO_VECMATH_KERNELS
+
+using PowKernel = void (*)(const double*, double, double*, std::size_t);
+
+void pow_scalar(const double* in, double e, double* out, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = std::pow(in[i], e);
+}
+
+__attribute__((target("avx2"))) void pow_avx2(const double* in, double e, double* out, std::size_t n) {
+  const __m256d ev = _mm256_set1_pd(e);
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) _mm256_storeu_pd(out + i, _ZGVdN4vv_pow(_mm256_loadu_pd(in + i), ev));
+  if (i < n) {
+    alignas(32) double t[4] = {1.0, 1.0, 1.0, 1.0};
+    std::memcpy(t, in + i, (n - i) * sizeof(double));
+    _mm256_store_pd(t, _ZGVdN4vv_pow(_mm256_load_pd(t), ev));
+    std::memcpy(out + i, t, (n - i) * sizeof(double));
+  }
+}
+
+__attribute__((target("avx512f"))) void pow_avx512(const double* in, double e, double* out, std::size_t n) {
+  const __m512d ev = _mm512_set1_pd(e);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) _mm512_storeu_pd(out + i, _ZGVeN8vv_pow(_mm512_loadu_pd(in + i), ev));
+  if (i < n) {
+    const __mmask8 m = static_cast<__mmask8>((1u << (n - i)) - 1u);
+    const __m512d v = _mm512_mask_loadu_pd(_mm512_set1_pd(1.0), m, in + i);
+    _mm512_mask_storeu_pd(out + i, m, _ZGVeN8vv_pow(v, ev));
+  }
+}
+
+constexpr PowKernel kPowKernels[3] = {pow_scalar, pow_avx2, pow_avx512};
+
+#if defined(__x86_64__)
+__attribute__((target("avx"))) void zero_upper_avx() { _mm256_zeroupper(); }
+
+bool has_avx() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx");
+}
+#endif
 
 // Indexed by Isa, then by Func.
 constexpr Kernel kKernels[3][4] = {
@@ -111,6 +153,23 @@ double apply(Func func, double v) {
   double r;
   map(func, &v, &r, 1);
   return r;
+}
+
+void map_pow(const double* in, double exponent, double* out, std::size_t n) {
+  kPowKernels[static_cast<int>(active_isa())](in, exponent, out, n);
+}
+
+double apply_pow(double v, double exponent) {
+  double r;
+  map_pow(&v, exponent, &r, 1);
+  return r;
+}
+
+void clear_upper_state() {
+#if defined(__x86_64__)
+  static const bool avx = has_avx();
+  if (avx) zero_upper_avx();
+#endif
 }
 
 }  // namespace trelvo::vecmath

@@ -1,5 +1,5 @@
 #pragma once
-// Element-wise exp, log, sin and cos over arrays of doubles, on glibc's
+// Element-wise exp, log, sin, cos and pow over arrays of doubles, on glibc's
 // vector math library (libmvec) when the CPU has AVX2 or AVX-512F, on libm
 // otherwise. The vector forms are within 4 ulp of libm for finite results and
 // give the same class for the others (inf, -inf, nan, zero); they never raise
@@ -32,5 +32,19 @@ TRELVO_EXPORT void map(Func func, const double* in, double* out, std::size_t n);
 
 // func(v) as map() computes it for one element.
 TRELVO_EXPORT double apply(Func func, double v);
+
+// out[i] = pow(in[i], exponent) for i < n; `out` may be `in`. Unlike
+// exp(exponent * log(in[i])), within a few ulp of libm whatever the size of
+// exponent * log(in[i]).
+TRELVO_EXPORT void map_pow(const double* in, double exponent, double* out, std::size_t n);
+
+// pow(v, exponent) as map_pow() computes it for one element.
+TRELVO_EXPORT double apply_pow(double v, double exponent);
+
+// Clears the upper halves of the vector registers (vzeroupper) on x86-64 CPUs
+// with AVX, and does nothing elsewhere. Scalar floating-point code run while
+// code before it left them dirty is many times slower on some CPUs; long loops
+// call this on entry.
+TRELVO_EXPORT void clear_upper_state();
 
 }  // namespace trelvo::vecmath

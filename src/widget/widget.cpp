@@ -18,6 +18,7 @@
 #include "fitcore/errors.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
+#include "widget/widget_chartpoints.h"
 
 namespace {
 
@@ -134,6 +135,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   yAxis = new QValueAxis(this);
   chartView->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   chartView->setFixedSize(720, 385);
+  seriesPoints = new trelvo::chartpoints::SeriesPoints(chart, xAxis, chartView, this);
 
   xList.clear();
   yList.clear();

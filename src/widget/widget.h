@@ -28,6 +28,9 @@ class NonLinearFit;
 class Ui_Widget;
 namespace trelvo {
 class FitObject;
+namespace chartpoints {
+class SeriesPoints;
+}
 }
 
 class TRELVO_EXPORT Widget : public QWidget {
@@ -80,6 +83,8 @@ class TRELVO_EXPORT Widget : public QWidget {
   void onPlotBtnClicked();
   // Makes the chart view as large as the plot tab's scroll area.
   void onAdjustPlotBtnClicked();
+  // The points of the chart's series, reduced to what the plot area shows.
+  trelvo::chartpoints::SeriesPoints* seriesPoints = nullptr;
 
   // ---- data files and refresh ---------------------------------------------
   // Drops the grid's selection, rebuilds the column choosers, rereads xList/yList.

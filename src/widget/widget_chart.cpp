@@ -14,6 +14,7 @@
 
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
+#include "widget/widget_chartpoints.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void Widget::onPlotBtnClicked() {
   QList<QPointF> points;
   points.reserve(static_cast<qsizetype>(xList.size()));
   for (size_t i = 0; i < xList.size(); ++i) points.append(QPointF(xList[i], yList[i]));
-  series->append(points);
+  seriesPoints->show(series, std::move(points));
 
   chart->addSeries(series);
   chart->addAxis(xAxis, Qt::AlignBottom);

@@ -13,6 +13,7 @@
 #include "fitcore/limits.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
+#include "widget/widget_chartpoints.h"
 #include "widget/widget_fitobject.h"
 
 namespace {
@@ -76,7 +77,7 @@ void Widget::onCurveBtnClicked() {
   QList<QPointF> curve;
   curve.reserve(static_cast<qsizetype>(xs.size()));
   for (std::size_t i = 0; i < xs.size() && i < ys.size(); ++i) curve.append(QPointF(xs[i], ys[i]));
-  series->append(curve);
+  seriesPoints->show(series, std::move(curve));
   chart->addSeries(series);
   series->attachAxis(xAxis);
   series->attachAxis(yAxis);

@@ -5,12 +5,16 @@
 #include <vector>
 
 #include "fitcore/errors.h"
+#include "fitcore/vecmath.h"
 
 namespace trelvo {
 namespace {
 
-// A model y = f(x, params) over a fixed list of names (x first). `F` is a
-// callable double(double x, const double* params).
+// A model y = f(x, params) over a fixed list of names (x first), evaluated on
+// the vector math path. `F` is a callable void(const double* x, const double*
+// params, double* out, std::size_t n) that writes f at each of the n x; a
+// single x is computed as an array of one, so that it gives the same value as
+// it does inside an array.
 template <typename F>
 class NativeModel : public ModelFunction {
  public:
@@ -21,14 +25,15 @@ class NativeModel : public ModelFunction {
 
   Value call(double x, std::span<const double> params) const override {
     check(params.size());
-    return Value::np_real(f_(x, params.data()));
+    double y;
+    f_(&x, params.data(), &y, 1);
+    return Value::np_real(y);
   }
 
   Value call(std::span<const double> x, std::span<const double> params) const override {
     check(params.size());
     std::vector<double> out(x.size());
-    const double* p = params.data();
-    for (std::size_t i = 0; i < x.size(); ++i) out[i] = f_(x[i], p);
+    f_(x.data(), params.data(), out.data(), x.size());
     return Value::array(std::move(out));
   }
 
@@ -56,23 +61,41 @@ std::shared_ptr<const ModelFunction> make(std::vector<std::string> names, F f) {
 }  // namespace
 
 std::shared_ptr<const ModelFunction> power_model() {
-  return make({"x", "a", "b"}, [](double x, const double* p) { return p[0] * std::pow(x, p[1]); });
+  return make({"x", "a", "b"}, [](const double* x, const double* p, double* out, std::size_t n) {
+    vecmath::map_pow(x, p[1], out, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = p[0] * out[i];
+  });
 }
 
 std::shared_ptr<const ModelFunction> logarithmic_model() {
-  return make({"x", "a", "b"}, [](double x, const double* p) { return p[0] + p[1] * std::log(x); });
+  return make({"x", "a", "b"}, [](const double* x, const double* p, double* out, std::size_t n) {
+    vecmath::map(vecmath::Func::Log, x, out, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = p[0] + p[1] * out[i];
+  });
 }
 
 std::shared_ptr<const ModelFunction> exponential_model() {
-  return make({"x", "a", "b", "c"}, [](double x, const double* p) { return p[0] + p[1] * std::exp(p[2] * x); });
+  return make({"x", "a", "b", "c"}, [](const double* x, const double* p, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = p[2] * x[i];
+    vecmath::map(vecmath::Func::Exp, out, out, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = p[0] + p[1] * out[i];
+  });
 }
 
 std::shared_ptr<const ModelFunction> exponential2_model() {
-  return make({"x", "a", "b"}, [](double x, const double* p) { return p[0] * std::exp(p[1] * x); });
+  return make({"x", "a", "b"}, [](const double* x, const double* p, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = p[1] * x[i];
+    vecmath::map(vecmath::Func::Exp, out, out, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = p[0] * out[i];
+  });
 }
 
 std::shared_ptr<const ModelFunction> exponential2_fixed_model(double a) {
-  return make({"x", "b"}, [a](double x, const double* p) { return a * std::exp(p[0] * x); });
+  return make({"x", "b"}, [a](const double* x, const double* p, double* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = p[0] * x[i];
+    vecmath::map(vecmath::Func::Exp, out, out, n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = a * out[i];
+  });
 }
 
 }  // namespace trelvo

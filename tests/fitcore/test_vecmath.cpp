@@ -235,6 +235,72 @@ TEST_P(VecmathIsa, EvaluatorArraysMatchItsScalars) {
   }
 }
 
+struct PowCase {
+  const char* name;
+  double x, e;
+};
+
+const PowCase kPowCases[] = {
+    {"square", 3.0, 2.0},
+    {"root", 2.0, 0.5},
+    {"one_base", 1.0, kNan},
+    {"zero_exponent", kNan, 0.0},
+    {"zero_base", 0.0, 1.5},
+    {"zero_base_negative_exponent", 0.0, -1.5},
+    {"minus_zero_odd", -0.0, 3.0},
+    {"minus_zero_odd_negative", -0.0, -3.0},
+    {"negative_base_integer", -2.0, 3.0},
+    {"negative_base_even", -2.0, 4.0},
+    {"negative_base_fraction", -2.0, 1.5},
+    {"minus_one_inf", -1.0, kInf},
+    {"inf_base", kInf, 0.5},
+    {"inf_base_negative", kInf, -2.0},
+    {"minus_inf_odd", -kInf, 3.0},
+    {"inf_exponent_small_base", 0.5, kInf},
+    {"minus_inf_exponent", 0.5, -kInf},
+    {"nan_base", kNan, 2.0},
+    {"nan_exponent", 2.0, kNan},
+    {"overflow", 10.0, 400.0},
+    {"underflow", 10.0, -400.0},
+    {"denormal_result", 10.0, -310.0},
+    {"denormal_base", 1e-310, 0.5},
+    {"large_b_log_x", 1.0000001, 1e9},
+    {"large_b_log_x_negative", 0.9999999, 1e9},
+    {"huge_base", kMax, 0.999},
+};
+
+TEST_P(VecmathIsa, PowSpecialValuesMatchLibm) {
+  for (const PowCase& c : kPowCases) {
+    expect_close_to_libm(trelvo::vecmath::apply_pow(c.x, c.e), std::pow(c.x, c.e), c.name);
+    for (std::size_t n : {3u, 4u, 8u, 9u}) {
+      for (std::size_t at = 0; at < n; ++at) {
+        std::vector<double> in(n, 1.5), out(n);
+        in[at] = c.x;
+        trelvo::vecmath::map_pow(in.data(), c.e, out.data(), n);
+        const double alone = trelvo::vecmath::apply_pow(c.x, c.e);
+        const std::string where = std::string(c.name) + " n=" + std::to_string(n) + " at " + std::to_string(at);
+        EXPECT_TRUE(std::isnan(alone) ? std::isnan(out[at]) : std::memcmp(&out[at], &alone, sizeof alone) == 0)
+            << where;
+      }
+    }
+  }
+}
+
+// Bases over many magnitudes and exponents up to 50 in size: within 4 ulp of
+// libm where exp(e * log(x)) loses many more.
+TEST_P(VecmathIsa, PowRandomArgumentsWithinFourUlp) {
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> logBase(std::log(1e-5), std::log(1e5)), exponent(-50.0, 50.0);
+  std::vector<double> in(4099), out(in.size());
+  for (int round = 0; round < 8; ++round) {
+    for (double& v : in) v = std::exp(logBase(rng));
+    const double e = round == 0 ? 1.5 : exponent(rng);
+    trelvo::vecmath::map_pow(in.data(), e, out.data(), in.size());
+    for (std::size_t i = 0; i < in.size(); ++i)
+      expect_close_to_libm(out[i], std::pow(in[i], e), "pow(" + std::to_string(in[i]) + ", " + std::to_string(e) + ")");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Vecmath, VecmathIsa, testing::Values(Isa::Scalar, Isa::Avx2, Isa::Avx512),
                          [](const auto& info) { return std::string(isa_name(info.param)); });
 

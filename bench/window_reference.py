@@ -1,0 +1,132 @@
+"""NumPy, SciPy and Matplotlib (Agg) doing what bench_window times in the window.
+
+Usage:
+  window_reference.py window CSV   the window's steps on a two-column CSV; one
+                                   line "<step> <milliseconds>" per step, then
+                                   "rss <peak resident KiB>"
+  window_reference.py kinds N      curve_fit of each built-in model kind from
+                                   the window's start (all ones) on N points;
+                                   one line "<kind> <milliseconds>" (best of 3)
+"""
+import resource
+import sys
+import time
+
+import numpy as np
+from scipy.optimize import curve_fit
+
+
+def exponential(x, a, b, c):
+    return a + b * np.exp(c * x)
+
+
+def exponential2(x, a, b):
+    return a * np.exp(b * x)
+
+
+def logarithmic(x, a, b):
+    return a + b * np.log(x)
+
+
+def power(x, a, b):
+    return a * x**b
+
+
+def budget(f):
+    return 10 ** (f.__code__.co_argcount + 1)
+
+
+def r_squared(y, y_pred):
+    ss_res = np.sum((y - y_pred) ** 2)
+    ss_tot = np.sum((y - np.mean(y)) ** 2)
+    return 1.0 if ss_tot == 0 else 1 - ss_res / ss_tot
+
+
+def window(path):
+    import matplotlib
+
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+
+    steps = []
+
+    def step(name, f):
+        t = time.perf_counter()
+        out = f()
+        steps.append((name, (time.perf_counter() - t) * 1000))
+        return out
+
+    data = step("load", lambda: np.loadtxt(path, delimiter=",", dtype=float))
+    x, y = step("refresh", lambda: (data[:, 0].copy(), data[:, 1].copy()))
+    fig, ax = plt.subplots(figsize=(7.2, 3.85), dpi=100)
+
+    def plot():
+        ax.clear()
+        ax.plot(x, y, "r-", linewidth=2, label="Data Series")
+        ax.set_xlim(x.min(), x.max())
+        ax.set_ylim(y.min(), y.max())
+        fig.canvas.draw()
+
+    step("plot", plot)
+
+    def polynomial():
+        c = np.polyfit(x, y, 3)
+        return c, r_squared(y, np.polyval(c, x))
+
+    step("polynomial", polynomial)
+
+    def nonlinear():
+        p, _ = curve_fit(exponential, x, y, p0=np.ones(3), maxfev=budget(exponential))
+        return p, r_squared(y, exponential(x, *p))
+
+    p, _ = step("nonlinear", nonlinear)
+
+    def curve():
+        ys = exponential(x, *p)
+        plot()
+        ax.plot(x, ys, "k--", linewidth=2, label="Fitted Curve")
+        both = np.concatenate([ys, y])
+        ax.set_ylim(both.min(), both.max())
+        fig.canvas.draw()
+
+    step("curve", curve)
+    for name, ms in steps:
+        print(name, ms)
+    print("rss", resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)
+
+
+def kind_data(kind, n):
+    i = np.arange(n)
+    noise = 0.01 * np.sin(7.3 * i + 0.4)
+    if kind in ("exponential", "exponential2"):
+        x = i * (3.0 / (n - 1))
+    else:
+        x = 0.5 + i * (3.0 / (n - 1))
+    truth = {
+        "exponential": lambda: exponential(x, 1.0, 2.0, 0.5),
+        "exponential2": lambda: exponential2(x, 2.0, 0.5),
+        "logarithmic": lambda: logarithmic(x, 1.0, 2.0),
+        "power": lambda: power(x, 2.0, 1.5),
+    }[kind]()
+    return x, truth + noise
+
+
+def kinds(n):
+    for kind, f in (("exponential", exponential), ("exponential2", exponential2),
+                    ("logarithmic", logarithmic), ("power", power)):
+        x, y = kind_data(kind, n)
+        p0 = np.ones(f.__code__.co_argcount - 1)
+        best = None
+        for _ in range(3):
+            t = time.perf_counter()
+            curve_fit(f, x, y, p0=p0, maxfev=budget(f))
+            ms = (time.perf_counter() - t) * 1000
+            best = ms if best is None else min(best, ms)
+        print(kind, best)
+
+
+if __name__ == "__main__":
+    if sys.argv[1] == "window":
+        window(sys.argv[2])
+    else:
+        kinds(int(sys.argv[2]))
