@@ -267,12 +267,13 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Refusals named below show a modal warning titled "警告" with the grid as
   // parent. No command throws.
 
-  // Connects the actions (but expand_formula_action, connected by the core)
-  // and the context-menu requests of the cells and both headers; called once
-  // by the constructor.
+  // Connects each of the 23 actions to its command (a failure is logged under
+  // the command's name) and the context-menu requests of the cells and both
+  // headers; called once by the constructor.
   void connect_editing_commands();
   // The command of a keyed shortcut ("Alt+Up", ..., "Ctrl+E"); empty for any
-  // other key. Each call wraps the command so that no exception leaves it.
+  // other key. Each call wraps the command so that no exception leaves it (a
+  // failure is logged under the key).
   std::function<void()> shortcut_command(const QString& key);
 
   // Context menu. `from` is the widget that asked: hh (a column hit: its
