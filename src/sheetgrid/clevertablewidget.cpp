@@ -86,14 +86,16 @@ void CleverTableWidget::enable_shortcut() {
     }
     shortcut_init = true;
   } else {
-    for (const trelvo::GridCommand* c : trelvo::keyed_grid_commands()) (this->*c->key.object)->setEnabled(true);
+    for (const trelvo::GridCommand* c : trelvo::keyed_grid_commands())
+      (this->*c->key.object)->setEnabled(true);
   }
 }
 
 void CleverTableWidget::disable_shortcut() {
   if (shortcut) shortcut = false;
   if (shortcut_init) {
-    for (const trelvo::GridCommand* c : trelvo::keyed_grid_commands()) (this->*c->key.object)->setEnabled(false);
+    for (const trelvo::GridCommand* c : trelvo::keyed_grid_commands())
+      (this->*c->key.object)->setEnabled(false);
   }
 }
 
