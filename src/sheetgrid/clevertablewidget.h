@@ -216,6 +216,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void clear_empty_col();
   // Not self-extending: clear_empty_col(), then clear_empty_row().
   void clear_empty_space();
+  // The grid's own trimming, for the program: as clear_empty_space, on a
+  // read-only grid as well.
+  void trim_empty_space();
 
   // ---- header renumbering ---------------------------------------------------
   // On an editable grid: every column (row) header item gets its letters
@@ -228,6 +231,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void renumber_header_col();
   void renumber_header_row();
   void renumber_header();
+  // The grid's own column renumbering, for the program: as
+  // renumber_header_col, on a read-only grid as well.
+  void number_header_col();
 
   // ---- bulk writes ----------------------------------------------------------
   // Between beginBulk() and the matching endBulk() (nestable) the content
@@ -267,12 +273,13 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Refusals named below show a modal warning titled "警告" with the grid as
   // parent. No command throws.
 
-  // Connects the actions (but expand_formula_action, connected by the core)
-  // and the context-menu requests of the cells and both headers; called once
-  // by the constructor.
+  // Connects each of the 23 actions to its command (a failure is logged under
+  // the command's name) and the context-menu requests of the cells and both
+  // headers; called once by the constructor.
   void connect_editing_commands();
   // The command of a keyed shortcut ("Alt+Up", ..., "Ctrl+E"); empty for any
-  // other key. Each call wraps the command so that no exception leaves it.
+  // other key. Each call wraps the command so that no exception leaves it (a
+  // failure is logged under the key).
   std::function<void()> shortcut_command(const QString& key);
 
   // Context menu. `from` is the widget that asked: hh (a column hit: its
@@ -434,6 +441,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // on it; returns the new cell (valid until the next grid change).
   CleverTableWidgetItem* replace_with_formula_cell(int row, int col, const QString& text);
   void emit_editor_text(const QPersistentModelIndex& cell, QLineEdit* editor, bool finished);
+  // clear_empty_row / clear_empty_col without the `editable` test.
+  void trim_empty_rows();
+  void trim_empty_cols();
 
   int bulk_depth_ = 0;
   bool extent_pending_ = false;

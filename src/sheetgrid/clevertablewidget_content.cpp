@@ -77,7 +77,11 @@ bool CleverTableWidget::set_cell_text(int row, int col, const QString& text) {
 }
 
 void CleverTableWidget::clear_empty_row() {
-  if (infinite || !editable) return;
+  if (editable) trim_empty_rows();
+}
+
+void CleverTableWidget::trim_empty_rows() {
+  if (infinite) return;
   const int cols = columnCount();
   for (int row = rowCount() - 1; row >= 0; --row) {
     int empty = 0;
@@ -89,7 +93,11 @@ void CleverTableWidget::clear_empty_row() {
 }
 
 void CleverTableWidget::clear_empty_col() {
-  if (infinite || !editable) return;
+  if (editable) trim_empty_cols();
+}
+
+void CleverTableWidget::trim_empty_cols() {
+  if (infinite) return;
   const int rows = rowCount();
   for (int col = columnCount() - 1; col >= 0; --col) {
     int empty = 0;
@@ -104,4 +112,10 @@ void CleverTableWidget::clear_empty_space() {
   if (infinite) return;
   clear_empty_col();
   clear_empty_row();
+}
+
+void CleverTableWidget::trim_empty_space() {
+  if (infinite) return;
+  trim_empty_cols();
+  trim_empty_rows();
 }

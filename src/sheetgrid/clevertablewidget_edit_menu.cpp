@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/gridcommands.h"
 #include "sheetgrid/slotguard.h"
 
 namespace {
@@ -19,38 +20,9 @@ void run_command(const char* name, F&& body) {
 }  // namespace
 
 void CleverTableWidget::connect_editing_commands() {
-  struct Wire {
-    QAction* action;
-    const char* name;
-    std::function<void()> command;
-  };
-  const Wire wires[] = {
-      {copy_action, "copy_selection", [this] { copy_selection(); }},
-      {paste_action, "paste_selection", [this] { paste_selection(); }},
-      {clear_action, "clear_selection", [this] { clear_selection(); }},
-      {delete_action, "delete_selection", [this] { delete_selection(); }},
-      {align_left_action, "align_left", [this] { align_left(); }},
-      {align_right_action, "align_right", [this] { align_right(); }},
-      {align_center_action, "align_center", [this] { align_center(); }},
-      {highlight_action, "highlight_background", highlight_background(QStringLiteral("Y"))},
-      {cancle_highlight_action, "highlight_background", highlight_background(QStringLiteral("T"))},
-      {bold_action, "bold_text", bold_text(QStringLiteral("Y"))},
-      {cancle_bold_action, "bold_text", bold_text(QStringLiteral("N"))},
-      {move_up_action, "move_up", [this] { move_up(); }},
-      {move_down_action, "move_down", [this] { move_down(); }},
-      {move_left_action, "move_left", [this] { move_left(); }},
-      {move_right_action, "move_right", [this] { move_right(); }},
-      {ascending_col_action, "sort_col_ascending", [this] { sort_col_ascending(); }},
-      {descending_col_action, "sort_col_descending", [this] { sort_col_descending(); }},
-      {reverse_col_action, "reverse_col", [this] { reverse_col(); }},
-      {paste_col_action, "paste_col", [this] { paste_col(); }},
-      {float_col_action, "float_col", [this] { float_col(); }},
-      {digital_format_action, "digital_format", [this] { digital_format(); }},
-      {transpose_action, "transpose_table", [this] { transpose_table(); }},
-  };
-  for (const Wire& w : wires) {
-    connect(w.action, &QAction::triggered, this,
-            [name = w.name, command = w.command] { run_command(name, command); });
+  for (const trelvo::GridCommand& c : trelvo::grid_commands()) {
+    connect(this->*c.action, &QAction::triggered, this,
+            [name = c.log_name, command = c.command(*this)] { run_command(name, command); });
   }
 
   connect(this, &QWidget::customContextMenuRequested, this,
@@ -62,30 +34,9 @@ void CleverTableWidget::connect_editing_commands() {
 }
 
 std::function<void()> CleverTableWidget::shortcut_command(const QString& key) {
-  using Command = void (CleverTableWidget::*)();
-  static const std::pair<const char*, Command> table[] = {
-      {"Alt+Up", &CleverTableWidget::move_up},
-      {"Alt+Down", &CleverTableWidget::move_down},
-      {"Alt+Left", &CleverTableWidget::move_left},
-      {"Alt+Right", &CleverTableWidget::move_right},
-      {"Alt+A", &CleverTableWidget::sort_col_ascending},
-      {"Alt+D", &CleverTableWidget::sort_col_descending},
-      {"Alt+R", &CleverTableWidget::reverse_col},
-      {"Alt+V", &CleverTableWidget::paste_col},
-      {"Alt+U", &CleverTableWidget::float_col},
-      {"Ctrl+C", &CleverTableWidget::copy_selection},
-      {"Ctrl+V", &CleverTableWidget::paste_selection},
-      {"Ctrl+0", &CleverTableWidget::clear_selection},
-      {"Del", &CleverTableWidget::delete_selection},
-      {"Ctrl+L", &CleverTableWidget::align_left},
-      {"Ctrl+R", &CleverTableWidget::align_right},
-      {"Ctrl+E", &CleverTableWidget::align_center},
-  };
-  for (const auto& entry : table) {
-    if (key == QLatin1String(entry.first)) {
-      const Command command = entry.second;
-      return [this, command, name = entry.first] { run_command(name, [this, command] { (this->*command)(); }); };
-    }
+  for (const trelvo::GridCommand* c : trelvo::keyed_grid_commands()) {
+    if (key == QLatin1String(c->key.text))
+      return [name = c->key.text, command = c->command(*this)] { run_command(name, command); };
   }
   return {};
 }

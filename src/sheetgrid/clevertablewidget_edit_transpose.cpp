@@ -50,11 +50,5 @@ void CleverTableWidget::transpose_table() {
   else if (columnCount() > rowCount())
     setRowCount(columnCount());
   trans(*this);
-  if (editable) {
-    clear_empty_space();
-  } else {
-    enable_editing();
-    clear_empty_space();
-    disable_editing();
-  }
+  trim_empty_space();
 }

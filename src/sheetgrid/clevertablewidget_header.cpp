@@ -64,7 +64,10 @@ void retitle_headers(QTableWidget& grid, Qt::Orientation orientation, int count,
 }  // namespace
 
 void CleverTableWidget::renumber_header_col() {
-  if (!editable) return;
+  if (editable) number_header_col();
+}
+
+void CleverTableWidget::number_header_col() {
   retitle_headers(*this, Qt::Horizontal, columnCount(),
                   [](int c) { return num_to_letters(static_cast<long long>(c) + 1); });
 }

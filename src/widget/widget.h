@@ -129,7 +129,7 @@ class TRELVO_EXPORT Widget : public QWidget {
   // Without `coef` the names are a0, a1, ... and the values fit_class's
   // params, constant term first. Throws trelvo::Error(RuntimeError) "args must
   // be provided if coef is provided" / "length of args should match with
-  // coef"; the grid is read-only again whatever happens.
+  // coef". The grid stays read-only throughout.
   void updateOutputTable(double r_squared, std::optional<QStringList> args = std::nullopt,
                          std::optional<std::vector<double>> coef = std::nullopt);
   // The six fit procedures. Each refuses bad input with a warning box, shows

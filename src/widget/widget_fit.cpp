@@ -35,21 +35,9 @@ void Widget::onFitBtnClicked() {
   }
 }
 
-namespace {
-
-// Leaves the grid read-only when the update ends, by any path.
-struct ReadOnlyAgain {
-  CleverTableWidget* grid;
-  ~ReadOnlyAgain() { grid->disable_editing(); }
-};
-
-}  // namespace
-
 void Widget::updateOutputTable(double r_squared, std::optional<QStringList> args,
                                std::optional<std::vector<double>> coef) {
   CleverTableWidget* grid = ui->outputTable;
-  grid->enable_editing();
-  ReadOnlyAgain readOnly{grid};
   const bool scientific = ui->scientificOutCheck->isChecked();
   const int decimals = ui->decimalOutBox->value();
   grid->clearContents();
@@ -76,6 +64,6 @@ void Widget::updateOutputTable(double r_squared, std::optional<QStringList> args
     for (std::size_t i = 0; i < coef->size(); ++i)
       grid->setItem(static_cast<int>(i) + 1, 0, createFormattedItem((*coef)[i], scientific, decimals));
   }
-  grid->renumber_header_col();
-  grid->clear_empty_space();
+  grid->number_header_col();
+  grid->trim_empty_space();
 }

@@ -118,6 +118,38 @@ class GridExtentTest : public QObject {
     QCOMPARE(spy.count(), 0);  // trimming does not recompute the extent
   }
 
+  // The program's own trimming and column renumbering, which a read-only
+  // grid undergoes as well; a self-extending grid is not trimmed.
+  void ownTrimmingAndRenumbering_data() {
+    QTest::addColumn<bool>("editable");
+    QTest::addColumn<bool>("infinite");
+    QTest::addColumn<int>("rowsAfter");
+    QTest::addColumn<int>("colsAfter");
+    QTest::newRow("editable") << true << false << 2 << 1;
+    QTest::newRow("read-only") << false << false << 2 << 1;
+    QTest::newRow("self-extending, read-only: not trimmed") << false << true << 3 << 3;
+  }
+  void ownTrimmingAndRenumbering() {
+    QFETCH(bool, editable);
+    QFETCH(bool, infinite);
+    QFETCH(int, rowsAfter);
+    QFETCH(int, colsAfter);
+    CleverTableWidget grid(nullptr, 3, 3, true, false, infinite);
+    fill(grid, {{{1, 0}, "a"}, {{1, 2}, "c"}});
+    grid.setHorizontalHeaderItem(0, new QTableWidgetItem(QStringLiteral("x")));
+    if (!editable) grid.disable_editing();
+    grid.trim_empty_space();
+    QCOMPARE(grid.rowCount(), rowsAfter);
+    QCOMPARE(grid.columnCount(), colsAfter);
+    QCOMPARE(cellText(grid.item(rowsAfter - 1, colsAfter == 1 ? 0 : 1)), QStringLiteral("c"));
+    grid.number_header_col();
+    for (int c = 0; c < grid.columnCount(); ++c)
+      QCOMPARE(cellText(grid.horizontalHeaderItem(c)), CleverTableWidget::num_to_letters(c + 1));
+    QVERIFY(!grid.verticalHeaderItem(0));
+    QCOMPARE(grid.is_editable(), editable);
+    QCOMPARE(grid.editTriggers() == QAbstractItemView::NoEditTriggers, !editable);
+  }
+
   void trimmingKeepsOrder() {
     CleverTableWidget grid(nullptr, 3, 1);
     fill(grid, {{{0, 0}, "a"}, {{0, 2}, "c"}});

@@ -45,12 +45,19 @@ class TransposeTest : public QObject {
     CleverTableWidget table;
     fill(table, cells);
     if (!editable) table.disable_editing();
+    // A read-only grid is trimmed without being made editable meanwhile.
+    QList<bool> editableWhileTrimming;
+    const auto record = [&] { editableWhileTrimming << table.is_editable(); };
+    QObject::connect(table.model(), &QAbstractItemModel::rowsRemoved, record);
+    QObject::connect(table.model(), &QAbstractItemModel::columnsRemoved, record);
     MessageBoxWatch boxes;
     table.transpose_table();
     QCOMPARE(dump(table), grid);
     QVERIFY(boxes.boxes().isEmpty());
     QCOMPARE(table.editable, editable);
     QCOMPARE(table.editTriggers() == QAbstractItemView::NoEditTriggers, !editable);
+    if (!editable) QVERIFY(!editableWhileTrimming.isEmpty());
+    QVERIFY(!editableWhileTrimming.contains(!editable));
   }
 
   void fixedGridSwapsHeaderItems() {

@@ -39,6 +39,37 @@ TEST_F(FitflowTest, StartUpFitsTheSampleData) {
   EXPECT_NE(w().fit_class->linear(), nullptr);
 }
 
+// The program renumbers and trims the output grid without making it editable:
+// the grid is read-only at every change a fit makes to it.
+TEST_F(FitflowTest, OutputGridIsNeverMadeEditable) {
+  CleverTableWidget* grid = ui().outputTable;
+  grid->setColumnCount(3);
+  grid->setHorizontalHeaderItem(0, new CleverTableWidgetItem("x"));
+  int changes = 0;
+  int editableAtChange = 0;
+  const auto record = [&] {
+    ++changes;
+    if (grid->is_editable() || grid->editTriggers() != QAbstractItemView::NoEditTriggers) ++editableAtChange;
+  };
+  QAbstractItemModel* model = grid->model();
+  QObject::connect(model, &QAbstractItemModel::dataChanged, grid, record);
+  QObject::connect(model, &QAbstractItemModel::headerDataChanged, grid, record);
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, grid, record);
+  QObject::connect(model, &QAbstractItemModel::rowsRemoved, grid, record);
+  QObject::connect(model, &QAbstractItemModel::columnsRemoved, grid, record);
+  QObject::connect(grid, &CleverTableWidget::ContentsChangeSignal, grid, record);
+
+  fit(0);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(grid->columnCount(), 1);  // trimmed
+  EXPECT_EQ(cellText(grid->horizontalHeaderItem(0)), "A");  // renumbered
+  EXPECT_EQ(outputHeaders(), (QStringList{"r2", "a0", "a1", "a2"}));
+  EXPECT_GT(changes, 0);
+  EXPECT_EQ(editableAtChange, 0);
+  EXPECT_FALSE(grid->is_editable());
+  EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
 // ---- each model kind on data made from known parameters -------------------
 
 struct KnownCase {
