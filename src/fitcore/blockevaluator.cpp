@@ -10,6 +10,8 @@
 namespace trelvo::expr {
 namespace {
 
+// o[i] = f(x[i], y[i]) for i < n, a scalar or one-element operand standing
+// for every i.
 template <class F>
 void loop2(const Slot& x, const Slot& y, double* o, std::size_t n, F f) {
   const bool xa = x.is_array() && x.n == n && n != 1;
