@@ -181,12 +181,12 @@ Slot Evaluator::call(const Node& n) {
     if (slots_[args[k]].k == SK::Object)
       raise(ErrorKind::TypeError, "unsupported operand type for " +
                                       std::string(callee.obj == Obj::Fn ? function_row(callee.fn).numpy_name
-                                                                        : (callee.obj == Obj::Pi ? "pi" : "e")) +
+                                                                        : (callee.obj == Obj::Pi ? kPi : kE).name) +
                                       "(): '" + type_name(slots_[args[k]]) + "'");
   if (callee.obj == Obj::Pi || callee.obj == Obj::E) {
-    const char* name = callee.obj == Obj::Pi ? "pi" : "e";
-    if (n.nargs != 0) arg_count(name, 0, 0, n.nargs);
-    return make_float(SK::Float, callee.obj == Obj::Pi ? 3.141592653589793 : 2.718281828459045);
+    const FunctionRow& constant = callee.obj == Obj::Pi ? kPi : kE;
+    if (n.nargs != 0) arg_count(constant.name.data(), 0, 0, n.nargs);
+    return make_float(SK::Float, constant.value);
   }
   const Fn fn = callee.fn;
   const char* name = function_row(fn).numpy_name.data();

@@ -216,7 +216,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
   return {std::move(converted), std::move(coefficients)};
 }
 
-double pi() { return 3.141592653589793; }
-double e() { return 2.718281828459045; }
+double pi() { return trelvo::expr::kPi.value; }
+double e() { return trelvo::expr::kE.value; }
 
 bool fequal(double a, double b, double epsilon) { return epsilon > std::fabs(a - b); }

@@ -143,10 +143,10 @@ class Parser {
       if (name == "np") {
         n.op = Op::Object;
         n.constant = make_object(Obj::Numpy);
-      } else if (name == "pi") {
+      } else if (name == kPi.name) {
         n.op = Op::Object;
         n.constant = make_object(Obj::Pi);
-      } else if (name == "e") {
+      } else if (name == kE.name) {
         n.op = Op::Object;
         n.constant = make_object(Obj::E);
       } else {

@@ -18,7 +18,8 @@ struct FunctionRow {
   std::string_view name;        // as the user writes it
   std::string_view attr;        // name under np., empty for a constant
   std::string_view numpy_name;  // NumPy's own name (its error texts); for a constant the name
-  bool is_numpy() const { return !attr.empty(); }
+  double value = 0.0;           // a constant's value (NumPy's pi and e)
+  constexpr bool is_numpy() const { return !attr.empty(); }
 };
 
 // The NumPy functions first (row k is Fn k), then the constants pi and e; the
@@ -31,10 +32,15 @@ inline constexpr std::array<FunctionRow, 24> kFunctions = {{
     {"tan", "tan", "tan"},          {"asin", "asin", "arcsin"},     {"acos", "acos", "arccos"},
     {"atan", "atan", "arctan"},     {"sinh", "sinh", "sinh"},       {"cosh", "cosh", "cosh"},
     {"tanh", "tanh", "tanh"},       {"asinh", "asinh", "arcsinh"},  {"acosh", "acosh", "arccosh"},
-    {"atanh", "atanh", "arctanh"},  {"pi", "", "pi"},               {"e", "", "e"},
+    {"atanh", "atanh", "arctanh"},  {"pi", "", "pi", 3.141592653589793},
+    {"e", "", "e", 2.718281828459045},
 }};
 
 inline constexpr std::size_t kNumpyFunctionCount = static_cast<std::size_t>(Fn::Atanh) + 1;
+
+// The rows of the constants pi() and e().
+inline constexpr const FunctionRow& kPi = kFunctions[kNumpyFunctionCount];
+inline constexpr const FunctionRow& kE = kFunctions[kNumpyFunctionCount + 1];
 
 inline const FunctionRow& function_row(Fn fn) { return kFunctions[static_cast<std::size_t>(fn)]; }
 
