@@ -3,7 +3,8 @@
 // parse_expression returns. It accepts only this grammar:
 //   numbers (Python int and float literals), names bound by the caller,
 //   + - * / // % **, unary + -, parentheses,
-//   calls np.<name>(...) for the targets of the function map, pi(), e().
+//   calls np.<name>(...) for the NumPy rows of the function table
+//   (functiontable.h), pi(), e().
 // Python precedence, associativity and int/float kinds; Python % and //;
 // NumPy semantics for NumPy scalars and element-wise on arrays (inf and nan,
 // no exception). Errors are trelvo::Error with Python's kind and text

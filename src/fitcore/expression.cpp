@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "fitcore/errors.h"
+#include "fitcore/functiontable.h"
 #include "fitcore/limits.h"
+#include "fitcore/strrepr.h"
 #include "fitcore/pyregex.h"
 
 namespace trelvo {
@@ -25,58 +27,6 @@ constexpr std::array<std::string_view, 9> kForbiddenWords = {
 
 constexpr std::array<std::string_view, 6> kForbiddenChars = {";", ":", "\"", "'", "`", "\\"};
 
-struct FunctionName {
-  std::string_view name;
-  std::string_view replacement;
-};
-
-constexpr std::array<FunctionName, 24> kFunctionMap = {{
-    {"exp", "np.exp"},     {"pow", "np.pow"},     {"abs", "np.absolute"}, {"sqrt", "np.sqrt"},
-    {"cbrt", "np.cbrt"},   {"log", "np.log"},     {"log10", "np.log10"}, {"log2", "np.log2"},
-    {"min", "np.min"},     {"max", "np.max"},     {"sin", "np.sin"},     {"cos", "np.cos"},
-    {"tan", "np.tan"},     {"asin", "np.asin"},   {"acos", "np.acos"},   {"atan", "np.atan"},
-    {"sinh", "np.sinh"},   {"cosh", "np.cosh"},   {"tanh", "np.tanh"},   {"asinh", "np.asinh"},
-    {"acosh", "np.acosh"}, {"atanh", "np.atanh"}, {"pi", "pi"},          {"e", "e"},
-}};
-
-// Python's repr of a str: single quotes unless the text holds a single quote
-// and no double quote; backslash, quote and control characters escaped.
-std::string repr_str(const std::string& s) {
-  const bool use_double = s.find('\'') != std::string::npos && s.find('"') == std::string::npos;
-  const char quote = use_double ? '"' : '\'';
-  std::string out(1, quote);
-  static const char* hex = "0123456789abcdef";
-  for (unsigned char c : s) {
-    if (c == static_cast<unsigned char>(quote) || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c == 0x7f) {
-      out += "\\x";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  out += quote;
-  return out;
-}
-
-std::string repr_list(const std::vector<std::string>& items) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i) out += ", ";
-    out += repr_str(items[i]);
-  }
-  return out + "]";
-}
-
 [[noreturn]] void reject(const std::string& message) { raise(ErrorKind::ValueError, message); }
 
 PyRegex word_pattern(std::string_view word) {
@@ -86,7 +36,8 @@ PyRegex word_pattern(std::string_view word) {
 // The screen's patterns, compiled once.
 struct Patterns {
   std::vector<PyRegex> forbidden_words;  // kForbiddenWords then kKeywords
-  std::vector<PyRegex> function_calls;   // one per entry of kFunctionMap
+  std::vector<PyRegex> function_calls;   // one per row of expr::kFunctions
+  std::vector<std::string> replacements;  // the call each row's name( becomes
   PyRegex doubled_x{"x{2,}", true};
   PyRegex scinot_name{"SCINOT[a-zA-Z_]"};
   PyRegex invalid_var{"\\b\\d+[a-zA-Z_]+\\b"};
@@ -103,8 +54,10 @@ struct Patterns {
   Patterns() {
     for (std::string_view w : kForbiddenWords) forbidden_words.push_back(word_pattern(w));
     for (std::string_view w : kKeywords) forbidden_words.push_back(word_pattern(w));
-    for (const auto& f : kFunctionMap)
+    for (const expr::FunctionRow& f : expr::kFunctions) {
       function_calls.emplace_back("\\b" + regex_escape(f.name) + "\\s*\\(");
+      replacements.push_back(f.is_numpy() ? "np." + std::string(f.attr) + "(" : std::string(f.name) + "(");
+    }
   }
 };
 
@@ -213,7 +166,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
     reject("Scientific notation must be followed by an operator, not directly by a variable");
   const auto invalid_var = p.invalid_var.findall(protected_expr);
   if (!invalid_var.empty())
-    reject("Invalid variable name: " + repr_list(invalid_var) +
+    reject("Invalid variable name: " + repr_str_list(invalid_var) +
            " - Variable names must start with a letter");
   if (p.number_name.matches_anywhere(protected_expr))
     reject("Numbers and variables must be separated by operators");
@@ -246,8 +199,8 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
     else
       converted += c;
   }
-  for (std::size_t i = 0; i < kFunctionMap.size(); ++i)
-    converted = p.function_calls[i].sub(converted, std::string(kFunctionMap[i].replacement) + "(");
+  for (std::size_t i = 0; i < p.function_calls.size(); ++i)
+    converted = p.function_calls[i].sub(converted, p.replacements[i]);
 
   // The coefficients: names that are neither x nor called as functions, sorted.
   const auto called = p.called_word.findall(expr);
@@ -263,7 +216,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
   return {std::move(converted), std::move(coefficients)};
 }
 
-double pi() { return 3.141592653589793; }
-double e() { return 2.718281828459045; }
+double pi() { return trelvo::expr::kPi.value; }
+double e() { return trelvo::expr::kE.value; }
 
 bool fequal(double a, double b, double epsilon) { return epsilon > std::fabs(a - b); }

@@ -5,6 +5,7 @@
 #include <complex>
 
 #include "fitcore/errors.h"
+#include "fitcore/numpyprint.h"
 #include "fitcore/numtext.h"
 #include "fitcore/output.h"
 #include "fitcore/polynomial.h"

@@ -30,11 +30,6 @@ TRELVO_EXPORT std::string repr_int(long long v);
 TRELVO_EXPORT std::string format_e(double v, int decimals);
 TRELVO_EXPORT std::string format_f(double v, int decimals);
 
-// Python repr of a list of strings: ['x', 'a'] (quotes chosen as Python does).
-// Non-ASCII characters are kept except separators, format and control
-// characters, which are escaped; unassigned code points count as printable.
-TRELVO_EXPORT std::string repr_str_list(const std::vector<std::string>& items);
-
 // Python repr of a list of floats: [1.0, 2.5, nan].
 TRELVO_EXPORT std::string repr_double_list(const std::vector<double>& items);
 
@@ -62,14 +57,5 @@ std::string brief_list_repr(const List& items, Repr repr) {
 inline std::string brief_double_list(const std::vector<double>& items) {
   return brief_list_repr(items, [](double v) { return repr_double(v); });
 }
-
-// NumPy's printed form of a 1-D float array, as str(np.array(values)) gives
-// it with the default print options (precision 8, maxprec, line width 75,
-// summary "..." beyond 1000 values): "[0.  1.5 3. ]", "[1.e-05 1.e+00]".
-// Print options changed in the host (np.set_printoptions) are not followed.
-TRELVO_EXPORT std::string numpy_array_str(const std::vector<double>& values);
-
-// NumPy's printed form of a 1-D integer array: "[0 1 2]", "[-1 10]".
-TRELVO_EXPORT std::string numpy_int_array_str(const std::vector<long long>& values);
 
 }  // namespace trelvo

@@ -8,6 +8,7 @@
 
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/filledbox.h"
 #include "sheetgrid/io/csv.h"
 #include "sheetgrid/io/table.h"
 #include "sheetgrid/io/tablesize.h"
@@ -111,8 +112,8 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
     if (kind == TableKind::Workbook) qDebug().noquote() << QStringLiteral("Loaded sheet: %1").arg(table.sheet_name);
   } catch (...) {
     const QString description = error_text(std::current_exception());
-    QMessageBox::critical(&grid, CleverTableWidget::tr("加载错误"),
-                          CleverTableWidget::tr("加载文件失败\n\n%1").arg(description));
+    trelvo::show_filled_box(&grid, QMessageBox::Critical, CleverTableWidget::tr("加载错误"),
+                            CleverTableWidget::tr("加载文件失败\n\n%1"), description);
     qDebug().noquote() << QStringLiteral("Error loading file: %1").arg(description);
   }
 }
@@ -139,13 +140,13 @@ void save_table(CleverTableWidget& grid, const QString& path,
     write(path, rows);
   } catch (...) {
     const QString description = error_text(std::current_exception());
-    QMessageBox::critical(&grid, CleverTableWidget::tr("保存错误"),
-                          CleverTableWidget::tr("保存文件时出现错误\n\n%1").arg(description));
+    trelvo::show_filled_box(&grid, QMessageBox::Critical, CleverTableWidget::tr("保存错误"),
+                            CleverTableWidget::tr("保存文件时出现错误\n\n%1"), description);
     qDebug().noquote() << QStringLiteral("Error saving file: %1").arg(description);
     return;
   }
-  QMessageBox::information(&grid, CleverTableWidget::tr("保存成功"),
-                           CleverTableWidget::tr("文件已保存至：%1").arg(path));
+  trelvo::show_filled_box(&grid, QMessageBox::Information, CleverTableWidget::tr("保存成功"),
+                          CleverTableWidget::tr("文件已保存至：%1"), path);
   qDebug().noquote() << QStringLiteral("Saved file: %1").arg(path);
 }
 

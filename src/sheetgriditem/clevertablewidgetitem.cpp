@@ -13,7 +13,9 @@
 #include "fitcore/errors.h"
 #include "fitcore/evaluator.h"
 #include "fitcore/expression.h"
+#include "fitcore/numpyprint.h"
 #include "fitcore/numtext.h"
+#include "fitcore/strrepr.h"
 
 namespace {
 

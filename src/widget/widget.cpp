@@ -17,6 +17,7 @@
 
 #include "fitcore/errors.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/slotguard.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget_chartpoints.h"
 
@@ -29,17 +30,6 @@ bool holdsCellBlock(const QString& text) {
 
 }  // namespace
 
-template <typename F>
-void Widget::guarded(const char* where, F&& body) {
-  try {
-    body();
-  } catch (const std::exception& e) {
-    qDebug().noquote() << QString::fromLatin1(where) + ": " + QString::fromUtf8(e.what());
-  } catch (...) {
-    qDebug().noquote() << QString::fromLatin1(where) + ": unknown error";
-  }
-}
-
 Widget::Widget(QWidget* parent) : QWidget(parent) {
   ui = new Ui_Widget;
   ui->setupUi(this);
@@ -47,37 +37,37 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
 
   // Controls, in a fixed order.
   connect(ui->aboutBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onAboutBtnClicked", [this] { onAboutBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onAboutBtnClicked", [this] { onAboutBtnClicked(); }); });
   connect(ui->themeBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onThemeBtnClicked", [this] { onThemeBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onThemeBtnClicked", [this] { onThemeBtnClicked(); }); });
   connect(ui->inputBtn, &QAbstractButton::toggled, this,
-          [this](bool checked) { guarded("onInputBtnToggled", [&] { onInputBtnToggled(checked); }); });
-  connect(ui->plotBtn, &QAbstractButton::clicked, this, [this] { guarded("onPlotBtnClicked", [this] { onPlotBtnClicked(); }); });
+          [this](bool checked) { trelvo::guard_slot("onInputBtnToggled", [&] { onInputBtnToggled(checked); }); });
+  connect(ui->plotBtn, &QAbstractButton::clicked, this, [this] { trelvo::guard_slot("onPlotBtnClicked", [this] { onPlotBtnClicked(); }); });
   connect(ui->setPlotSizeBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onSetPlotSizeBtn", [this] { onSetPlotSizeBtn(); }); });
+          [this] { trelvo::guard_slot("onSetPlotSizeBtn", [this] { onSetPlotSizeBtn(); }); });
   connect(ui->adjustPlotBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onAdjustPlotBtnClicked", [this] { onAdjustPlotBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onAdjustPlotBtnClicked", [this] { onAdjustPlotBtnClicked(); }); });
   connect(ui->savePlotBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onSavePlotBtnClicked", [this] { onSavePlotBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onSavePlotBtnClicked", [this] { onSavePlotBtnClicked(); }); });
   connect(ui->copyPlotBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onCopyPlotBtnClicked", [this] { onCopyPlotBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onCopyPlotBtnClicked", [this] { onCopyPlotBtnClicked(); }); });
   connect(ui->setPlotBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onSetPlotBtnClicked", [this] { onSetPlotBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onSetPlotBtnClicked", [this] { onSetPlotBtnClicked(); }); });
   connect(ui->loadBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onLoadBtnClicked", [this] { onLoadBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onLoadBtnClicked", [this] { onLoadBtnClicked(); }); });
   connect(ui->saveBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onSaveBtnClicked", [this] { onSaveBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onSaveBtnClicked", [this] { onSaveBtnClicked(); }); });
   connect(ui->refreshBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onRefreshBtnClicked", [this] { onRefreshBtnClicked(); }); });
-  connect(ui->fitBtn, &QAbstractButton::clicked, this, [this] { guarded("onFitBtnClicked", [this] { onFitBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onRefreshBtnClicked", [this] { onRefreshBtnClicked(); }); });
+  connect(ui->fitBtn, &QAbstractButton::clicked, this, [this] { trelvo::guard_slot("onFitBtnClicked", [this] { onFitBtnClicked(); }); });
   connect(ui->curveBtn, &QAbstractButton::clicked, this,
-          [this] { guarded("onCurveBtnClicked", [this] { onCurveBtnClicked(); }); });
+          [this] { trelvo::guard_slot("onCurveBtnClicked", [this] { onCurveBtnClicked(); }); });
   connect(ui->calcYOut, &QAbstractButton::clicked, this,
-          [this] { guarded("onCalcYOutClicked", [this] { onCalcYOutClicked(); }); });
+          [this] { trelvo::guard_slot("onCalcYOutClicked", [this] { onCalcYOutClicked(); }); });
   connect(ui->calcXOut, &QAbstractButton::clicked, this,
-          [this] { guarded("onCalcXOutClicked", [this] { onCalcXOutClicked(); }); });
+          [this] { trelvo::guard_slot("onCalcXOutClicked", [this] { onCalcXOutClicked(); }); });
   connect(ui->comboBox, &QComboBox::currentIndexChanged, this,
-          [this] { guarded("onComboBoxChanged", [this] { onComboBoxChanged(); }); });
+          [this] { trelvo::guard_slot("onComboBoxChanged", [this] { onComboBoxChanged(); }); });
 
   const int index = ui->comboBox->currentIndex();
   ui->funcLabel->setVisible(index != 5);
@@ -86,9 +76,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   ui->outputTable->disable_editing();
 
   connect(ui->xDataBox, &QComboBox::activated, this,
-          [this] { guarded("onXDataBoxChanged", [this] { onXDataBoxChanged(); }); });
+          [this] { trelvo::guard_slot("onXDataBoxChanged", [this] { onXDataBoxChanged(); }); });
   connect(ui->yDataBox, &QComboBox::activated, this,
-          [this] { guarded("onYDataBoxChanged", [this] { onYDataBoxChanged(); }); });
+          [this] { trelvo::guard_slot("onYDataBoxChanged", [this] { onYDataBoxChanged(); }); });
 
   ui->refineSP->setEnabled(ui->refineCB->isChecked());
 
@@ -96,18 +86,18 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   ui->inputTable->enable_infinite();
 
   connect(ui->inputTable, &CleverTableWidget::ContentsChangeSignal, this, [this](int row, int col) {
-    guarded("inputTableChanged", [&] { inputTableChanged(row, col); });
+    trelvo::guard_slot("inputTableChanged", [&] { inputTableChanged(row, col); });
   });
 
   connect(ui->inputTable, &CleverTableWidget::ItemSelectionSignal, this,
-          [this] { guarded("onItemSelected", [this] { onItemSelected(); }); });
+          [this] { trelvo::guard_slot("onItemSelected", [this] { onItemSelected(); }); });
   connect(ui->inputEdit, &QTextEdit::textChanged, this,
-          [this] { guarded("onInputEditTextChanged", [this] { onInputEditTextChanged(); }); });
+          [this] { trelvo::guard_slot("onInputEditTextChanged", [this] { onInputEditTextChanged(); }); });
   // Any change of the input cells makes the data lists stale; a command's
   // rewrite also rebinds the bar to its cell's new text.
   connect(ui->inputTable, &QTableWidget::cellChanged, this, [this] { dataListsStale_ = true; });
   connect(ui->inputTable, &CleverTableWidget::CellsRewrittenSignal, this,
-          [this] { guarded("onInputCellsRewritten", [this] { onInputCellsRewritten(); }); });
+          [this] { trelvo::guard_slot("onInputCellsRewritten", [this] { onInputCellsRewritten(); }); });
   // A cursor or selection moved by the user ends the bar's untouched state.
   auto barTouched = [this] {
     if (!bindingBar_) barUntouched_ = false;
@@ -119,7 +109,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
 
   connect(ui->inputTable, &CleverTableWidget::ItemTextFinishedSignal, this,
           [this](CleverTableWidgetItem* item, const QString& text) {
-            guarded("onCellTextFinished", [&] { onCellTextFinished(item, text); });
+            trelvo::guard_slot("onCellTextFinished", [&] { onCellTextFinished(item, text); });
           });
 
   ui->inputLabel->setText(QString());
@@ -169,7 +159,7 @@ Widget::~Widget() { delete ui; }
 
 bool Widget::eventFilter(QObject* watched, QEvent* event) {
   if (ui && watched == ui->inputEdit && event->type() == QEvent::KeyPress && !forwarding_key_) {
-    guarded("onInputEditKeyPressEvent", [&] { onInputEditKeyPressEvent(static_cast<QKeyEvent*>(event)); });
+    trelvo::guard_slot("onInputEditKeyPressEvent", [&] { onInputEditKeyPressEvent(static_cast<QKeyEvent*>(event)); });
     return true;
   }
   return QWidget::eventFilter(watched, event);

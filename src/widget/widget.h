@@ -271,9 +271,6 @@ class TRELVO_EXPORT Widget : public QWidget {
   // False, after the warning box, when xList or yList is empty or the two
   // differ in length (the checks the plot and the fit share).
   bool dataListsUsable();
-  // Runs `body`; an exception is logged instead of leaving the slot.
-  template <typename F>
-  void guarded(const char* where, F&& body);
 
   bool forwarding_key_ = false;
 };

@@ -19,6 +19,7 @@
 
 #include <functional>
 
+#include "sheetgrid/filledbox.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 
@@ -77,10 +78,10 @@ void Widget::onSavePlotBtnClicked() {
     return;
   }
   if (!written) {
-    QMessageBox::warning(this, tr("保存失败"), tr("图表保存失败：%1").arg(fileName));
+    trelvo::show_filled_box(this, QMessageBox::Warning, tr("保存失败"), tr("图表保存失败：%1"), fileName);
     return;
   }
-  QMessageBox::information(this, tr("保存成功"), tr("图表已保存为 %1").arg(fileName));
+  trelvo::show_filled_box(this, QMessageBox::Information, tr("保存成功"), tr("图表已保存为 %1"), fileName);
 }
 
 void Widget::onCopyPlotBtnClicked() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fitcore/numtext.h"
+#include "sheetgrid/filledbox.h"
 #include "widget/widget.h"
 
 namespace trelvo::fitflow {
@@ -25,13 +26,13 @@ inline QString numberRepr(double value) { return QString::fromStdString(repr_dou
 // The two boxes of a failed construction or fit, each with the error's text
 // after a blank line.
 inline void showInitError(Widget* w, const std::exception& e) {
-  QMessageBox::warning(w, Widget::tr("初始化错误"),
-                       Widget::tr("初始化失败，请检查输入数据\n\n%1").arg(QString::fromUtf8(e.what())));
+  show_filled_box(w, QMessageBox::Warning, Widget::tr("初始化错误"),
+                  Widget::tr("初始化失败，请检查输入数据\n\n%1"), QString::fromUtf8(e.what()));
 }
 
 inline void showFitError(Widget* w, const std::exception& e) {
-  QMessageBox::warning(w, Widget::tr("拟合错误"),
-                       Widget::tr("拟合失败，请检查输入数据\n\n%1").arg(QString::fromUtf8(e.what())));
+  show_filled_box(w, QMessageBox::Warning, Widget::tr("拟合错误"),
+                  Widget::tr("拟合失败，请检查输入数据\n\n%1"), QString::fromUtf8(e.what()));
 }
 
 // Writes the pane text of a successful fit and its two debug lines.

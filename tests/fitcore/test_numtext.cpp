@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "fitcore/errors.h"
+#include "fitcore/numpyprint.h"
 #include "fitcore/numtext.h"
+#include "fitcore/strrepr.h"
 
 namespace {
 

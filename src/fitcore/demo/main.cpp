@@ -12,6 +12,7 @@
 #include "fitcore/linearfit.h"
 #include "fitcore/nonlinearfit.h"
 #include "fitcore/numtext.h"
+#include "fitcore/strrepr.h"
 #include "plotwindow.h"
 
 namespace {
