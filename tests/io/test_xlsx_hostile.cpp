@@ -190,7 +190,7 @@ const Case kCases[] = {
      "text between two tags", nullptr},
     {"CellTextOverTheLimit",
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>" +
-                                   QByteArray(limits::kMaxCellTextBytes + 1, 'x') + "</v></c></row>")); },
+                                   QByteArray(limits::kMaxCellTextUnits + 1, 'x') + "</v></c></row>")); },
      "cell text is longer", nullptr},
     {"CellTextOverTheLimitInPieces",
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>" +

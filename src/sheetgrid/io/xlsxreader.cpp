@@ -155,8 +155,8 @@ QString rich_text(XmlPart& xml) {
         }
       }
       runs += t;
-      if (plain.size() + runs.size() > static_cast<qsizetype>(limits::kMaxCellTextBytes)) {
-        throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextBytes));
+      if (plain.size() + runs.size() > static_cast<qsizetype>(limits::kMaxCellTextUnits)) {
+        throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextUnits));
       }
     } else {
       xml.skip();
@@ -176,8 +176,8 @@ char format_kind(const QString& code) {
 }
 
 void check_text_length(const QString& text) {
-  if (static_cast<std::size_t>(text.size()) > limits::kMaxCellTextBytes) {
-    throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextBytes));
+  if (static_cast<std::size_t>(text.size()) > limits::kMaxCellTextUnits) {
+    throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextUnits));
   }
 }
 
