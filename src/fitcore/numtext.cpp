@@ -36,12 +36,16 @@ bool is_unicode_space(char32_t c) {
   }
 }
 
+}  // namespace
+
 int unicode_digit(char32_t c) {
   auto it = std::upper_bound(kDigitZeros.begin(), kDigitZeros.end(), c);
   if (it == kDigitZeros.begin()) return -1;
   --it;
   return c - *it < 10 ? static_cast<int>(c - *it) : -1;
 }
+
+namespace {
 
 // Decodes one UTF-8 sequence at `i`; invalid bytes give U+FFFD (never a digit
 // or a space, so the text is then no number).

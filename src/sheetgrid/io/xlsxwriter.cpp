@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "fitcore/a1label.h"
 #include "sheetgrid/io/atomicfile.h"
 #include "sheetgrid/io/utf8.h"
 #include "sheetgrid/io/xlsx.h"
@@ -12,9 +13,7 @@ namespace trelvo::io {
 namespace {
 
 QString cell_name(std::size_t row, std::size_t col) {
-  QString letters;
-  for (std::size_t c = col + 1; c > 0; c = (c - 1) / 26) letters.prepend(QChar(u'A' + static_cast<char16_t>((c - 1) % 26)));
-  return letters + QString::number(row + 1);
+  return QString::fromStdString(a1::cell_label(static_cast<long long>(row), static_cast<long long>(col)).value());
 }
 
 void check_text(const QString& text, std::size_t row, std::size_t col) {
