@@ -49,7 +49,8 @@ std::optional<Label> parse_label(std::u16string_view text, Syntax syntax) {
     if (number < kPast) number = number * 10 + d;
   }
   if (digits == 0 || (workbook && i != n)) return std::nullopt;
-  if (col - 1 > INT_MAX || number - 1 > INT_MAX) return std::nullopt;
+  if (workbook && number > kPast) number = kPast;
+  if (col - 1 > INT_MAX || (!workbook && number - 1 > INT_MAX)) return std::nullopt;
   label.row = number - 1;
   label.col = col - 1;
   label.length = i;

@@ -37,7 +37,8 @@ struct Label {
 
 // Reads the label at the start of `text` (UTF-16). nullopt when the letters
 // or the digits are missing, when (Workbook) anything follows them, or when
-// the 0-based row or column is past INT_MAX.
+// the 0-based column or (Formula) row is past INT_MAX. A Workbook row past
+// INT_MAX reads as INT_MAX + 1, for the caller's own row limit to refuse.
 TRELVO_EXPORT std::optional<Label> parse_label(std::u16string_view text, Syntax syntax = Syntax::Formula);
 
 }  // namespace trelvo::a1

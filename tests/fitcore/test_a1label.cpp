@@ -89,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"workbook_dollars", u"$B$12", Syntax::Workbook, 11, 1, 5},
         ParseCase{"workbook_one_dollar", u"B$12", Syntax::Workbook, 11, 1, 4},
         ParseCase{"workbook_ascii_digits_only", u"B\u0661", Syntax::Workbook, std::nullopt, 0, 0},
-        ParseCase{"workbook_nothing_follows", u"A1 ", Syntax::Workbook, std::nullopt, 0, 0}),
+        ParseCase{"workbook_nothing_follows", u"A1 ", Syntax::Workbook, std::nullopt, 0, 0},
+        ParseCase{"workbook_row_past_int", u"B99999999999999999999", Syntax::Workbook, 2'147'483'648LL, 1, 21}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
