@@ -18,8 +18,8 @@ namespace trelvo::io {
 // Throws IoError when the file cannot be read or is not a regular file
 // (InputFile), is not valid UTF-8 ("'utf-8' codec can't decode byte 0xff in
 // position 3: invalid start byte"), holds a value longer than
-// limits::kMaxCsvFieldChars, or a table beyond the grid's limits (its extent, or more
-// non-empty values than one load may place).
+// limits::kMaxCsvFieldChars, or a table beyond the grid's limits (its extent,
+// or more non-empty values than one load may place).
 // Reads only; changes nothing.
 Table read_csv(const QString& path);
 
