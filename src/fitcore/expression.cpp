@@ -11,6 +11,7 @@
 #include "fitcore/limits.h"
 #include "fitcore/strrepr.h"
 #include "fitcore/pyregex.h"
+#include "fitcore/utf8.h"
 
 namespace trelvo {
 namespace {
@@ -66,11 +67,7 @@ const Patterns& patterns() {
   return p;
 }
 
-std::size_t char_length(std::string_view s, std::size_t i) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  const std::size_t len = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-  return std::min(len, s.size() - i);
-}
+std::size_t char_length(std::string_view s, std::size_t i) { return utf8::decode(s, i).length; }
 
 // Byte length of the Unicode decimal digit (\d) at s[i], or 0.
 std::size_t digit_at(std::string_view s, std::size_t i) {

@@ -11,12 +11,25 @@ inline constexpr int kMaxRows = 1'048'576;
 inline constexpr int kMaxCols = 16'384;
 inline constexpr std::int64_t kMaxCells = 20'000'000;
 
+// True when a grid of `rows` rows and `cols` columns is within the three
+// limits above.
+constexpr bool fits_grid(std::int64_t rows, std::int64_t cols) {
+  return rows <= kMaxRows && cols <= kMaxCols && rows * cols <= kMaxCells;
+}
+
 // Most non-empty cells one load places: what the grid holds in memory (each
 // filled cell is an item of a few hundred bytes), well below kMaxCells.
 inline constexpr std::int64_t kMaxFilledCells = 2'000'000;
 
-// Longest cell text accepted from a file or the clipboard.
-inline constexpr std::size_t kMaxCellTextBytes = 32'767 * 4;
+// Longest cell text accepted from a file or the clipboard, in UTF-16 units.
+inline constexpr std::size_t kMaxCellTextUnits = 32'767 * 4;
+
+// Longest CSV value the reader takes, in code points (Python's
+// field_size_limit).
+inline constexpr std::int64_t kMaxCsvFieldChars = 131'072;
+
+// Longest cell text an XLSX workbook stores, in code points.
+inline constexpr std::int64_t kMaxXlsxCellChars = 32'767;
 
 // Decompressed bytes read from one workbook (counted while streaming); also
 // the largest table file (CSV or workbook) read into memory.
@@ -44,7 +57,7 @@ inline constexpr std::size_t kMaxNumberFormatChars = 4096;
 // declarations in scope at once, element nesting depth, and the longest text
 // run (characters or CDATA between two tags) and markup (one tag, comment or
 // processing instruction), in code units of the part's encoding. The text
-// run holds a cell text of kMaxCellTextBytes characters written as character
+// run holds a cell text of kMaxCellTextUnits characters written as character
 // references.
 inline constexpr int kMaxXmlAttributes = 64;
 inline constexpr int kMaxXmlNamespaceDeclarations = 128;

@@ -37,12 +37,16 @@ bool is_unicode_space(char32_t c) {
   }
 }
 
+}  // namespace
+
 int unicode_digit(char32_t c) {
   auto it = std::upper_bound(kDigitZeros.begin(), kDigitZeros.end(), c);
   if (it == kDigitZeros.begin()) return -1;
   --it;
   return c - *it < 10 ? static_cast<int>(c - *it) : -1;
 }
+
+namespace {
 
 bool ieq(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -17,6 +17,10 @@ namespace trelvo {
 // +-inf. Returns nullopt when float() would raise ValueError. `text` is UTF-8.
 TRELVO_EXPORT std::optional<double> parse_python_float(std::string_view text);
 
+// Value 0-9 of a Unicode decimal digit (category Nd) as the Python host
+// knows them, or -1 for any other code point.
+TRELVO_EXPORT int unicode_digit(char32_t c);
+
 // Python repr(float): shortest round-trip text, "2.0", "1e-05", "1e+16",
 // "-0.0", "inf", "-inf", "nan".
 TRELVO_EXPORT std::string repr_double(double v);

@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include "fitcore/errors.h"
+#include "fitcore/utf8.h"
 
 namespace trelvo {
 
@@ -75,9 +76,7 @@ namespace {
 // UTF-8 character, as Python steps past an empty match.
 std::size_t next_start(std::string_view s, const RegexMatch& m) {
   if (m.end > m.start) return m.end;
-  std::size_t i = m.end + 1;
-  while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
-  return i;
+  return m.end < s.size() ? m.end + utf8::decode(s, m.end).length : m.end + 1;
 }
 
 }  // namespace

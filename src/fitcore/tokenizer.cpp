@@ -10,6 +10,7 @@
 #include "fitcore/errors.h"
 #include "fitcore/limits.h"
 #include "fitcore/pyregex.h"
+#include "fitcore/utf8.h"
 
 namespace trelvo::expr {
 
@@ -29,16 +30,10 @@ bool ascii_name_char(unsigned char c) { return std::isalnum(c) || c == '_'; }
 
 // Decodes one UTF-8 code point at s[i]; returns its length (0 when invalid).
 std::size_t decode_utf8(std::string_view s, std::size_t i, std::uint32_t& cp) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-  if (len == 0 || i + len > s.size()) return 0;
-  cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto d = static_cast<unsigned char>(s[i + k]);
-    if ((d & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (d & 0x3F);
-  }
-  return len;
+  const utf8::Decoded d = utf8::decode(s, i);
+  if (d.fault != utf8::Fault::None) return 0;
+  cp = d.code_point;
+  return d.length;
 }
 
 const PyRegex& identifier_start() {

@@ -1,26 +1,21 @@
 // Empty cells, the content extent and its signal, bulk writes, trimming.
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/io/table.h"
 
-namespace {
-
-bool is_empty_text(const QString& text) {
-  return text.isEmpty() || text == QLatin1String(" ");
-}
-
-}  // namespace
+using trelvo::io::is_empty_cell_text;
 
 bool CleverTableWidget::row_is_empty(int row) const {
   if (row < 0 || row >= rowCount()) return true;
   for (int col = columnCount() - 1; col >= 0; --col)
-    if (!is_empty_text(cellText(item(row, col)))) return false;
+    if (!is_empty_cell_text(cellText(item(row, col)))) return false;
   return true;
 }
 
 bool CleverTableWidget::col_is_empty(int col) const {
   if (col < 0 || col >= columnCount()) return true;
   for (int row = rowCount() - 1; row >= 0; --row)
-    if (!is_empty_text(cellText(item(row, col)))) return false;
+    if (!is_empty_cell_text(cellText(item(row, col)))) return false;
   return true;
 }
 
@@ -86,7 +81,7 @@ void CleverTableWidget::trim_empty_rows() {
   for (int row = rowCount() - 1; row >= 0; --row) {
     int empty = 0;
     for (int col = 0; col < cols; ++col) {
-      if (is_empty_text(cellText(item(row, col)))) ++empty;
+      if (is_empty_cell_text(cellText(item(row, col)))) ++empty;
       if (empty == cols) removeRow(row);
     }
   }
@@ -102,7 +97,7 @@ void CleverTableWidget::trim_empty_cols() {
   for (int col = columnCount() - 1; col >= 0; --col) {
     int empty = 0;
     for (int row = 0; row < rows; ++row) {
-      if (is_empty_text(cellText(item(row, col)))) ++empty;
+      if (is_empty_cell_text(cellText(item(row, col)))) ++empty;
       if (empty == rows) removeColumn(col);
     }
   }

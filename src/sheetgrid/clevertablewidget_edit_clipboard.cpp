@@ -46,8 +46,7 @@ void CleverTableWidget::paste_selection() {
   // refused before anything changes.
   const qint64 rows_needed = std::max<qint64>(rowCount(), top + qint64(block.size()));
   const qint64 cols_needed = std::max<qint64>(columnCount(), left + qint64(widest));
-  if (rows_needed > trelvo::limits::kMaxRows || cols_needed > trelvo::limits::kMaxCols ||
-      rows_needed * cols_needed > trelvo::limits::kMaxCells) {
+  if (!trelvo::limits::fits_grid(rows_needed, cols_needed)) {
     qDebug().noquote() << QStringLiteral("Paste refused: %1 x %2 cells exceed the grid limits")
                               .arg(rows_needed)
                               .arg(cols_needed);

@@ -119,8 +119,7 @@ void CleverTableWidget::paste_col() {
   }
   const int col = cols.first();
   const qsizetype rows = numbers.size();
-  if (rows > rowCount() &&
-      (rows > trelvo::limits::kMaxRows || qint64(rows) * columnCount() > trelvo::limits::kMaxCells)) {
+  if (rows > rowCount() && !trelvo::limits::fits_grid(rows, columnCount())) {
     qDebug().noquote() << QStringLiteral("Column paste refused: %1 rows exceed the grid limits")
                               .arg(rows);
     QMessageBox::warning(this, tr("警告"), tr("粘贴数据行数超出表格大小上限，无法替换列"));

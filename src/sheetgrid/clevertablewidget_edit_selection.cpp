@@ -7,13 +7,13 @@
 
 #include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/io/table.h"
 
 namespace {
 
 bool holds_content(const QTableWidgetItem* item) {
   if (!item) return false;
-  const QString text = cellText(item);
-  return !text.isEmpty() && text != QLatin1String(" ");
+  return !trelvo::io::is_empty_cell_text(cellText(item));
 }
 
 // The host's str() of a value.

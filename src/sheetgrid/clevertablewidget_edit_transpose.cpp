@@ -38,7 +38,7 @@ void CleverTableWidget::transpose_table() {
     return;
   }
   const qint64 n = std::max(rowCount(), columnCount());
-  if (n * n > trelvo::limits::kMaxCells) {
+  if (!trelvo::limits::fits_grid(n, n)) {
     qDebug().noquote() << QStringLiteral("Transpose refused: a %1 x %1 grid exceeds the grid limits")
                               .arg(n);
     QMessageBox::warning(this, tr("警告"), tr("表格过大，无法进行转置操作"));

@@ -18,6 +18,7 @@
 namespace {
 
 using trelvo::io::IoError;
+using trelvo::io::is_empty_cell_text;
 using trelvo::io::Table;
 using trelvo::io::TextRows;
 
@@ -34,8 +35,6 @@ QString error_text(const std::exception_ptr& error) {
   }
 }
 
-bool is_empty_cell_text(const QString& text) { return text.isEmpty() || text == QStringLiteral(" "); }
-
 // A load is refused before the grid changes when the grid as it will be
 // after it (its present rows and columns grown to the table, never shrunk)
 // passes the grid's limits, or when the table fills more cells than one load
@@ -43,8 +42,7 @@ bool is_empty_cell_text(const QString& text) { return text.isEmpty() || text == 
 void check_fits_grid(const CleverTableWidget& grid, const Table& table) {
   const qint64 rows = std::max<qint64>(grid.rowCount(), static_cast<qint64>(table.rows.size()));
   const qint64 cols = std::max<qint64>(grid.columnCount(), table.width);
-  if (rows > trelvo::limits::kMaxRows || cols > trelvo::limits::kMaxCols || table.width < 0 ||
-      rows * cols > trelvo::limits::kMaxCells)
+  if (table.width < 0 || !trelvo::limits::fits_grid(rows, cols))
     throw IoError(QStringLiteral("The grid of %1 rows and %2 columns this table needs exceeds the grid's limits")
                       .arg(rows).arg(cols));
   qint64 filled = 0;

@@ -3,16 +3,11 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "fitcore/a1label.h"
 #include "sheetgrid/clevertablewidget.h"
 
 QString CleverTableWidget::num_to_letters(long long n) {
-  QString letters;
-  while (n > 0) {
-    n -= 1;
-    letters.prepend(QChar(char16_t(u'A' + n % 26)));
-    n /= 26;
-  }
-  return letters;
+  return QString::fromStdString(trelvo::a1::column_letters(n - 1));
 }
 
 namespace {

@@ -4,12 +4,12 @@
 #include <QTableWidget>
 
 #include <algorithm>
-#include <climits>
 #include <exception>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "fitcore/a1label.h"
 #include "fitcore/errors.h"
 #include "fitcore/evaluator.h"
 #include "fitcore/expression.h"
@@ -24,11 +24,6 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 bool is_ascii_alnum(QChar c) {
   const char16_t u = c.unicode();
   return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9');
-}
-
-bool is_ascii_letter(QChar c) {
-  const char16_t u = c.unicode();
-  return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
 }
 
 // The host's whitespace (str.isspace()), which str.strip() removes.
@@ -156,41 +151,16 @@ void CleverTableWidgetItem::clearFormat() {
 }
 
 std::optional<CleverTableWidgetItem::Position> CleverTableWidgetItem::label2index(const QString& label) {
-  qsizetype i = 0;
-  const qsizetype n = label.size();
-  long long col = 0;
-  bool col_fits = true;
-  while (i < n && is_ascii_letter(label[i])) {
-    if (col_fits) {
-      col = col * 26 + (label[i].toUpper().unicode() - 64);
-      if (col - 1 > INT_MAX) col_fits = false;
-    }
-    ++i;
-  }
-  if (i == 0) return std::nullopt;
-  const qsizetype digits_start = i;
-  long long number = 0;
-  bool row_fits = true;
-  while (i < n && label[i].isDigit()) {
-    if (row_fits) {
-      number = number * 10 + label[i].digitValue();
-      if (number - 1 > INT_MAX) row_fits = false;
-    }
-    ++i;
-  }
-  if (i == digits_start) return std::nullopt;
-  if (!col_fits || !row_fits) return std::nullopt;
-  return Position{static_cast<int>(number - 1), static_cast<int>(col - 1)};
+  const std::optional<trelvo::a1::Label> l = trelvo::a1::parse_label(
+      std::u16string_view(QStringView(label).utf16(), static_cast<std::size_t>(label.size())));
+  if (!l) return std::nullopt;
+  return Position{static_cast<int>(l->row), static_cast<int>(l->col)};
 }
 
 std::optional<QString> CleverTableWidgetItem::index2label(long long row, long long col) {
-  if (row < 0 || col < 0) return std::nullopt;
-  QString letters;
-  while (col >= 0) {
-    letters.prepend(QChar(static_cast<char16_t>(col % 26 + 65)));
-    col = col / 26 - 1;
-  }
-  return letters + QString::number(static_cast<unsigned long long>(row) + 1);
+  const std::optional<std::string> label = trelvo::a1::cell_label(row, col);
+  if (!label) return std::nullopt;
+  return QString::fromLatin1(label->data(), static_cast<qsizetype>(label->size()));
 }
 
 std::optional<QString> CleverTableWidgetItem::formulaOffset(int row, int col) const {

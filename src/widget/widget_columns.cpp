@@ -4,6 +4,7 @@
 
 #include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/io/table.h"
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
@@ -99,7 +100,7 @@ std::optional<double> Widget::cellNumber(int row, int column) const {
   const QTableWidgetItem* item = ui->inputTable->item(row, column);
   if (!item) return std::nullopt;
   const QString text = cellText(item);
-  if (text.isEmpty() || text == QLatin1String(" ")) return std::nullopt;
+  if (trelvo::io::is_empty_cell_text(text)) return std::nullopt;
   return trelvo::parse_python_float(text.toStdString());
 }
 

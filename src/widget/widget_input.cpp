@@ -9,14 +9,12 @@
 #include <QToolButton>
 
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/io/table.h"
 #include "sheetgrid/slotguard.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 
 namespace {
-
-// The two texts the grid counts as an empty cell.
-bool isEmptyCellText(const QString& text) { return text.isEmpty() || text == QLatin1String(" "); }
 
 QString typeName(const QTableWidgetItem* item) {
   if (!item) return QStringLiteral("None");
@@ -120,7 +118,7 @@ void Widget::onInputEditTextChanged() {
   const QString text = ui->inputEdit->toPlainText();
   // The binding never writes an empty text; an edit that empties the bar
   // empties the cell, when it has an item.
-  if (isEmptyCellText(text) && (bindingBar_ || !linkItem())) return;
+  if (trelvo::io::is_empty_cell_text(text) && (bindingBar_ || !linkItem())) return;
   writeInputCell(*link_row, *link_col, text);
 }
 

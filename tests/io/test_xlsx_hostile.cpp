@@ -190,7 +190,7 @@ const Case kCases[] = {
      "text between two tags", nullptr},
     {"CellTextOverTheLimit",
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>" +
-                                   QByteArray(limits::kMaxCellTextBytes + 1, 'x') + "</v></c></row>")); },
+                                   QByteArray(limits::kMaxCellTextUnits + 1, 'x') + "</v></c></row>")); },
      "cell text is longer", nullptr},
     {"CellTextOverTheLimitInPieces",
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>" +
@@ -221,6 +221,21 @@ const Case kCases[] = {
     {"DocumentTypeDeclaration",
      [] { return workbook("<!DOCTYPE w [<!ENTITY a \"b\">]>" + sheet_of("")); },
      "Document type", nullptr},
+    {"ReferenceWithDollars",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"$a$1\" t=\"str\"><v>x</v></c></row>")); },
+     nullptr, "x"},
+    {"ReferenceOfFourLetters",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"AAAA1\"><v>1</v></c></row>")); },
+     "Invalid cell coordinates (AAAA1)", nullptr},
+    {"ReferenceOfRowZero",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A0\"><v>1</v></c></row>")); },
+     "Invalid cell coordinates (A0)", nullptr},
+    {"ReferenceWithNonAsciiDigits",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A\xd9\xa1\"><v>1</v></c></row>")); },
+     "Invalid cell coordinates", nullptr},
+    {"ReferenceRowPastInt",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A99999999999999\"><v>1</v></c></row>")); },
+     "more than 1048576 rows", nullptr},
 };
 
 class Hostile : public ::testing::TestWithParam<Case> {};

@@ -57,7 +57,6 @@ class Writer {
   }
 };
 
-bool is_empty_text(const QString& t) { return t.isEmpty() || t == QLatin1String(" "); }
 
 bool fits_latin1(const QString& s) {
   return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x100; });
@@ -245,7 +244,7 @@ QByteArray build_workbook_stream(const TextRows& rows) {
                         .arg(kXlsMaxCols));
     for (std::size_t c = 0; c < rows[r].size(); ++c) {
       const QString& text = rows[r][c];
-      if (is_empty_text(text)) continue;
+      if (is_empty_cell_text(text)) continue;
       if (text.size() > kXlsMaxCellChars)
         throw IoError(QStringLiteral("Cell text too long for XLS at row %1, column %2: %3 characters (at most %4)")
                           .arg(r)

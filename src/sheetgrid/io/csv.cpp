@@ -105,8 +105,8 @@ class CsvParser {
  private:
   void add_char(char16_t c) {
     if (!QChar::isLowSurrogate(c)) {
-      if (field_len_ >= kCsvFieldLimit) {
-        throw IoError(QStringLiteral("field larger than field limit (%1)").arg(kCsvFieldLimit));
+      if (field_len_ >= limits::kMaxCsvFieldChars) {
+        throw IoError(QStringLiteral("field larger than field limit (%1)").arg(limits::kMaxCsvFieldChars));
       }
       ++field_len_;
     }
@@ -116,7 +116,7 @@ class CsvParser {
   void save_field() {
     if (static_cast<qint64>(record_.size()) >= limits::kMaxCols) check_table_extent(1, record_.size() + 1);
     if (++total_fields_ > limits::kMaxCells) check_table_extent(1, limits::kMaxCells + 1);
-    if (!field_.isEmpty() && field_ != QLatin1String(" ")) check_filled_cells(++filled_fields_);
+    if (!is_empty_cell_text(field_)) check_filled_cells(++filled_fields_);
     record_.emplace_back(field_);
     field_.clear();
     field_len_ = 0;
@@ -176,7 +176,7 @@ QByteArray format_csv(const TextRows& rows) {
     for (const QString& value : row) {
       if (!first) out.append(u',');
       first = false;
-      if (value.isEmpty() || value == QLatin1String(" ")) {
+      if (is_empty_cell_text(value)) {
         out.append(u' ');
       } else if (needs_quotes(value)) {
         out.append(u'"');

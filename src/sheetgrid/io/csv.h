@@ -8,9 +8,6 @@
 
 namespace trelvo::io {
 
-// Longest value the reader takes, in code points (Python's field_size_limit).
-inline constexpr qsizetype kCsvFieldLimit = 131072;
-
 // Reads a CSV file as UTF-8: records end at CR LF, LF or CR outside quotes;
 // inside quotes commas, line ends and doubled quotes are data; text after a
 // closing quote is appended to the value; a quote inside an unquoted value is
@@ -21,8 +18,8 @@ inline constexpr qsizetype kCsvFieldLimit = 131072;
 // Throws IoError when the file cannot be read or is not a regular file
 // (InputFile), is not valid UTF-8 ("'utf-8' codec can't decode byte 0xff in
 // position 3: invalid start byte"), holds a value longer than
-// kCsvFieldLimit, or a table beyond the grid's limits (its extent, or more
-// non-empty values than one load may place).
+// limits::kMaxCsvFieldChars, or a table beyond the grid's limits (its extent,
+// or more non-empty values than one load may place).
 // Reads only; changes nothing.
 Table read_csv(const QString& path);
 

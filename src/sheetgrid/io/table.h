@@ -28,8 +28,12 @@ class IoError : public std::runtime_error {
   explicit IoError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
-// The content rectangle handed to a writer: rows of cell texts. A text that is
-// "" or " " is an empty cell (CSV writes " ", workbooks skip it).
+// The content rectangle handed to a writer: rows of cell texts; an empty cell
+// (is_empty_cell_text) is written " " by CSV and skipped by workbooks.
 using TextRows = std::vector<std::vector<QString>>;
+
+// A cell text of "" or " " is an empty cell: the grid, the readers, the
+// writers and the input bar treat it as a cell holding nothing.
+inline bool is_empty_cell_text(const QString& text) { return text.isEmpty() || text == QLatin1String(" "); }
 
 }  // namespace trelvo::io

@@ -3,6 +3,9 @@
 #include <QStringDecoder>
 #include <cstdio>
 #include <string>
+#include <string_view>
+
+#include "fitcore/utf8.h"
 
 #include "sheetgrid/io/table.h"
 
@@ -24,39 +27,22 @@ namespace {
 }  // namespace
 
 QString decode_utf8_strict(const QByteArray& bytes) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-  const qsizetype n = bytes.size();
-  qsizetype i = 0;
-  while (i < n) {
-    const unsigned char c = p[i];
-    if (c < 0x80) {
+  const std::string_view s(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  std::size_t i = 0;
+  while (i < s.size()) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
       ++i;
       continue;
     }
-    int need = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-      need = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      need = 2;
-      if (c == 0xE0) lo = 0xA0;
-      if (c == 0xED) hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      need = 3;
-      if (c == 0xF0) lo = 0x90;
-      if (c == 0xF4) hi = 0x8F;
-    } else {
-      decode_error(bytes, i, i + 1, "invalid start byte");
+    const utf8::Decoded d = utf8::decode(s, i);
+    const qsizetype start = static_cast<qsizetype>(i), end = static_cast<qsizetype>(i + d.length);
+    switch (d.fault) {
+      case utf8::Fault::None: break;
+      case utf8::Fault::InvalidStart: decode_error(bytes, start, end, "invalid start byte");
+      case utf8::Fault::UnexpectedEnd: decode_error(bytes, start, end, "unexpected end of data");
+      case utf8::Fault::InvalidContinuation: decode_error(bytes, start, end, "invalid continuation byte");
     }
-    qsizetype j = i + 1;
-    for (int k = 0; k < need; ++k, ++j) {
-      if (j >= n) decode_error(bytes, i, j, "unexpected end of data");
-      const unsigned char d = p[j];
-      const unsigned char l = k == 0 ? lo : 0x80;
-      const unsigned char h = k == 0 ? hi : 0xBF;
-      if (d < l || d > h) decode_error(bytes, i, j, "invalid continuation byte");
-    }
-    i = j;
+    i += d.length;
   }
   // Decoded with any byte-order mark kept: the caller decides what a mark means.
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);

@@ -49,7 +49,7 @@ Table XlsReader::readSheet(int index) const {
   t.rows.resize(static_cast<std::size_t>(ext.nrows));
   qint64 filled = 0;
   biff::read_sheet(d_->view(), d_->globals, sheet.offset, [&t, &filled](int row, int col, const QString& text) {
-    if (!text.isEmpty() && text != QLatin1String(" ")) check_filled_cells(++filled);
+    if (!is_empty_cell_text(text)) check_filled_cells(++filled);
     Row& r = t.rows[static_cast<std::size_t>(row)];
     if (static_cast<std::size_t>(col) >= r.size()) r.resize(static_cast<std::size_t>(col) + 1);
     r[static_cast<std::size_t>(col)] = text;

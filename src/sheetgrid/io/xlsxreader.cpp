@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "fitcore/a1label.h"
 #include "fitcore/numtext.h"
 #include "sheetgrid/io/exceldate.h"
 #include "sheetgrid/io/fileread.h"
@@ -155,8 +156,8 @@ QString rich_text(XmlPart& xml) {
         }
       }
       runs += t;
-      if (plain.size() + runs.size() > static_cast<qsizetype>(limits::kMaxCellTextBytes)) {
-        throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextBytes));
+      if (plain.size() + runs.size() > static_cast<qsizetype>(limits::kMaxCellTextUnits)) {
+        throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextUnits));
       }
     } else {
       xml.skip();
@@ -176,35 +177,20 @@ char format_kind(const QString& code) {
 }
 
 void check_text_length(const QString& text) {
-  if (static_cast<std::size_t>(text.size()) > limits::kMaxCellTextBytes) {
-    throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextBytes));
+  if (static_cast<std::size_t>(text.size()) > limits::kMaxCellTextUnits) {
+    throw IoError(QStringLiteral("A cell text is longer than %1 characters").arg(limits::kMaxCellTextUnits));
   }
 }
 
-// Column letters and row of "B12" (optionally "$B$12"), 1-based.
+// Column letters and row of "B12" (optionally "$B$12"), 1-based; at most
+// three letters.
 bool parse_reference(const QString& ref, qint64& row, qint64& col) {
-  qsizetype i = 0;
-  const qsizetype n = ref.size();
-  if (i < n && ref[i] == u'$') ++i;
-  col = 0;
-  int letters = 0;
-  while (i < n && letters < 4) {
-    const char16_t c = ref[i].toUpper().unicode();
-    if (c < 'A' || c > 'Z') break;
-    col = col * 26 + (c - 'A' + 1);
-    ++letters;
-    ++i;
-  }
-  if (letters == 0 || letters > 3) return false;
-  if (i < n && ref[i] == u'$') ++i;
-  row = 0;
-  int digits = 0;
-  while (i < n && ref[i] >= u'0' && ref[i] <= u'9') {
-    if (row < 100'000'000'000LL) row = row * 10 + (ref[i].unicode() - '0');
-    ++digits;
-    ++i;
-  }
-  return digits > 0 && i == n && row > 0;
+  const std::optional<a1::Label> label = a1::parse_label(
+      std::u16string_view(QStringView(ref).utf16(), static_cast<std::size_t>(ref.size())), a1::Syntax::Workbook);
+  if (!label || label->letters > 3 || label->row < 0) return false;
+  row = label->row + 1;
+  col = label->col + 1;
+  return true;
 }
 
 }  // namespace
@@ -476,7 +462,7 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
       max_col = std::max(max_col, col);
       check_table_extent(max_row, max_col);
       std::optional<QString> value = cell_value(xml);
-      if (value && !value->isEmpty() && *value != QLatin1String(" ")) check_filled_cells(++filled);
+      if (value && !is_empty_cell_text(*value)) check_filled_cells(++filled);
       if (static_cast<qint64>(table.rows.size()) < row) {
         if (!value) continue;
         table.rows.resize(static_cast<std::size_t>(row));

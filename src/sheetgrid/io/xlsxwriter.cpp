@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "fitcore/a1label.h"
 #include "sheetgrid/io/atomicfile.h"
 #include "sheetgrid/io/utf8.h"
 #include "sheetgrid/io/xlsx.h"
@@ -11,14 +12,8 @@
 namespace trelvo::io {
 namespace {
 
-constexpr qsizetype kMaxXlsxText = 32767;
-
-bool is_empty_text(const QString& text) { return text.isEmpty() || text == QLatin1String(" "); }
-
 QString cell_name(std::size_t row, std::size_t col) {
-  QString letters;
-  for (std::size_t c = col + 1; c > 0; c = (c - 1) / 26) letters.prepend(QChar(u'A' + static_cast<char16_t>((c - 1) % 26)));
-  return letters + QString::number(row + 1);
+  return QString::fromStdString(a1::cell_label(static_cast<long long>(row), static_cast<long long>(col)).value());
 }
 
 void check_text(const QString& text, std::size_t row, std::size_t col) {
@@ -31,9 +26,9 @@ void check_text(const QString& text, std::size_t row, std::size_t col) {
     }
     if (!QChar::isLowSurrogate(c)) ++points;
   }
-  if (points > kMaxXlsxText) {
+  if (points > limits::kMaxXlsxCellChars) {
     throw IoError(QStringLiteral("Cell %1 holds %2 characters, more than the %3 a workbook cell holds")
-                      .arg(cell_name(row, col)).arg(points).arg(kMaxXlsxText));
+                      .arg(cell_name(row, col)).arg(points).arg(limits::kMaxXlsxCellChars));
   }
 }
 
@@ -67,13 +62,13 @@ void check_written(const AtomicFile& file, const TextRows& rows) {
   std::size_t written = 0;
   for (const auto& row : rows)
     for (const QString& text : row)
-      if (!is_empty_text(text)) ++written;
+      if (!is_empty_cell_text(text)) ++written;
   std::size_t read = 0;
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
     for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
       if (!table.rows[r][c]) continue;
       ++read;
-      if (r >= rows.size() || c >= rows[r].size() || is_empty_text(rows[r][c]))
+      if (r >= rows.size() || c >= rows[r].size() || is_empty_cell_text(rows[r][c]))
         throw damaged(QStringLiteral("a cell at %1").arg(cell_name(r, c)));
     }
   }
@@ -86,7 +81,7 @@ void write_xlsx(const QString& path, const TextRows& rows) {
   // Refuse what the format cannot hold before any file exists.
   for (std::size_t r = 0; r < rows.size(); ++r) {
     for (std::size_t c = 0; c < rows[r].size(); ++c) {
-      if (is_empty_text(rows[r][c])) continue;
+      if (is_empty_cell_text(rows[r][c])) continue;
       if (r >= LXW_ROW_MAX) throw IoError(QStringLiteral("A workbook sheet holds at most %1 rows").arg(LXW_ROW_MAX));
       if (c >= LXW_COL_MAX) throw IoError(QStringLiteral("A workbook sheet holds at most %1 columns").arg(LXW_COL_MAX));
       check_text(rows[r][c], r, c);
@@ -105,7 +100,7 @@ void write_xlsx(const QString& path, const TextRows& rows) {
   if (!sheet) throw IoError(std::string("Cannot add the sheet Sheet1"));
   for (std::size_t r = 0; r < rows.size(); ++r) {
     for (std::size_t c = 0; c < rows[r].size(); ++c) {
-      if (is_empty_text(rows[r][c])) continue;
+      if (is_empty_cell_text(rows[r][c])) continue;
       const QByteArray utf8 = escape_xlsx_underscores(rows[r][c]).toUtf8();
       const lxw_error err = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
                                                    utf8.constData(), nullptr);

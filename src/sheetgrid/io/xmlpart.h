@@ -40,7 +40,7 @@ class XmlPart {
   // The text of the current element (child elements skipped); leaves the
   // reader on its end element. Throws IoError once the text passes
   // `max_chars` characters.
-  QString text(qsizetype max_chars = static_cast<qsizetype>(limits::kMaxCellTextBytes));
+  QString text(qsizetype max_chars = static_cast<qsizetype>(limits::kMaxCellTextUnits));
 
   // Skips the rest of the current element.
   void skip();
