@@ -112,7 +112,7 @@ class TRELVO_EXPORT Widget : public QWidget {
   void onYDataBoxChanged();
 
   // ---- fitting workflow (widget_fit*.cpp, widget_curve.cpp, widget_calc.cpp, widget_export.cpp) ----
-  // The current fit object (widget/widget_fitobject.h): null until a fit
+  // The current fit object (fitcore/fitobject.h): null until a fit
   // procedure builds one; replaced as soon as the next one is built, before it
   // is fitted, so it may hold an unfitted object after a failed fit.
   std::shared_ptr<trelvo::FitObject> fit_class;

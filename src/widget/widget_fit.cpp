@@ -7,7 +7,7 @@
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
-#include "widget/widget_fitobject.h"
+#include "fitcore/fitobject.h"
 #include "widget/widget_fitsupport.h"
 
 namespace trelvo::fitflow {

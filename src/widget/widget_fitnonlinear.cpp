@@ -10,10 +10,10 @@
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 #include "widget/widget_fitformula.h"
-#include "widget/widget_fitinverse.h"
-#include "widget/widget_fitmodels.h"
-#include "widget/widget_fitobject.h"
-#include "widget/widget_fitstart.h"
+#include "fitcore/fitinverse.h"
+#include "fitcore/fitmodels.h"
+#include "fitcore/fitobject.h"
+#include "fitcore/fitstart.h"
 #include "widget/widget_fitsupport.h"
 
 using namespace trelvo::fitflow;
