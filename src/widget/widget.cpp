@@ -19,6 +19,7 @@
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget_chartpoints.h"
+#include "widget/widget_modelkind.h"
 
 namespace {
 
@@ -79,9 +80,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   connect(ui->comboBox, &QComboBox::currentIndexChanged, this,
           [this] { guarded("onComboBoxChanged", [this] { onComboBoxChanged(); }); });
 
-  const int index = ui->comboBox->currentIndex();
-  ui->funcLabel->setVisible(index != 5);
-  ui->funcInput->setVisible(index == 5);
+  const trelvo::ModelKindRow* kind = trelvo::modelKindAt(ui->comboBox->currentIndex());
+  ui->funcLabel->setVisible(!kind || kind->label);
+  ui->funcInput->setVisible(kind && !kind->label);
 
   ui->outputTable->disable_editing();
 

@@ -135,6 +135,7 @@ class TRELVO_EXPORT Widget : public QWidget {
   // The six fit procedures. Each refuses bad input with a warning box, shows
   // "初始化错误" / "拟合错误" boxes with the engine's error text, and on success
   // fills the output grid and the output pane. They raise nothing of their own.
+  // Each reads its kind's row of the model kind table (widget_modelkind.h).
   void fitOnPolynomial();
   void fitOnExponential();
   void fitOnExponential2();
