@@ -250,7 +250,7 @@ std::string LinearFit::formula(const std::string& x, int decimal, bool scientifi
   const std::size_t n = p.size();
   for (std::size_t i = 0; i < n; ++i) {
     const std::size_t k = n - 1 - i;
-    const std::string c = scientific ? trelvo::format_e(p[i], decimal) : trelvo::format_f(p[i], decimal);
+    const std::string c = trelvo::format_number(p[i], scientific, decimal);
     if (k > 0) {
       text += c + " * " + x + "**" + std::to_string(k) + " + ";
     } else if (p[i] == 0.0) {
