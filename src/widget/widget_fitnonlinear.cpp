@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "fitcore/nonlinearfit.h"
-#include "viewdesign/widgetform.h"
-#include "widget/widget.h"
 #include "fitcore/fitinverse.h"
 #include "fitcore/fitobject.h"
 #include "fitcore/fitstart.h"
+#include "fitcore/nonlinearfit.h"
+#include "viewdesign/widgetform.h"
+#include "widget/widget.h"
 #include "widget/widget_fitsupport.h"
 #include "widget/widget_modelkind.h"
 
@@ -78,8 +78,9 @@ namespace trelvo {
 void fitBuiltInModel(Widget* w, const ModelKindRow& row) {
   const std::vector<double>& limited = row.domain == Domain::PositiveX ? w->xList : w->yList;
   if (row.domain != Domain::Any && smallestAtMostZero(limited)) {
-    QMessageBox::warning(w, Widget::tr("输入错误"),
-                         row.domain == Domain::PositiveX ? Widget::tr("自变量必须大于0") : Widget::tr("因变量必须大于0"));
+    const QString message =
+        row.domain == Domain::PositiveX ? Widget::tr("自变量必须大于0") : Widget::tr("因变量必须大于0");
+    QMessageBox::warning(w, Widget::tr("输入错误"), message);
     return;
   }
   logLists(w);

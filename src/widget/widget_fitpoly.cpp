@@ -51,6 +51,7 @@ void Widget::fitOnPolynomial() {
   updateOutputTable(r2);
 
   const auto pane = trelvo::modelKind(trelvo::ModelKind::Polynomial)
-                        .pane(r2, rising, {}, QString(), ui->scientificOutCheck->isChecked(), ui->decimalOutBox->value());
+                        .pane(r2, rising, {}, QString(), ui->scientificOutCheck->isChecked(),
+                              ui->decimalOutBox->value());
   showPane(this, pane.r2Line, pane.formula, pane.text);
 }
