@@ -5,6 +5,7 @@
 #include <complex>
 
 #include "fitcore/errors.h"
+#include "fitcore/fitdata.h"
 #include "fitcore/numpyprint.h"
 #include "fitcore/numtext.h"
 #include "fitcore/output.h"
@@ -22,18 +23,6 @@ constexpr const char* kNotFitted = "Model has not been fitted yet.";
 constexpr double kEqualTolerance = 1e-10;
 // A root is real when its imaginary part is at most this times max(1, |real|).
 constexpr double kRealRootTolerance = 1e-6;
-
-bool non_decreasing(const std::vector<double>& v) {
-  for (std::size_t i = 1; i < v.size(); ++i)
-    if (v[i] < v[i - 1]) return false;
-  return true;
-}
-
-bool non_increasing(const std::vector<double>& v) {
-  for (std::size_t i = 1; i < v.size(); ++i)
-    if (v[i] > v[i - 1]) return false;
-  return true;
-}
 
 bool flag(const std::vector<bool>& flags, std::size_t i) { return i < flags.size() && flags[i]; }
 
@@ -76,10 +65,9 @@ LinearFit::LinearFit() = default;
 
 LinearFit::LinearFit(std::vector<double> x, std::vector<double> y, int degree_, std::optional<double> y0,
                      std::vector<bool> x_int, std::vector<bool> y_int) {
-  if (x.size() != y.size()) raise(ErrorKind::ValueError, "x_data and y_data must have the same length.");
+  trelvo::require_same_length(x, y);
   if (degree_ < 1) raise(ErrorKind::ValueError, "Degree must be at least 1.");
-  if (!non_decreasing(x) && !non_increasing(x))
-    raise(ErrorKind::ValueError, "x_data must be sorted in ascending or descending order.");
+  trelvo::require_sorted(x);
   if (y0) {
     for (std::size_t i = 0; i < x.size(); ++i) {
       if (std::fabs(x[i] - *y0) < kEqualTolerance)
@@ -95,7 +83,7 @@ LinearFit::LinearFit(std::vector<double> x, std::vector<double> y, int degree_, 
   y_is_int = std::move(y_int);
 }
 
-bool LinearFit::x_data_order() const { return non_decreasing(x_data); }
+bool LinearFit::x_data_order() const { return trelvo::non_decreasing(x_data); }
 
 std::optional<LinearFit::InterceptData> LinearFit::insert_y_intercept(std::optional<double> value) {
   if (value) y_intercept = value;
@@ -263,7 +251,7 @@ std::string LinearFit::formula(const std::string& x, int decimal, bool scientifi
   const std::size_t n = p.size();
   for (std::size_t i = 0; i < n; ++i) {
     const std::size_t k = n - 1 - i;
-    const std::string c = scientific ? trelvo::format_e(p[i], decimal) : trelvo::format_f(p[i], decimal);
+    const std::string c = trelvo::format_number(p[i], scientific, decimal);
     if (k > 0) {
       text += c + " * " + x + "**" + std::to_string(k) + " + ";
     } else if (p[i] == 0.0) {

@@ -9,6 +9,7 @@
 #include "fitcore/errors.h"
 #include "fitcore/expression.h"
 #include "fitcore/expressionmodel.h"
+#include "fitcore/fitdata.h"
 #include "fitcore/numtext.h"
 #include "fitcore/statistics.h"
 #include "fitcore/secant.h"
@@ -25,20 +26,6 @@ constexpr const char* kTooFewArguments = "Function must have at least two argume
 constexpr const char* kP0Length = "p0 length must match function parameters count";
 constexpr const char* kNotFitted = "Model has not been fitted yet.";
 
-
-bool non_decreasing(const std::vector<double>& v) {
-  for (std::size_t i = 1; i < v.size(); ++i) {
-    if (v[i] < v[i - 1]) return false;
-  }
-  return true;
-}
-
-bool non_increasing(const std::vector<double>& v) {
-  for (std::size_t i = 1; i < v.size(); ++i) {
-    if (v[i - 1] < v[i]) return false;
-  }
-  return true;
-}
 
 // 10^(argcount+1) for the fit's budget and the solver's iteration limit.
 long long power_of_ten(int exponent, long long cap) {
@@ -79,10 +66,8 @@ NonLinearFit::NonLinearFit(std::vector<double> x_data_, std::vector<double> y_da
   const int argcount = func_->argcount();
   if (argcount < 2) raise(ErrorKind::ValueError, kTooFewArguments);
   if (p0_ && p0_->size() != static_cast<std::size_t>(argcount - 1)) raise(ErrorKind::ValueError, kP0Length);
-  if (x_data_.size() != y_data_.size()) raise(ErrorKind::ValueError, "x_data and y_data must have the same length.");
-  if (!non_decreasing(x_data_) && !non_increasing(x_data_)) {
-    raise(ErrorKind::ValueError, "x_data must be sorted in ascending or descending order.");
-  }
+  trelvo::require_same_length(x_data_, y_data_);
+  trelvo::require_sorted(x_data_);
   x_data = std::move(x_data_);
   y_data = std::move(y_data_);
   func = std::move(func_);
@@ -97,7 +82,7 @@ NonLinearFit NonLinearFit::from_expr(std::vector<double> x_data, std::vector<dou
   return NonLinearFit(std::move(x_data), std::move(y_data), std::move(model), std::move(p0));
 }
 
-bool NonLinearFit::x_data_order() const { return non_decreasing(x_data); }
+bool NonLinearFit::x_data_order() const { return trelvo::non_decreasing(x_data); }
 
 void NonLinearFit::set_p0(std::vector<double> p) {
   const int count = func->argcount() - 1;

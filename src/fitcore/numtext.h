@@ -33,6 +33,16 @@ TRELVO_EXPORT std::string repr_int(long long v);
 // ("Format specifier missing precision").
 TRELVO_EXPORT std::string format_e(double v, int decimals);
 TRELVO_EXPORT std::string format_f(double v, int decimals);
+// The notation a user chooses for shown numbers: format_e when scientific,
+// else format_f, with `decimals` digits after the point.
+inline std::string format_number(double v, bool scientific, int decimals) {
+  return scientific ? format_e(v, decimals) : format_f(v, decimals);
+}
+// The same notation as a printf pattern ("%.3e", "%.2f") for text that the
+// toolkit formats itself, such as axis labels.
+inline std::string number_pattern(bool scientific, int decimals) {
+  return "%." + std::to_string(decimals) + (scientific ? "e" : "f");
+}
 
 // Python repr of a list of floats: [1.0, 2.5, nan].
 TRELVO_EXPORT std::string repr_double_list(const std::vector<double>& items);

@@ -140,7 +140,7 @@ void CleverTableWidgetItem::setFormat(int dec_, bool sci_) {
     if (!n) return;
     number = *n;
   }
-  setDisplayText(qs(sci_ ? trelvo::format_e(number, dec_) : trelvo::format_f(number, dec_)));
+  setDisplayText(qs(trelvo::format_number(number, sci_, dec_)));
 }
 
 void CleverTableWidgetItem::clearFormat() {

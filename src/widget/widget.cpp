@@ -20,6 +20,7 @@
 #include "sheetgrid/slotguard.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget_chartpoints.h"
+#include "widget/widget_modelkind.h"
 
 namespace {
 
@@ -69,9 +70,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   connect(ui->comboBox, &QComboBox::currentIndexChanged, this,
           [this] { trelvo::guard_slot("onComboBoxChanged", [this] { onComboBoxChanged(); }); });
 
-  const int index = ui->comboBox->currentIndex();
-  ui->funcLabel->setVisible(index != 5);
-  ui->funcInput->setVisible(index == 5);
+  const trelvo::ModelKindRow* kind = trelvo::modelKindAt(ui->comboBox->currentIndex());
+  ui->funcLabel->setVisible(!kind || kind->label);
+  ui->funcInput->setVisible(kind && !kind->label);
 
   ui->outputTable->disable_editing();
 

@@ -112,7 +112,7 @@ class TRELVO_EXPORT Widget : public QWidget {
   void onYDataBoxChanged();
 
   // ---- fitting workflow (widget_fit*.cpp, widget_curve.cpp, widget_calc.cpp, widget_export.cpp) ----
-  // The current fit object (widget/widget_fitobject.h): null until a fit
+  // The current fit object (fitcore/fitobject.h): null until a fit
   // procedure builds one; replaced as soon as the next one is built, before it
   // is fitted, so it may hold an unfitted object after a failed fit.
   std::shared_ptr<trelvo::FitObject> fit_class;
@@ -135,6 +135,7 @@ class TRELVO_EXPORT Widget : public QWidget {
   // The six fit procedures. Each refuses bad input with a warning box, shows
   // "初始化错误" / "拟合错误" boxes with the engine's error text, and on success
   // fills the output grid and the output pane. They raise nothing of their own.
+  // Each reads its kind's row of the model kind table (widget_modelkind.h).
   void fitOnPolynomial();
   void fitOnExponential();
   void fitOnExponential2();

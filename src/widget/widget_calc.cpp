@@ -7,7 +7,7 @@
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 #include "widget/widget_fitformula.h"
-#include "widget/widget_fitobject.h"
+#include "fitcore/fitobject.h"
 #include "widget/widget_fitsupport.h"
 
 using trelvo::fitflow::debugOn;

@@ -12,15 +12,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fitcore/numtext.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 #include "widget/widget_chartpoints.h"
 
 namespace {
 
-// "%.{}e" or "%.{}f" with the decimals in place of the braces.
+// The axis label pattern of the chosen notation.
 QString labelFormat(bool scientific, int decimals) {
-  return QString(scientific ? "%.%1e" : "%.%1f").arg(decimals);
+  return QString::fromStdString(trelvo::number_pattern(scientific, decimals));
 }
 
 bool allFinite(const std::vector<double>& v) {

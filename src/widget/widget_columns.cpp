@@ -9,6 +9,7 @@
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 #include "widget/widget_fitsupport.h"
+#include "widget/widget_modelkind.h"
 
 namespace {
 
@@ -29,48 +30,18 @@ QString formatBraces(const QString& pattern, const QStringList& args) {
 }  // namespace
 
 void Widget::onComboBoxChanged() {
-  auto index = [this] { return ui->comboBox->currentIndex(); };
-  ui->funcLabel->setVisible(index() != 5);
-  ui->funcInput->setVisible(index() == 5);
-  if (index() == 0) {
-    ui->numberSpin->setEnabled(true);
-    ui->interceptCheck->setEnabled(true);
-    ui->interceptIn->setEnabled(ui->interceptCheck->isChecked());
-  } else {
-    ui->numberSpin->setEnabled(false);
-    ui->interceptCheck->setEnabled(false);
-    ui->interceptIn->setEnabled(false);
-  }
-  switch (index()) {
-    case 0:
-      qDebug().noquote() << "Function: polynomial";
-      ui->funcLabel->setText(
-          "y = a<sub>0</sub> + a<sub>1</sub>x + a<sub>2</sub>x<sup>2</sup> + ... + a<sub>n</sub>x<sup>n</sup>");
-      break;
-    case 1:
-      qDebug().noquote() << "Function: exponential";
-      ui->funcLabel->setText("y = a + b * e^(c * x)");
-      break;
-    case 2:
-      ui->interceptCheck->setEnabled(true);
-      ui->interceptIn->setEnabled(true);
-      qDebug().noquote() << "Function: exponential";
-      ui->funcLabel->setText("y = a * e^(b * x) (y > 0)");
-      break;
-    case 3:
-      qDebug().noquote() << "Function: logarithmic";
-      ui->funcLabel->setText("y = a + b * ln(x) (x > 0)");
-      break;
-    case 4:
-      qDebug().noquote() << "Function: power";
-      ui->funcLabel->setText("y = a * x^b (x > 0)");
-      break;
-    case 5:
-      qDebug().noquote() << "Function: custom";
-      break;
-    default:
-      break;
-  }
+  const trelvo::ModelKindRow* row = trelvo::modelKindAt(ui->comboBox->currentIndex());
+  const bool expression = row && !row->label;
+  ui->funcLabel->setVisible(!expression);
+  ui->funcInput->setVisible(expression);
+  const trelvo::InterceptUse intercept = row ? row->intercept : trelvo::InterceptUse::None;
+  ui->numberSpin->setEnabled(row && row->degree);
+  ui->interceptCheck->setEnabled(intercept != trelvo::InterceptUse::None);
+  ui->interceptIn->setEnabled(intercept == trelvo::InterceptUse::FixedA ||
+                              (intercept == trelvo::InterceptUse::Fixed && ui->interceptCheck->isChecked()));
+  if (!row) return;
+  qDebug().noquote() << row->logLine;
+  if (row->label) ui->funcLabel->setText(QString::fromUtf8(row->label));
 }
 
 void Widget::inputTableChanged(std::optional<int> max_row, std::optional<int> max_col) {

@@ -11,24 +11,11 @@
 #include <new>
 
 #include "fitcore/limits.h"
+#include "fitcore/linspace.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 #include "widget/widget_chartpoints.h"
-#include "widget/widget_fitobject.h"
-
-namespace {
-
-// NumPy's linspace(start, stop, num) for num >= 2: start + i * step, the last
-// value exactly stop.
-std::vector<double> linspace(double start, double stop, std::int64_t num) {
-  std::vector<double> out(static_cast<std::size_t>(num));
-  const double step = (stop - start) / static_cast<double>(num - 1);
-  for (std::int64_t i = 0; i < num; ++i) out[static_cast<std::size_t>(i)] = static_cast<double>(i) * step + start;
-  out.back() = stop;
-  return out;
-}
-
-}  // namespace
+#include "fitcore/fitobject.h"
 
 void Widget::onCurveBtnClicked() {
   // Read here, the lists are fresh for the redraw below, which reads nothing.
@@ -59,7 +46,7 @@ void Widget::onCurveBtnClicked() {
                                                  QMessageBox::Ok | QMessageBox::Cancel);
         if (answer != QMessageBox::Ok) return;
       }
-      xs = linspace(xs.front(), xs.back(), static_cast<std::int64_t>(points));
+      xs = trelvo::linspace(xs.front(), xs.back(), static_cast<std::int64_t>(points));
       qDebug().noquote() << QStringLiteral("extended length of x_list: %1").arg(xs.size());
     }
     ys = fit_class->ylist(xs);

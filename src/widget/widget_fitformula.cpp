@@ -61,7 +61,7 @@ bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_');
 }  // namespace
 
 QString numberText(double value, bool scientific, int decimals) {
-  return QString::fromStdString(scientific ? format_e(value, decimals) : format_f(value, decimals));
+  return QString::fromStdString(format_number(value, scientific, decimals));
 }
 
 bool vanishes(double coefficient) { return std::fabs(coefficient) < 1e-12; }

@@ -18,6 +18,7 @@ struct PaneText {
   QString text;     // the whole pane, sections in order, ending with "\n"
 };
 
+// trelvo::format_number as a QString: the window's one number text.
 TRELVO_EXPORT QString numberText(double value, bool scientific, int decimals);
 // True when a coefficient's term is left out of a formula: its magnitude is
 // below 1e-12, whatever its rounded text shows (nan never vanishes).

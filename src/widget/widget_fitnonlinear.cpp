@@ -1,23 +1,21 @@
-// The fit procedures of the non-linear model kinds: a + b·e^(c·x), a·e^(b·x)
-// (free or fixed a), a + b·ln x, a·x^b and the custom expression.
+// The fit procedures of the non-linear model kinds: the built-in models run
+// from their rows of the model kind table, and the custom expression.
 #include <QDebug>
 #include <QMessageBox>
 
 #include <algorithm>
 #include <functional>
 
+#include "fitcore/fitinverse.h"
+#include "fitcore/fitobject.h"
+#include "fitcore/fitstart.h"
 #include "fitcore/nonlinearfit.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
-#include "widget/widget_fitformula.h"
-#include "widget/widget_fitinverse.h"
-#include "widget/widget_fitmodels.h"
-#include "widget/widget_fitobject.h"
-#include "widget/widget_fitstart.h"
 #include "widget/widget_fitsupport.h"
+#include "widget/widget_modelkind.h"
 
 using namespace trelvo::fitflow;
-namespace ff = trelvo::fitformula;
 namespace fi = trelvo::fitinverse;
 namespace fs = trelvo::fitstart;
 
@@ -75,97 +73,69 @@ bool smallestAtMostZero(const std::vector<double>& v) {
 
 }  // namespace
 
-void Widget::fitOnExponential() {
-  logLists(this);
-  fit_nonl_func = QStringLiteral("a + b * np.exp(c * x)");
-  const auto fitted = buildAndFit(
-      this, [this] { return NonLinearFit(xList, yList, trelvo::exponential_model()); },
-      "Error in fitOnExponential: ", fs::exponentialStart(xList, yList), fi::exponentialInverse());
-  if (!fitted) return;
-  logFitted(fitted->coef, fitted->r2);
-  updateOutputTable(fitted->r2, fitted->names, fitted->coef);
-  const auto& c = fitted->coef;
-  const auto pane = ff::exponentialPane(fitted->r2, c.at(0), c.at(1), c.at(2), ui->scientificOutCheck->isChecked(),
-                                        ui->decimalOutBox->value());
-  showPane(this, pane.r2Line, pane.formula, pane.text);
-}
+namespace trelvo {
 
-void Widget::fitOnExponential2() {
-  if (smallestAtMostZero(yList)) {
-    QMessageBox::warning(this, tr("输入错误"), tr("因变量必须大于0"));
+void fitBuiltInModel(Widget* w, const ModelKindRow& row) {
+  const std::vector<double>& limited = row.domain == Domain::PositiveX ? w->xList : w->yList;
+  if (row.domain != Domain::Any && smallestAtMostZero(limited)) {
+    const QString message =
+        row.domain == Domain::PositiveX ? Widget::tr("自变量必须大于0") : Widget::tr("因变量必须大于0");
+    QMessageBox::warning(w, Widget::tr("输入错误"), message);
     return;
   }
-  logLists(this);
+  logLists(w);
   std::optional<double> fixedA;
-  if (ui->interceptCheck->isChecked()) {
-    fixedA = trelvo::parse_python_float(ui->interceptIn->text().toStdString());
+  if (row.intercept == InterceptUse::FixedA && w->ui->interceptCheck->isChecked()) {
+    fixedA = parse_python_float(w->ui->interceptIn->text().toStdString());
     if (!fixedA) {
-      QMessageBox::warning(this, tr("输入错误"), tr("截距必须输入数字"));
+      QMessageBox::warning(w, Widget::tr("输入错误"), Widget::tr("截距必须输入数字"));
       return;
     }
     if (*fixedA <= 0.0) {
-      QMessageBox::warning(this, tr("输入错误"), tr("截距必须大于0"));
+      QMessageBox::warning(w, Widget::tr("输入错误"), Widget::tr("截距必须大于0"));
       return;
     }
-    fit_nonl_func = QStringLiteral("a * np.exp(b * x)").replace(QLatin1String("a"), numberRepr(*fixedA));
+    w->fit_nonl_func = QString::fromUtf8(row.modelText).replace(QLatin1String("a"), numberRepr(*fixedA));
   } else {
-    fit_nonl_func = QStringLiteral("a * np.exp(b * x)");
+    w->fit_nonl_func = QString::fromUtf8(row.modelText);
   }
-  // The model copies the fixed a: it never reads the window again.
-  const auto model = fixedA ? trelvo::exponential2_fixed_model(*fixedA) : trelvo::exponential2_model();
-  const auto start = fixedA ? fs::exponential2FixedStart(xList, yList, *fixedA) : fs::exponential2Start(xList, yList);
-  const auto inverse = fixedA ? fi::exponential2FixedInverse(*fixedA) : fi::exponential2Inverse();
-  auto fitted = buildAndFit(this, [&] { return NonLinearFit(xList, yList, model); }, nullptr, start, inverse);
+  const std::vector<double>& x = w->xList;
+  const std::vector<double>& y = w->yList;
+  // The model copies a fixed a: it never reads the window again.
+  std::optional<std::vector<double>> start;
+  fi::Inverse inverse;
+  if (fixedA) {
+    start = row.fixedStart(x, y, *fixedA);
+    inverse = row.fixedInverse(*fixedA);
+  } else {
+    if (row.start) start = row.start(x, y);
+    inverse = row.inverse();
+  }
+  auto fitted = buildAndFit(
+      w,
+      [&] { return NonLinearFit(x, y, fixedA ? row.fixedModel(*fixedA) : row.model()); },
+      row.errorLine, start, std::move(inverse));
   if (!fitted) return;
   logFitted(fitted->coef, fitted->r2);
   if (fixedA) {
     fitted->names.prepend(QStringLiteral("a"));
     fitted->coef.insert(fitted->coef.begin(), *fixedA);
   }
-  updateOutputTable(fitted->r2, fitted->names, fitted->coef);
-  const auto& c = fitted->coef;
-  const auto pane = ff::exponential2Pane(fitted->r2, c.at(0), c.at(1), ui->scientificOutCheck->isChecked(),
-                                         ui->decimalOutBox->value());
-  showPane(this, pane.r2Line, pane.formula, pane.text);
+  w->updateOutputTable(fitted->r2, fitted->names, fitted->coef);
+  const auto pane = row.pane(fitted->r2, fitted->coef, fitted->names, QString(), w->ui->scientificOutCheck->isChecked(),
+                             w->ui->decimalOutBox->value());
+  showPane(w, pane.r2Line, pane.formula, pane.text);
 }
 
-void Widget::fitOnLogarithmic() {
-  if (smallestAtMostZero(xList)) {
-    QMessageBox::warning(this, tr("输入错误"), tr("自变量必须大于0"));
-    return;
-  }
-  logLists(this);
-  fit_nonl_func = QStringLiteral("a + b * np.log(x)");
-  const auto fitted = buildAndFit(
-      this, [this] { return NonLinearFit(xList, yList, trelvo::logarithmic_model()); },
-      "Error in fitOnLogarithmic: ", std::nullopt, fi::logarithmicInverse());
-  if (!fitted) return;
-  logFitted(fitted->coef, fitted->r2);
-  updateOutputTable(fitted->r2, fitted->names, fitted->coef);
-  const auto& c = fitted->coef;
-  const auto pane = ff::logarithmicPane(fitted->r2, c.at(0), c.at(1), ui->scientificOutCheck->isChecked(),
-                                        ui->decimalOutBox->value());
-  showPane(this, pane.r2Line, pane.formula, pane.text);
-}
+}  // namespace trelvo
 
-void Widget::fitOnPower() {
-  if (smallestAtMostZero(xList)) {
-    QMessageBox::warning(this, tr("输入错误"), tr("自变量必须大于0"));
-    return;
-  }
-  logLists(this);
-  fit_nonl_func = QStringLiteral("a * x**b");
-  const auto fitted = buildAndFit(
-      this, [this] { return NonLinearFit(xList, yList, trelvo::power_model()); }, "Error in fitOnPower: ",
-      fs::powerStart(xList, yList), fi::powerInverse());
-  if (!fitted) return;
-  logFitted(fitted->coef, fitted->r2);
-  updateOutputTable(fitted->r2, fitted->names, fitted->coef);
-  const auto& c = fitted->coef;
-  const auto pane = ff::powerPane(fitted->r2, c.at(0), c.at(1), ui->scientificOutCheck->isChecked(),
-                                  ui->decimalOutBox->value());
-  showPane(this, pane.r2Line, pane.formula, pane.text);
-}
+void Widget::fitOnExponential() { fitBuiltInModel(this, trelvo::modelKind(trelvo::ModelKind::Exponential)); }
+
+void Widget::fitOnExponential2() { fitBuiltInModel(this, trelvo::modelKind(trelvo::ModelKind::Exponential2)); }
+
+void Widget::fitOnLogarithmic() { fitBuiltInModel(this, trelvo::modelKind(trelvo::ModelKind::Logarithmic)); }
+
+void Widget::fitOnPower() { fitBuiltInModel(this, trelvo::modelKind(trelvo::ModelKind::Power)); }
 
 void Widget::fitOnCustom() {
   const QString text = ui->funcInput->text().trimmed();
@@ -181,7 +151,8 @@ void Widget::fitOnCustom() {
   if (!fitted) return;
   logFitted(fitted->coef, fitted->r2);
   updateOutputTable(fitted->r2, fitted->names, fitted->coef);
-  const auto pane = ff::customPane(fitted->r2, text, fitted->names, fitted->coef, ui->scientificOutCheck->isChecked(),
-                                   ui->decimalOutBox->value());
+  const auto pane = trelvo::modelKind(trelvo::ModelKind::Custom)
+                        .pane(fitted->r2, fitted->coef, fitted->names, text, ui->scientificOutCheck->isChecked(),
+                              ui->decimalOutBox->value());
   showPane(this, pane.r2Line, pane.formula, pane.text);
 }

@@ -5,9 +5,9 @@
 #include "fitcore/linearfit.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
-#include "widget/widget_fitformula.h"
-#include "widget/widget_fitobject.h"
+#include "fitcore/fitobject.h"
 #include "widget/widget_fitsupport.h"
+#include "widget/widget_modelkind.h"
 
 using namespace trelvo::fitflow;
 
@@ -50,7 +50,8 @@ void Widget::fitOnPolynomial() {
 
   updateOutputTable(r2);
 
-  const auto pane = trelvo::fitformula::polynomialPane(r2, rising, ui->scientificOutCheck->isChecked(),
-                                                       ui->decimalOutBox->value());
+  const auto pane = trelvo::modelKind(trelvo::ModelKind::Polynomial)
+                        .pane(r2, rising, {}, QString(), ui->scientificOutCheck->isChecked(),
+                              ui->decimalOutBox->value());
   showPane(this, pane.r2Line, pane.formula, pane.text);
 }

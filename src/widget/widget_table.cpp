@@ -8,10 +8,10 @@
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
+#include "widget/widget_fitformula.h"
 
 CleverTableWidgetItem* Widget::createFormattedItem(double value, bool scientific, int decimals) const {
-  const std::string text = scientific ? trelvo::format_e(value, decimals) : trelvo::format_f(value, decimals);
-  return new CleverTableWidgetItem(QString::fromStdString(text));
+  return new CleverTableWidgetItem(trelvo::fitformula::numberText(value, scientific, decimals));
 }
 
 QList<double> Widget::filterStringToList(const QString& input_str) const {

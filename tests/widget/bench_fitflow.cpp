@@ -14,7 +14,7 @@
 
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
-#include "widget/widget_fitobject.h"
+#include "fitcore/fitobject.h"
 
 namespace {
 

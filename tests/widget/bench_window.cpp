@@ -29,8 +29,8 @@
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
-#include "widget/widget_fitmodels.h"
-#include "widget/widget_fitobject.h"
+#include "fitcore/fitmodels.h"
+#include "fitcore/fitobject.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
+#include "widget/widget_modelkind.h"
 
 namespace {
 
@@ -225,6 +226,31 @@ INSTANTIATE_TEST_SUITE_P(
         ModelRow{4, false, false, false, "Function: power", "y = a * x^b (x > 0)"},
         ModelRow{5, false, false, false, "Function: custom", nullptr}),
     [](const auto& info) { return "index" + std::to_string(info.param.index); });
+
+// The chooser's items and the model kind table stay in step, and every
+// built-in row holds every piece its fit procedure reads.
+TEST_F(WindowTest, ModelKindTableFollowsTheChooser) {
+  const auto rows = trelvo::modelKinds();
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(ui().comboBox->count()));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const trelvo::ModelKindRow& row = rows[i];
+    SCOPED_TRACE(row.logLine);
+    EXPECT_EQ(static_cast<std::size_t>(row.kind), i);
+    EXPECT_EQ(trelvo::modelKindAt(static_cast<int>(i)), &row);
+    EXPECT_EQ(&trelvo::modelKind(row.kind), &row);
+    EXPECT_NE(row.pane, nullptr);
+    if (row.model) {
+      EXPECT_NE(row.modelText, nullptr);
+      EXPECT_NE(row.inverse, nullptr);
+    }
+    const bool fixesA = row.intercept == trelvo::InterceptUse::FixedA;
+    EXPECT_EQ(row.fixedModel != nullptr, fixesA);
+    EXPECT_EQ(row.fixedStart != nullptr, fixesA);
+    EXPECT_EQ(row.fixedInverse != nullptr, fixesA);
+  }
+  EXPECT_EQ(trelvo::modelKindAt(-1), nullptr);
+  EXPECT_EQ(trelvo::modelKindAt(static_cast<int>(rows.size())), nullptr);
+}
 
 TEST_F(WindowTest, ColumnReadingSkipsWhatIsNoNumber) {
   auto* grid = ui().inputTable;

@@ -1,4 +1,4 @@
-#include "widget/widget_fitinverse.h"
+#include "fitcore/fitinverse.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "widget/widget_fitmodels.h"
+#include "fitcore/fitmodels.h"
 
 #include <cmath>
 #include <string>

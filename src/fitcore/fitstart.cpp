@@ -1,4 +1,4 @@
-#include "widget/widget_fitstart.h"
+#include "fitcore/fitstart.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "widget/widget_fitobject.h"
+#include "fitcore/fitobject.h"
 
 #include <algorithm>
 #include <cmath>

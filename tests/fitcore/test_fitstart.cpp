@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fitcore/errors.h"
-#include "widget/widget_fitmodels.h"
-#include "widget/widget_fitstart.h"
+#include "fitcore/fitmodels.h"
+#include "fitcore/fitstart.h"
 
 namespace {
 

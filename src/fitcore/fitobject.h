@@ -9,7 +9,7 @@
 #include "fitcore/export.h"
 #include "fitcore/linearfit.h"
 #include "fitcore/nonlinearfit.h"
-#include "widget/widget_fitinverse.h"
+#include "fitcore/fitinverse.h"
 
 namespace trelvo {
 

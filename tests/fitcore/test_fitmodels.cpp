@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fitcore/vecmath.h"
-#include "widget/widget_fitmodels.h"
+#include "fitcore/fitmodels.h"
 
 namespace {
 
