@@ -182,6 +182,23 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void _add_columns_at_end();
   void _remove_columns_at_end();
 
+  // ---- column count changes ------------------------------------------------
+  // With `count` > 0 inserts `count` empty columns before column `at`
+  // (0..columnCount()); with `count` < 0 removes -count columns from `at` on;
+  // 0 does nothing. The result is Qt's insertColumns / removeColumns: items
+  // and header items move with their columns (removed ones are deleted), the
+  // selection, current cell, column widths and row states follow, no
+  // cellChanged. Qt moves every item once per row for it (quadratic in the
+  // rows): on a grid of more than column_change_rows rows, unless a cell is
+  // being edited, the items are taken out, the rows dropped, the columns
+  // changed, and rows and items put back instead, linear in the cells.
+  void _change_columns(int at, int count);
+  // _change_columns at the end to reach `count` columns.
+  void _set_column_count(int count);
+  // Row count above which _change_columns refills the grid (tests and
+  // benches move it to compare both ways).
+  int column_change_rows = 2000;
+
   // ---- editing switches and header titles ----------------------------------
   // editable false + no edit triggers / editable true + double-click only.
   void disable_editing();

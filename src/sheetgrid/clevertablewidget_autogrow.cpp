@@ -56,7 +56,7 @@ void CleverTableWidget::_handle_vertical_scroll(int value) {
 void CleverTableWidget::_add_columns_at_end() {
   const int n = columnCount();
   if (n >= trelvo::limits::kMaxCols) return;
-  setColumnCount(n + 1);
+  _change_columns(n, 1);
   qDebug().noquote() << QStringLiteral("Added new column %1 at end").arg(n);
 }
 
@@ -73,7 +73,7 @@ void CleverTableWidget::_remove_columns_at_end() {
   if (last < 0 || !col_is_empty(last)) return;
   if (protects(whole_cols, last)) return;
   if (selected_corner_cols.contains(last)) return;
-  removeColumn(last);
+  _change_columns(last, -1);
   qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(last);
 }
 
