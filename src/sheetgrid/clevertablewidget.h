@@ -173,9 +173,11 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void disable_infinite();
   void _handle_horizontal_scroll(int value);
   void _handle_vertical_scroll(int value);
-  // Renumbers all headers, then adds columns / rows until the last one reaches
-  // the viewport's right / bottom edge, then removes trailing empty,
-  // unprotected columns / rows that start beyond it.
+  // Renumbers all headers (unless no line was inserted, removed or moved, no
+  // header title changed and editing was not switched on since it last did),
+  // then adds columns / rows until the last one reaches the viewport's right /
+  // bottom edge, then removes trailing empty, unprotected columns / rows that
+  // start beyond it.
   void _fill_visible_area();
   void _add_rows_at_end();
   void _remove_rows_at_end();
@@ -452,6 +454,10 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   CleverTableWidgetItem* replace_with_formula_cell(int row, int col, const QString& text);
   void emit_editor_text(const QPersistentModelIndex& cell, QLineEdit* editor, bool finished);
 
+  // Whether the headers may need renumbering by _fill_visible_area (set by
+  // the model's line and header signals, watched from enable_infinite on).
+  bool headers_stale_ = true;
+  bool watching_headers_ = false;
   int bulk_depth_ = 0;
   bool extent_pending_ = false;
   bool fill_pending_ = false;
