@@ -192,7 +192,7 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // selection, current cell, column widths and row states follow, no
   // cellChanged. Qt moves every item once per row for it (quadratic in the
   // rows): on a grid of more than column_change_rows rows, unless a cell is
-  // being edited, the items are taken out, the rows dropped, the columns
+  // being edited or the grid sorts itself, the items are taken out, the rows dropped, the columns
   // changed, and rows and items put back instead, linear in the cells.
   void _change_columns(int at, int count);
   // _change_columns at the end to reach `count` columns.

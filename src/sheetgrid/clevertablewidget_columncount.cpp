@@ -52,7 +52,7 @@ void CleverTableWidget::_change_columns(int at, int count) {
   const int rows = rowCount();
   const int columns = columnCount();
   if (count == 0 || at < 0 || at > columns || (count < 0 && at - count > columns)) return;
-  if (rows <= column_change_rows || state() == QAbstractItemView::EditingState) {
+  if (rows <= column_change_rows || state() == QAbstractItemView::EditingState || isSortingEnabled()) {
     if (count > 0)
       model()->insertColumns(at, count);
     else
