@@ -58,6 +58,7 @@ CleverTableWidget::CleverTableWidget(QWidget* parent, int rowCount, int columnCo
 CleverTableWidget::~CleverTableWidget() {
   // Items are deleted by the base class; nothing may react to their removal.
   disconnect(this, nullptr, this, nullptr);
+  disconnect(model(), nullptr, this, nullptr);
   for (QLineEdit* editor : findChildren<QLineEdit*>()) disconnect(editor, nullptr, this, nullptr);
   for (const auto& [h, v] : scroll_connections_) {
     disconnect(h);

@@ -173,14 +173,33 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void disable_infinite();
   void _handle_horizontal_scroll(int value);
   void _handle_vertical_scroll(int value);
-  // Renumbers all headers, then adds columns / rows until the last one reaches
-  // the viewport's right / bottom edge, then removes trailing empty,
-  // unprotected columns / rows that start beyond it.
+  // Renumbers all headers (unless no line was inserted, removed or moved, no
+  // header title changed and editing was not switched on since it last did),
+  // then adds columns / rows until the last one reaches the viewport's right /
+  // bottom edge, then removes trailing empty, unprotected columns / rows that
+  // start beyond it.
   void _fill_visible_area();
   void _add_rows_at_end();
   void _remove_rows_at_end();
   void _add_columns_at_end();
   void _remove_columns_at_end();
+
+  // ---- column count changes ------------------------------------------------
+  // With `count` > 0 inserts `count` empty columns before column `at`
+  // (0..columnCount()); with `count` < 0 removes -count columns from `at` on;
+  // 0 does nothing. The result is Qt's insertColumns / removeColumns: items
+  // and header items move with their columns (removed ones are deleted), the
+  // selection, current cell, column widths and row states follow, no
+  // cellChanged. Qt moves every item once per row for it (quadratic in the
+  // rows): on a grid of more than column_change_rows rows, unless a cell is
+  // being edited or the grid sorts itself, the items are taken out, the rows dropped, the columns
+  // changed, and rows and items put back instead, linear in the cells.
+  void _change_columns(int at, int count);
+  // _change_columns at the end to reach `count` columns.
+  void _set_column_count(int count);
+  // Row count above which _change_columns refills the grid (tests and
+  // benches move it to compare both ways).
+  int column_change_rows = 2000;
 
   // ---- editing switches and header titles ----------------------------------
   // editable false + no edit triggers / editable true + double-click only.
@@ -445,6 +464,10 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void trim_empty_rows();
   void trim_empty_cols();
 
+  // Whether the headers may need renumbering by _fill_visible_area (set by
+  // the model's line and header signals, watched from enable_infinite on).
+  bool headers_stale_ = true;
+  bool watching_headers_ = false;
   int bulk_depth_ = 0;
   bool extent_pending_ = false;
   bool fill_pending_ = false;

@@ -17,6 +17,20 @@ bool protects(const std::optional<QList<int>>& list, int index) {
 
 void CleverTableWidget::enable_infinite() {
   infinite = true;
+  if (!watching_headers_) {
+    watching_headers_ = true;
+    const auto stale = [this] { headers_stale_ = true; };
+    QAbstractItemModel* m = model();
+    connect(m, &QAbstractItemModel::headerDataChanged, this, stale);
+    connect(m, &QAbstractItemModel::rowsInserted, this, stale);
+    connect(m, &QAbstractItemModel::rowsRemoved, this, stale);
+    connect(m, &QAbstractItemModel::rowsMoved, this, stale);
+    connect(m, &QAbstractItemModel::columnsInserted, this, stale);
+    connect(m, &QAbstractItemModel::columnsRemoved, this, stale);
+    connect(m, &QAbstractItemModel::columnsMoved, this, stale);
+    connect(m, &QAbstractItemModel::layoutChanged, this, stale);
+    connect(m, &QAbstractItemModel::modelReset, this, stale);
+  }
   const auto h = connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     trelvo::guard_slot("_handle_horizontal_scroll", [&] { _handle_horizontal_scroll(value); });
   });
@@ -56,7 +70,7 @@ void CleverTableWidget::_handle_vertical_scroll(int value) {
 void CleverTableWidget::_add_columns_at_end() {
   const int n = columnCount();
   if (n >= trelvo::limits::kMaxCols) return;
-  setColumnCount(n + 1);
+  _change_columns(n, 1);
   qDebug().noquote() << QStringLiteral("Added new column %1 at end").arg(n);
 }
 
@@ -73,7 +87,7 @@ void CleverTableWidget::_remove_columns_at_end() {
   if (last < 0 || !col_is_empty(last)) return;
   if (protects(whole_cols, last)) return;
   if (selected_corner_cols.contains(last)) return;
-  removeColumn(last);
+  _change_columns(last, -1);
   qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(last);
 }
 
@@ -94,7 +108,11 @@ void CleverTableWidget::_fill_visible_area() {
   int lastCol = columnCount() - 1;
   int right = columnViewportPosition(lastCol) + columnWidth(lastCol);
   int bottom = rowViewportPosition(lastRow) + rowHeight(lastRow);
-  renumber_header();
+  // Renumbering reads every header; one that nothing touched reads right.
+  if (headers_stale_ || !watching_headers_) {
+    renumber_header();
+    headers_stale_ = false;
+  }
 
   // Each added line must move the edge, or the loop would never end (zero
   // section sizes, the grid limits).

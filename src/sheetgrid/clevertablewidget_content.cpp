@@ -64,7 +64,7 @@ bool CleverTableWidget::set_cell_text(int row, int col, const QString& text) {
   if (row < 0 || col < 0 || row >= trelvo::limits::kMaxRows || col >= trelvo::limits::kMaxCols)
     return false;
   if (row >= rowCount()) setRowCount(row + 1);
-  if (col >= columnCount()) setColumnCount(col + 1);
+  if (col >= columnCount()) _set_column_count(col + 1);
   setItem(row, col, new CleverTableWidgetItem(QString()));
   // setItem emitted cellChanged: reach the new cell by its position.
   setCellText(item(row, col), text);
@@ -98,7 +98,7 @@ void CleverTableWidget::trim_empty_cols() {
     int empty = 0;
     for (int row = 0; row < rows; ++row) {
       if (is_empty_cell_text(cellText(item(row, col)))) ++empty;
-      if (empty == rows) removeColumn(col);
+      if (empty == rows) _change_columns(col, -1);
     }
   }
 }

@@ -56,7 +56,7 @@ void CleverTableWidget::paste_selection() {
 
   BulkGuard bulk(*this);
   if (rowCount() < rows_needed) setRowCount(int(rows_needed));
-  if (columnCount() < cols_needed) setColumnCount(int(cols_needed));
+  if (columnCount() < cols_needed) _set_column_count(int(cols_needed));
   for (qsizetype i = 0; i < block.size(); ++i) {
     const QStringList& fields = block[i];
     for (qsizetype j = 0; j < fields.size(); ++j)

@@ -64,7 +64,7 @@ void CleverTableWidget::_delete_operations(const QString& message) {
   } else if (message == kDeleteRows) {
     model()->removeRows(top, h);
   } else if (message == kDeleteCols) {
-    model()->removeColumns(left, w);
+    _change_columns(left, -w);
   } else {
     qDebug().noquote() << QStringLiteral("Empty Message");
   }
@@ -95,7 +95,7 @@ std::function<void()> CleverTableWidget::insert_whole_base_on_selection(const QS
     if (insert_type == QLatin1String("R"))
       model()->insertRows(r.topRow(), r.rowCount());
     else if (insert_type == QLatin1String("C"))
-      model()->insertColumns(r.leftColumn(), r.columnCount());
+      _change_columns(r.leftColumn(), r.columnCount());
     selected_col.reset();
     selected_row.reset();
     renumber_header();
@@ -114,7 +114,7 @@ void CleverTableWidget::_insert_operations(const QString& message) {
   if (message == kMoveRight) {
     const int last = _insert_add_col_helper(top, bottom);
     const int T = last + 1 + w;
-    if (columnCount() < T) setColumnCount(T);
+    if (columnCount() < T) _set_column_count(T);
     for (int col = T - 1; col >= left; --col)
       for (int row = top; row <= bottom; ++row)
         set_cell_text(row, col, col >= left + w ? cellText(item(row, col - w)) : QString());

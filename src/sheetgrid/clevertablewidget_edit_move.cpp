@@ -36,7 +36,7 @@ void move_block(CleverTableWidget& grid, Direction dir) {
   if (dir == Direction::Down && r.bottomRow() == grid.rowCount() - 1)
     grid.insertRow(grid.rowCount());
   if (dir == Direction::Right && r.rightColumn() == grid.columnCount() - 1)
-    grid.insertColumn(grid.columnCount());
+    grid._change_columns(grid.columnCount(), 1);
 
   const int top = r.topRow(), bottom = r.bottomRow(), left = r.leftColumn(), right = r.rightColumn();
   const int dr = dir == Direction::Up ? -1 : dir == Direction::Down ? 1 : 0;

@@ -46,7 +46,7 @@ void CleverTableWidget::transpose_table() {
   }
   BulkGuard bulk(*this);
   if (rowCount() > columnCount())
-    setColumnCount(rowCount());
+    _set_column_count(rowCount());
   else if (columnCount() > rowCount())
     setRowCount(columnCount());
   trans(*this);

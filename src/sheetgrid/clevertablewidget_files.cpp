@@ -76,7 +76,7 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
     {
       CleverTableWidget::BulkGuard bulk(grid);
       if (grid.columnCount() < width) {
-        grid.setColumnCount(width);
+        grid._set_column_count(width);
         grid.renumber_header_col();
       }
       if (grid.rowCount() < height) {

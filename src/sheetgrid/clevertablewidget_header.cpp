@@ -85,6 +85,7 @@ void CleverTableWidget::disable_editing() {
 
 void CleverTableWidget::enable_editing() {
   editable = true;
+  headers_stale_ = true;
   setEditTriggers(QAbstractItemView::DoubleClicked);
 }
 

@@ -1,5 +1,7 @@
 // Bulk writes into the grid: 100,000 cells into a self-extending grid under
-// one BulkGuard, a formula fill over 10,000 cells, and a load of 10^5 and 10^6
+// one BulkGuard, a formula fill over 10,000 cells, one column added and
+// removed on 10^5 and 10^6 rows (with --compare also Qt's own way on 10^5
+// rows), and a load of 10^5 and 10^6
 // two-column CSV rows into a shown, self-extending grid, each load in a
 // process of its own so that its peak resident memory is its own. Prints the
 // times; exits non-zero when a case exceeds its limit.
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "common/modalguard.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -68,6 +71,46 @@ bool bench_formula_fill() {
   return report("formula fill over 10000 cells", fill_ms,
                 filled ? "(B10000 = 19999.0)" : "(WRONG RESULT)") &&
          filled && fill_ms >= 0;
+}
+
+// One column appended and removed at the end, then one inserted and deleted
+// before the first (the "Insert Cols Left" / "Delete Selected Cols" commands),
+// on a shown grid of `rows` x 2 filled cells whose rows were shifted once
+// (Qt then searches for an item it is told about). `qt_way`: Qt's own column
+// insertion and removal, for comparison.
+bool bench_columns(int rows, bool qt_way) {
+  CleverTableWidget grid(nullptr, rows, 2);
+  grid.resize(800, 600);
+  grid.show();
+  if (qt_way) grid.column_change_rows = 1 << 30;
+  {
+    CleverTableWidget::BulkGuard bulk(grid);
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < 2; ++c) grid.setItem(r, c, new CleverTableWidgetItem(QString::number(r * 2 + c)));
+  }
+  grid.insertRow(0);
+  QApplication::processEvents();
+  const char* way = qt_way ? "Qt's way" : "refilled";
+  bool ok = true;
+  auto step = [&](const char* what, const std::function<void()>& run) {
+    QElapsedTimer t;
+    t.start();
+    run();
+    QApplication::processEvents();
+    const qint64 ms = t.elapsed();
+    ok = report(qPrintable(QStringLiteral("%1 on %2 rows").arg(QLatin1String(what)).arg(rows)), ms, way) && ok;
+  };
+  step("append one column", [&] { grid._add_columns_at_end(); });
+  step("remove one column at end", [&] { grid._remove_columns_at_end(); });
+  grid.setRangeSelected(QTableWidgetSelectionRange(0, 0, grid.rowCount() - 1, 0), true);
+  step("insert one column left", [&] { grid._insert_operations(QStringLiteral("Insert Cols Left")); });
+  grid.clearSelection();
+  grid.setRangeSelected(QTableWidgetSelectionRange(0, 0, grid.rowCount() - 1, 0), true);
+  step("delete one selected column", [&] { grid._delete_operations(QStringLiteral("Delete Selected Cols")); });
+  step("renumber unchanged headers", [&] { grid.renumber_header(); });
+  const bool right = grid.columnCount() == 2 && cellText(grid.item(rows, 1)) == QString::number(rows * 2 - 1);
+  if (!right) std::printf("columns on %d rows: WRONG RESULT\n", rows);
+  return ok && right;
 }
 
 // A line of /proc/self/status ("VmRSS", "VmHWM") in MiB; -1 when unknown.
@@ -134,6 +177,9 @@ int main(int argc, char** argv) {
     return load_child(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
   bool ok = bench_bulk_write();
   ok = bench_formula_fill() && ok;
+  const bool compare = argc == 2 && std::strcmp(argv[1], "--compare") == 0;
+  if (compare) bench_columns(100000, true);
+  for (const int rows : {100000, 1000000}) ok = bench_columns(rows, false) && ok;
   QTemporaryDir dir;
   for (const int rows : {100000, 1000000})
     ok = bench_load(QCoreApplication::applicationFilePath(), dir, rows) && ok;

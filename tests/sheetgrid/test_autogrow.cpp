@@ -4,8 +4,12 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+
 #include "sheetgrid/clevertablewidget.h"
 #include "common/testregistry.h"
+
+Q_DECLARE_METATYPE(std::function<void(CleverTableWidget&)>)
 
 namespace {
 
@@ -179,6 +183,57 @@ class GridExtendTest : public QObject {
     bar->setValue(bar->maximum());
     QCOMPARE(grid->rowCount(), 81);
     QVERIFY(!grid->verticalHeaderItem(0));
+  }
+
+  // A refit after any header change leaves every title renumbered, also when
+  // an earlier refit found nothing to renumber.
+  void refitRenumbersAfterHeaderChanges_data() {
+    QTest::addColumn<std::function<void(CleverTableWidget&)>>("change");
+    using Change = std::function<void(CleverTableWidget&)>;
+    QTest::newRow("column title set") << Change([](CleverTableWidget& g) {
+      setCellText(g.horizontalHeaderItem(1), QStringLiteral("Own"));
+    });
+    QTest::newRow("row title set") << Change([](CleverTableWidget& g) {
+      setCellText(g.verticalHeaderItem(2), QStringLiteral("Own"));
+    });
+    QTest::newRow("row inserted") << Change([](CleverTableWidget& g) { g.insertRow(1); });
+    QTest::newRow("column removed") << Change([](CleverTableWidget& g) { g.removeColumn(0); });
+    QTest::newRow("column inserted by the grid") << Change([](CleverTableWidget& g) { g._change_columns(0, 1); });
+    QTest::newRow("editing switched on") << Change([](CleverTableWidget& g) {
+      g.disable_editing();
+      g.insertRow(0);
+      g.resize(g.size() + QSize(1, 1));
+      g.enable_editing();
+    });
+  }
+
+  void refitRenumbersAfterHeaderChanges() {
+    QFETCH(std::function<void(CleverTableWidget&)>, change);
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0);
+    QVERIFY(grid);
+    grid->enable_infinite();
+    grid->resize(grid->size() + QSize(0, 2));
+    change(*grid);
+    grid->resize(grid->size() + QSize(0, 2));
+    QVERIFY(grid->rowCount() > 3 && grid->columnCount() > 2);
+    // Lines the refit added after renumbering (at the end) have no title yet.
+    bool untitled = false;
+    for (int c = 0; c < grid->columnCount(); ++c) {
+      const QTableWidgetItem* title = grid->horizontalHeaderItem(c);
+      QVERIFY(!untitled || !title);
+      untitled = !title;
+      if (title) QCOMPARE(cellText(title), CleverTableWidget::num_to_letters(c + 1));
+    }
+    QVERIFY(grid->horizontalHeaderItem(2));
+    untitled = false;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      const QTableWidgetItem* title = grid->verticalHeaderItem(r);
+      QVERIFY(!untitled || !title);
+      untitled = !title;
+      if (title) QCOMPARE(cellText(title), QString::number(r + 1));
+    }
+    QVERIFY(grid->verticalHeaderItem(3));
   }
 
   void disableTrimsInteriorLines() {
