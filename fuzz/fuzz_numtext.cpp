@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fitcore/numpyprint.h"
 #include "fitcore/numtext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
