@@ -8,8 +8,6 @@
 //
 // With TRELVO_FUZZ_WRITE_SEEDS=<folder> set, the target writes one seed per
 // member (the member unchanged) into that folder and exits.
-#include <zlib.h>
-
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -18,6 +16,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/zipwriter.h"
 #include "sheetgrid/io/xlsx.h"
 
 namespace {
@@ -90,62 +89,11 @@ const Member kMembers[] = {
 };
 constexpr std::size_t kMemberCount = sizeof kMembers / sizeof kMembers[0];
 
-void put16(QByteArray& out, unsigned v) {
-  out.append(static_cast<char>(v & 0xFF));
-  out.append(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void put32(QByteArray& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-QByteArray raw_deflate(const QByteArray& data) {
-  z_stream zs{};
-  if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) std::abort();
-  QByteArray out(static_cast<qsizetype>(deflateBound(&zs, static_cast<uLong>(data.size()))), '\0');
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-  zs.avail_in = static_cast<uInt>(data.size());
-  zs.next_out = reinterpret_cast<Bytef*>(out.data());
-  zs.avail_out = static_cast<uInt>(out.size());
-  if (deflate(&zs, Z_FINISH) != Z_STREAM_END) std::abort();
-  out.truncate(static_cast<qsizetype>(zs.total_out));
-  deflateEnd(&zs);
-  return out;
-}
-
 // A zip archive of the members, each stored or deflated as asked.
 QByteArray archive(const std::vector<QByteArray>& contents, const std::vector<bool>& deflated) {
-  QByteArray out, directory;
-  for (std::size_t i = 0; i < kMemberCount; ++i) {
-    const QByteArray name(kMembers[i].name);
-    const QByteArray& data = contents[i];
-    const QByteArray body = deflated[i] ? raw_deflate(data) : data;
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data.constData()), static_cast<uInt>(data.size())));
-    const auto offset = static_cast<std::uint32_t>(out.size());
-    const unsigned method = deflated[i] ? 8 : 0;
-    put32(out, 0x04034b50);
-    put16(out, 20), put16(out, 0), put16(out, method), put16(out, 0), put16(out, 0);
-    put32(out, crc), put32(out, static_cast<std::uint32_t>(body.size())), put32(out, static_cast<std::uint32_t>(data.size()));
-    put16(out, static_cast<unsigned>(name.size())), put16(out, 0);
-    out += name;
-    out += body;
-    put32(directory, 0x02014b50);
-    put16(directory, 20), put16(directory, 20), put16(directory, 0), put16(directory, method);
-    put16(directory, 0), put16(directory, 0);
-    put32(directory, crc), put32(directory, static_cast<std::uint32_t>(body.size()));
-    put32(directory, static_cast<std::uint32_t>(data.size()));
-    put16(directory, static_cast<unsigned>(name.size())), put16(directory, 0), put16(directory, 0);
-    put16(directory, 0), put16(directory, 0), put32(directory, 0), put32(directory, offset);
-    directory += name;
-  }
-  const auto directory_at = static_cast<std::uint32_t>(out.size());
-  out += directory;
-  put32(out, 0x06054b50);
-  put16(out, 0), put16(out, 0), put16(out, kMemberCount), put16(out, kMemberCount);
-  put32(out, static_cast<std::uint32_t>(directory.size())), put32(out, directory_at), put16(out, 0);
-  return out;
+  std::vector<trelvo::test::ZipMember> members;
+  for (std::size_t i = 0; i < kMemberCount; ++i) members.push_back({kMembers[i].name, contents[i], deflated[i]});
+  return trelvo::test::zip_archive(members);
 }
 
 // Reads every sheet; a sheet's failure ends the reading only when `strict`.

@@ -10,23 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "common/ulp.h"
 #include "fitcore/vecmath.h"
 #include "fitcore/fitmodels.h"
 
 namespace {
 
-using trelvo::vecmath::Isa;
+using trelvo::test::ulp_distance;
 
-std::uint64_t ulpDistance(double a, double b) {
-  auto ordered = [](double d) {
-    std::int64_t i;
-    std::memcpy(&i, &d, sizeof i);
-    return i < 0 ? std::numeric_limits<std::int64_t>::min() - i : i;
-  };
-  const std::int64_t x = ordered(a), y = ordered(b);
-  return x > y ? static_cast<std::uint64_t>(x) - static_cast<std::uint64_t>(y)
-               : static_cast<std::uint64_t>(y) - static_cast<std::uint64_t>(x);
-}
+using trelvo::vecmath::Isa;
 
 const char* isaName(Isa isa) {
   switch (isa) {
@@ -85,7 +77,7 @@ TEST_P(BuiltInModel, ArrayValuesAreLibmsWithinFourUlpAndEqualASingleX) {
   for (std::size_t i = 0; i < xs.size(); ++i) {
     const double want = c.scalar(xs[i], c.params);
     ASSERT_TRUE(std::isfinite(want));
-    EXPECT_LE(ulpDistance(all.a[i], want), 4u) << "x=" << xs[i] << ": " << all.a[i] << " vs " << want;
+    EXPECT_LE(ulp_distance(all.a[i], want), 4u) << "x=" << xs[i] << ": " << all.a[i] << " vs " << want;
     const double one = model->call(xs[i], c.params).as_double();
     EXPECT_EQ(std::memcmp(&one, &all.a[i], sizeof one), 0) << "x=" << xs[i];
   }
@@ -102,7 +94,7 @@ TEST_P(BuiltInModel, ValuesOutsideTheDomainAreLibmsClass) {
     const double want = c.scalar(xs[i], c.params), got = all.a[i];
     EXPECT_EQ(std::isnan(got), std::isnan(want)) << "x=" << xs[i];
     EXPECT_EQ(std::isinf(got), std::isinf(want)) << "x=" << xs[i];
-    if (std::isfinite(want)) EXPECT_LE(ulpDistance(got, want), 4u) << "x=" << xs[i];
+    if (std::isfinite(want)) EXPECT_LE(ulp_distance(got, want), 4u) << "x=" << xs[i];
   }
 }
 

@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "common/ulp.h"
 #include "fitcore/evaluator.h"
 #include "fitcore/vecmath.h"
 
 namespace {
+
+using trelvo::test::ulp_distance;
 
 using trelvo::vecmath::Func;
 using trelvo::vecmath::Isa;
@@ -49,18 +52,6 @@ const char* isa_name(Isa isa) {
     case Isa::Avx512: return "avx512";
   }
   return "?";
-}
-
-// Distance in units in the last place between two finite doubles.
-std::uint64_t ulp_distance(double a, double b) {
-  auto ordered = [](double d) {
-    std::int64_t i;
-    std::memcpy(&i, &d, sizeof i);
-    return i < 0 ? std::numeric_limits<std::int64_t>::min() - i : i;
-  };
-  const std::int64_t x = ordered(a), y = ordered(b);
-  return x > y ? static_cast<std::uint64_t>(x) - static_cast<std::uint64_t>(y)
-               : static_cast<std::uint64_t>(y) - static_cast<std::uint64_t>(x);
 }
 
 // nan, +inf, -inf, +0, -0, subnormal or normal, with the sign for the last two.

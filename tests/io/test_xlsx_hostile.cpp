@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+#include "common/zipwriter.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/io/exceldate.h"
 #include "sheetgrid/io/xlsx.h"
@@ -21,51 +22,11 @@ namespace {
 
 const char* const kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 
-std::uint32_t crc32_of(const QByteArray& data) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (const char ch : data) {
-    crc ^= static_cast<unsigned char>(ch);
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-void put16(QByteArray& out, unsigned v) {
-  out.append(static_cast<char>(v & 0xFF));
-  out.append(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void put32(QByteArray& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
 // A zip archive of stored members.
 QByteArray zip(const std::vector<std::pair<QByteArray, QByteArray>>& members) {
-  QByteArray out, directory;
-  for (const auto& [name, data] : members) {
-    const std::uint32_t crc = crc32_of(data);
-    const auto offset = static_cast<std::uint32_t>(out.size());
-    const auto size = static_cast<std::uint32_t>(data.size());
-    put32(out, 0x04034b50);
-    put16(out, 20), put16(out, 0), put16(out, 0), put16(out, 0), put16(out, 0);
-    put32(out, crc), put32(out, size), put32(out, size);
-    put16(out, static_cast<unsigned>(name.size())), put16(out, 0);
-    out += name + data;
-    put32(directory, 0x02014b50);
-    put16(directory, 20), put16(directory, 20), put16(directory, 0), put16(directory, 0), put16(directory, 0);
-    put16(directory, 0), put32(directory, crc), put32(directory, size), put32(directory, size);
-    put16(directory, static_cast<unsigned>(name.size())), put16(directory, 0), put16(directory, 0);
-    put16(directory, 0), put16(directory, 0), put32(directory, 0), put32(directory, offset);
-    directory += name;
-  }
-  const auto at = static_cast<std::uint32_t>(out.size());
-  out += directory;
-  put32(out, 0x06054b50);
-  put16(out, 0), put16(out, 0), put16(out, static_cast<unsigned>(members.size()));
-  put16(out, static_cast<unsigned>(members.size()));
-  put32(out, static_cast<std::uint32_t>(directory.size())), put32(out, at), put16(out, 0);
-  return out;
+  std::vector<trelvo::test::ZipMember> stored;
+  for (const auto& [name, data] : members) stored.push_back({name, data});
+  return trelvo::test::zip_archive(stored);
 }
 
 // A one-sheet workbook with the given sheet part and styles part (none when

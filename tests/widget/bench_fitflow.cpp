@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <map>
 
+#include "common/benchboxes.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
 #include "fitcore/fitobject.h"
@@ -59,15 +60,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("QT_LOGGING_RULES", "default.debug=false");
   QApplication app(argc, argv);
-  // No box may wait for an answer in a benchmark.
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      std::fprintf(stderr, "unexpected box: %s\n", qPrintable(box->text()));
-      box->reject();
-    }
-  });
-  closer.start(50);
+  trelvo::test::BoxCloser closer;  // no box may wait for an answer in a benchmark
 
   Widget w;
   w.xList.resize(kPoints);

@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/benchboxes.h"
 #include "fitcore/nonlinearfit.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
@@ -281,15 +282,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("QT_LOGGING_RULES", "default.debug=false");
   QApplication app(argc, argv);
-  // No box may wait for an answer in a benchmark.
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      std::fprintf(stderr, "unexpected box: %s\n", qPrintable(box->text()));
-      box->reject();
-    }
-  });
-  closer.start(50);
+  trelvo::test::BoxCloser closer;  // no box may wait for an answer in a benchmark
   const QStringList args = QApplication::arguments();
   if (args.size() >= 3 && args[1] == QLatin1String("--child"))
     return child(args[2].toInt(), args.size() > 3 ? args[3] : QString());
