@@ -21,6 +21,10 @@ constexpr bool fits_grid(std::int64_t rows, std::int64_t cols) {
 // filled cell is an item of a few hundred bytes), well below kMaxCells.
 inline constexpr std::int64_t kMaxFilledCells = 2'000'000;
 
+// Most UTF-16 units of cell text one load places, summed over its filled
+// cells: a sheet of kMaxFilledCells cells of 60 characters still loads.
+inline constexpr std::int64_t kMaxLoadTextUnits = 128LL * 1024 * 1024;
+
 // Longest cell text accepted from a file or the clipboard, in UTF-16 units.
 inline constexpr std::size_t kMaxCellTextUnits = 32'767 * 4;
 
