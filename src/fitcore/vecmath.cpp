@@ -90,7 +90,8 @@ __attribute__((target("avx2"))) void pow_avx2(PowArgs a, double* out, std::size_
     _mm256_storeu_pd(out + i, _ZGVdN4vv_pow(load4(a.base, a.base_step, i), load4(a.exponent, a.exponent_step, i)));
   if (i < n) {
     alignas(32) double t[4];
-    _mm256_store_pd(t, _ZGVdN4vv_pow(tail4(a.base, a.base_step, i, n - i), tail4(a.exponent, a.exponent_step, i, n - i)));
+    _mm256_store_pd(t, _ZGVdN4vv_pow(tail4(a.base, a.base_step, i, n - i),
+                                     tail4(a.exponent, a.exponent_step, i, n - i)));
     std::memcpy(out + i, t, (n - i) * sizeof(double));
   }
 }
