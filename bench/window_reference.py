@@ -64,6 +64,32 @@ def exponential_start(x_all, y_all, max_points=2000, rates=61):
     return None if best is None else np.array(best[1])
 
 
+def polynomial_fit(x, y, degree):
+    """What the window's fit button does for a polynomial: the coefficients
+    and R²."""
+    c = np.polyfit(x, y, degree)
+    return c, r_squared(y, np.polyval(c, x))
+
+
+def exponential_fit(x, y):
+    """What the window's fit button does for a + b*e^(c*x): a fit from all
+    ones and one from a start taken from the data, keeping the smaller sum of
+    squared residuals; the parameters and R²."""
+    best = None
+    for p0 in (np.ones(3), exponential_start(x, y)):
+        if p0 is None:
+            continue
+        try:
+            p, _ = curve_fit(exponential, x, y, p0=p0, maxfev=budget(exponential))
+        except RuntimeError:
+            continue
+        ssr = np.sum((y - exponential(x, *p)) ** 2)
+        if best is None or ssr < best[1] * (1 - 1e-9):
+            best = (p, ssr)
+    p = best[0]
+    return p, r_squared(y, exponential(x, *p))
+
+
 def window(path):
     import matplotlib
 
@@ -91,30 +117,8 @@ def window(path):
 
     step("plot", plot)
 
-    def polynomial():
-        c = np.polyfit(x, y, 3)
-        return c, r_squared(y, np.polyval(c, x))
-
-    step("polynomial", polynomial)
-
-    def nonlinear():
-        # As the window does: a fit from all ones and one from a start taken
-        # from the data, keeping the smaller sum of squared residuals.
-        best = None
-        for p0 in (np.ones(3), exponential_start(x, y)):
-            if p0 is None:
-                continue
-            try:
-                p, _ = curve_fit(exponential, x, y, p0=p0, maxfev=budget(exponential))
-            except RuntimeError:
-                continue
-            ssr = np.sum((y - exponential(x, *p)) ** 2)
-            if best is None or ssr < best[1] * (1 - 1e-9):
-                best = (p, ssr)
-        p = best[0]
-        return p, r_squared(y, exponential(x, *p))
-
-    p, _ = step("nonlinear", nonlinear)
+    step("polynomial", lambda: polynomial_fit(x, y, 3))
+    p, _ = step("nonlinear", lambda: exponential_fit(x, y))
 
     def curve():
         ys = exponential(x, *p)

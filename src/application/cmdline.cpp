@@ -8,6 +8,8 @@
 #include <regex>
 #include <sstream>
 
+#include "fitcore/strrepr.h"
+
 namespace trelvo {
 
 namespace {
@@ -148,16 +150,6 @@ std::string help_text(const std::string& prog, int columns) {
   return s;
 }
 
-std::string python_repr(const std::string& s) {
-  const char quote = (s.find('\'') != std::string::npos && s.find('"') == std::string::npos) ? '"' : '\'';
-  std::string r(1, quote);
-  for (char c : s) {
-    if (c == quote || c == '\\') r += '\\';
-    r += c;
-  }
-  return r + quote;
-}
-
 }  // namespace
 
 CommandLine parse_command_line(const std::vector<std::string>& args, int columns) {
@@ -210,7 +202,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args, int columns
               }
             }
             throw ParseError{std::string("argument ") + option_label(Option::Help) +
-                             ": ignored explicit argument " + python_repr(*opt.explicit_arg)};
+                             ": ignored explicit argument " + repr_str(*opt.explicit_arg, Undecodable::Escape)};
           }
           actions.push_back({Option::Locale, *opt.explicit_arg});
           break;

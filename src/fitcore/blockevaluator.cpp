@@ -6,6 +6,7 @@
 
 #include "fitcore/limits.h"
 #include "fitcore/ufunc.h"
+#include "fitcore/vecmath.h"
 
 namespace trelvo::expr {
 namespace {
@@ -27,6 +28,20 @@ void loop2(const Slot& x, const Slot& y, double* o, std::size_t n, F f) {
   } else if (n == 1) {
     o[0] = f(x.scalar(), y.scalar());
   }
+}
+
+// o[i] = pow(x[i], y[i]) on the vector pow, broadcast as loop2 does.
+void vector_pow(const Slot& x, const Slot& y, double* o, std::size_t n) {
+  const bool xa = x.is_array() && x.n == n && n != 1;
+  const bool ya = y.is_array() && y.n == n && n != 1;
+  if (xa && ya)
+    vecmath::map_pow(x.p, y.p, o, n);
+  else if (xa)
+    vecmath::map_pow(x.p, y.scalar(), o, n);
+  else if (ya)
+    vecmath::map_pow(x.scalar(), y.p, o, n);
+  else if (n == 1)
+    o[0] = vecmath::apply_pow(x.scalar(), y.scalar());
 }
 
 [[noreturn]] void arg_count(const char* name, int low, int high, int given) {
@@ -140,7 +155,7 @@ Slot Evaluator::array_binary(BinOp op, Slot& x, Slot& y) {
         if (b == 1.0) { loop2(xs, ys, o, n, [](double a, double) { return a; }); break; }
         if (b == -1.0) { loop2(xs, ys, o, n, [](double a, double) { return 1.0 / a; }); break; }
       }
-      loop2(xs, ys, o, n, [](double a, double b) { return std::pow(a, b); });
+      vector_pow(xs, ys, o, n);
       break;
   }
   release(x);

@@ -5,6 +5,8 @@
 #include <exception>
 #include <limits>
 
+#include "fitcore/vecmath.h"
+
 namespace trelvo::fitstart {
 namespace {
 
@@ -45,7 +47,7 @@ std::optional<Line> lineFit(const std::vector<double>& u, const std::vector<doub
 
 std::vector<double> logOf(const std::vector<double>& v) {
   std::vector<double> out(v.size());
-  std::transform(v.begin(), v.end(), out.begin(), [](double d) { return std::log(d); });
+  vecmath::map(vecmath::Func::Log, v.data(), out.data(), v.size());
   return out;
 }
 
@@ -64,7 +66,12 @@ double residualSquares(const NonLinearFit& fit) {
 
 }  // namespace
 
+// Each start runs its loops as the fits do: on the vector exp and log, after
+// clearing the vector registers' upper halves that code run before (the
+// window's, in the same pass of its event loop) may have left dirty.
+
 std::optional<std::vector<double>> exponentialStart(const std::vector<double>& xAll, const std::vector<double>& yAll) {
+  vecmath::clear_upper_state();
   if (xAll.size() < 3 || yAll.size() != xAll.size() || !allFinite(xAll) || !allFinite(yAll)) return std::nullopt;
   // A start needs no more than a few thousand evenly strided points.
   constexpr std::size_t kMaxPoints = 2000;
@@ -89,7 +96,8 @@ std::optional<std::vector<double>> exponentialStart(const std::vector<double>& x
     const double ref = sign > 0 ? xmax : xmin;
     for (int k = 0; k < kRates; ++k) {
       const double c = sign * std::pow(10.0, -2.0 + 4.0 * k / (kRates - 1)) / span;
-      for (std::size_t i = 0; i < n; ++i) u[i] = std::exp(c * (x[i] - ref));
+      for (std::size_t i = 0; i < n; ++i) u[i] = c * (x[i] - ref);
+      vecmath::map(vecmath::Func::Exp, u.data(), u.data(), n);
       const auto l = lineFit(u, y);
       if (!l) continue;
       double ssr = 0.0;
@@ -108,6 +116,7 @@ std::optional<std::vector<double>> exponentialStart(const std::vector<double>& x
 }
 
 std::optional<std::vector<double>> exponential2Start(const std::vector<double>& x, const std::vector<double>& y) {
+  vecmath::clear_upper_state();
   if (!allFinite(x) || !allFinite(y) || !allPositive(y)) return std::nullopt;
   const auto l = lineFit(x, logOf(y));
   if (!l) return std::nullopt;
@@ -118,13 +127,17 @@ std::optional<std::vector<double>> exponential2Start(const std::vector<double>& 
 
 std::optional<std::vector<double>> exponential2FixedStart(const std::vector<double>& x, const std::vector<double>& y,
                                                           double a) {
+  vecmath::clear_upper_state();
   if (x.size() != y.size() || !allFinite(x) || !allFinite(y) || !allPositive(y) || !(a > 0.0) ||
       !std::isfinite(a))
     return std::nullopt;
+  std::vector<double> l(y.size());
+  for (std::size_t i = 0; i < y.size(); ++i) l[i] = y[i] / a;
+  vecmath::map(vecmath::Func::Log, l.data(), l.data(), l.size());
   double sxx = 0.0, sxl = 0.0;
   for (std::size_t i = 0; i < x.size(); ++i) {
     sxx += x[i] * x[i];
-    sxl += x[i] * std::log(y[i] / a);
+    sxl += x[i] * l[i];
   }
   const double b = sxl / sxx;
   if (!(sxx > 0.0) || !std::isfinite(b)) return std::nullopt;
@@ -132,6 +145,7 @@ std::optional<std::vector<double>> exponential2FixedStart(const std::vector<doub
 }
 
 std::optional<std::vector<double>> powerStart(const std::vector<double>& x, const std::vector<double>& y) {
+  vecmath::clear_upper_state();
   if (!allFinite(x) || !allFinite(y) || !allPositive(x) || !allPositive(y)) return std::nullopt;
   const auto l = lineFit(logOf(x), logOf(y));
   if (!l) return std::nullopt;

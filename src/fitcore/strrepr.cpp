@@ -23,7 +23,9 @@ bool printable_non_ascii(char32_t c) {
   return true;
 }
 
-std::string repr_str(std::string_view s) {
+}  // namespace
+
+std::string repr_str(std::string_view s, Undecodable undecodable) {
   bool has_single = s.find('\'') != std::string_view::npos;
   bool has_double = s.find('"') != std::string_view::npos;
   char quote = has_single && !has_double ? '"' : '\'';
@@ -31,7 +33,19 @@ std::string repr_str(std::string_view s) {
   static const char* hex = "0123456789abcdef";
   std::size_t i = 0;
   while (i < s.size()) {
-    char32_t c = next_code_point(s, i);
+    const utf8::Decoded d = utf8::decode(s, i);
+    if (d.fault != utf8::Fault::None && undecodable == Undecodable::Escape) {
+      for (std::size_t k = 0; k < d.length; ++k) {
+        const auto byte = static_cast<unsigned char>(s[i + k]);
+        out += "\\udc";
+        out += hex[byte >> 4];
+        out += hex[byte & 0xf];
+      }
+      i += d.length;
+      continue;
+    }
+    i += d.length;
+    const char32_t c = d.code_point;
     if (c == static_cast<char32_t>(quote) || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
@@ -62,8 +76,6 @@ std::string repr_str(std::string_view s) {
   out += quote;
   return out;
 }
-
-}  // namespace
 
 std::string repr_str_list(const std::vector<std::string>& items) {
   std::string out = "[";

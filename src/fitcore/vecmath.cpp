@@ -59,36 +59,65 @@ TRELVO_VECMATH_KERNELS(sin)
 TRELVO_VECMATH_KERNELS(cos)
 #undef TRELVO_VECMATH_KERNELS
 
-using PowKernel = void (*)(const double*, double, double*, std::size_t);
+// pow over arrays: a base and an exponent that are each either one value for
+// every element (step 0) or an array (step 1).
+struct PowArgs {
+  const double* base;
+  std::size_t base_step;
+  const double* exponent;
+  std::size_t exponent_step;
+};
 
-void pow_scalar(const double* in, double e, double* out, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) out[i] = std::pow(in[i], e);
+using PowKernel = void (*)(PowArgs, double*, std::size_t);
+
+void pow_scalar(PowArgs a, double* out, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = std::pow(a.base[i * a.base_step], a.exponent[i * a.exponent_step]);
 }
 
-__attribute__((target("avx2"))) void pow_avx2(const double* in, double e, double* out, std::size_t n) {
-  const __m256d ev = _mm256_set1_pd(e);
+__attribute__((target("avx2"))) __m256d load4(const double* p, std::size_t step, std::size_t i) {
+  return step ? _mm256_loadu_pd(p + i) : _mm256_set1_pd(*p);
+}
+
+__attribute__((target("avx2"))) __m256d tail4(const double* p, std::size_t step, std::size_t i, std::size_t left) {
+  alignas(32) double t[4] = {1.0, 1.0, 1.0, 1.0};
+  for (std::size_t k = 0; k < left; ++k) t[k] = step ? p[i + k] : *p;
+  return _mm256_load_pd(t);
+}
+
+__attribute__((target("avx2"))) void pow_avx2(PowArgs a, double* out, std::size_t n) {
   std::size_t i = 0;
-  for (; i + 4 <= n; i += 4) _mm256_storeu_pd(out + i, _ZGVdN4vv_pow(_mm256_loadu_pd(in + i), ev));
+  for (; i + 4 <= n; i += 4)
+    _mm256_storeu_pd(out + i, _ZGVdN4vv_pow(load4(a.base, a.base_step, i), load4(a.exponent, a.exponent_step, i)));
   if (i < n) {
-    alignas(32) double t[4] = {1.0, 1.0, 1.0, 1.0};
-    std::memcpy(t, in + i, (n - i) * sizeof(double));
-    _mm256_store_pd(t, _ZGVdN4vv_pow(_mm256_load_pd(t), ev));
+    alignas(32) double t[4];
+    _mm256_store_pd(t, _ZGVdN4vv_pow(tail4(a.base, a.base_step, i, n - i),
+                                     tail4(a.exponent, a.exponent_step, i, n - i)));
     std::memcpy(out + i, t, (n - i) * sizeof(double));
   }
 }
 
-__attribute__((target("avx512f"))) void pow_avx512(const double* in, double e, double* out, std::size_t n) {
-  const __m512d ev = _mm512_set1_pd(e);
+__attribute__((target("avx512f"))) __m512d load8(const double* p, std::size_t step, std::size_t i, __mmask8 m) {
+  return step ? _mm512_mask_loadu_pd(_mm512_set1_pd(1.0), m, p + i) : _mm512_set1_pd(*p);
+}
+
+__attribute__((target("avx512f"))) void pow_avx512(PowArgs a, double* out, std::size_t n) {
   std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) _mm512_storeu_pd(out + i, _ZGVeN8vv_pow(_mm512_loadu_pd(in + i), ev));
+  for (; i + 8 <= n; i += 8)
+    _mm512_storeu_pd(out + i, _ZGVeN8vv_pow(load8(a.base, a.base_step, i, 0xFF),
+                                            load8(a.exponent, a.exponent_step, i, 0xFF)));
   if (i < n) {
     const __mmask8 m = static_cast<__mmask8>((1u << (n - i)) - 1u);
-    const __m512d v = _mm512_mask_loadu_pd(_mm512_set1_pd(1.0), m, in + i);
-    _mm512_mask_storeu_pd(out + i, m, _ZGVeN8vv_pow(v, ev));
+    const __m512d one = _mm512_set1_pd(1.0);
+    // Lanes past the end hold 1.0 in both operands, a one-value operand too.
+    const __m512d base = _mm512_mask_blend_pd(m, one, load8(a.base, a.base_step, i, m));
+    const __m512d exponent = _mm512_mask_blend_pd(m, one, load8(a.exponent, a.exponent_step, i, m));
+    _mm512_mask_storeu_pd(out + i, m, _ZGVeN8vv_pow(base, exponent));
   }
 }
 
 constexpr PowKernel kPowKernels[3] = {pow_scalar, pow_avx2, pow_avx512};
+
+void run_pow(PowArgs a, double* out, std::size_t n) { kPowKernels[static_cast<int>(active_isa())](a, out, n); }
 
 #if defined(__x86_64__)
 __attribute__((target("avx"))) void zero_upper_avx() { _mm256_zeroupper(); }
@@ -156,7 +185,15 @@ double apply(Func func, double v) {
 }
 
 void map_pow(const double* in, double exponent, double* out, std::size_t n) {
-  kPowKernels[static_cast<int>(active_isa())](in, exponent, out, n);
+  run_pow({in, 1, &exponent, 0}, out, n);
+}
+
+void map_pow(const double* base, const double* exponent, double* out, std::size_t n) {
+  run_pow({base, 1, exponent, 1}, out, n);
+}
+
+void map_pow(double base, const double* exponent, double* out, std::size_t n) {
+  run_pow({&base, 0, exponent, 1}, out, n);
 }
 
 double apply_pow(double v, double exponent) {

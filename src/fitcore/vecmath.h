@@ -38,7 +38,13 @@ TRELVO_EXPORT double apply(Func func, double v);
 // exponent * log(in[i]).
 TRELVO_EXPORT void map_pow(const double* in, double exponent, double* out, std::size_t n);
 
-// pow(v, exponent) as map_pow() computes it for one element.
+// out[i] = pow(base[i], exponent[i]) for i < n; `out` may be either input.
+TRELVO_EXPORT void map_pow(const double* base, const double* exponent, double* out, std::size_t n);
+
+// out[i] = pow(base, exponent[i]) for i < n; `out` may be `exponent`.
+TRELVO_EXPORT void map_pow(double base, const double* exponent, double* out, std::size_t n);
+
+// pow(v, exponent) as every map_pow() computes it for one element.
 TRELVO_EXPORT double apply_pow(double v, double exponent);
 
 // Clears the upper halves of the vector registers (vzeroupper) on x86-64 CPUs

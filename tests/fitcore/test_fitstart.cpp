@@ -2,7 +2,12 @@
 // the fit from the data's start.
 #include <gtest/gtest.h>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -159,5 +164,52 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"exponential_no_x_spread", fs::exponentialStart, {1, 1, 1}, {1, 2, 3}, std::nullopt, 0},
         StartCase{"exponential_two_points", fs::exponentialStart, {1, 2}, {1, 2}, std::nullopt, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+#if defined(__x86_64__)
+// Whether XGETBV can tell which register states are in use (XINUSE).
+bool canReadStateInUse() {
+  unsigned a, b, c, d;
+  if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE) || !(c & bit_AVX)) return false;
+  if (!__get_cpuid_count(0xD, 1, &a, &b, &c, &d)) return false;
+  return (a & 4u) != 0;
+}
+
+// Sets the upper half of a ymm register, as AVX code that returns without
+// vzeroupper leaves it; then runs `f` and tells whether the upper halves
+// are still in use when it returns.
+template <class F>
+bool upperStateInUseAfter(F f) {
+  asm volatile("vpcmpeqd %%ymm15, %%ymm15, %%ymm15" ::: "xmm15");
+  f();
+  std::uint32_t eax, edx;
+  asm volatile("xgetbv" : "=a"(eax), "=d"(edx) : "c"(1));
+  return (eax & 4u) != 0;
+}
+
+// The start search runs on clean vector state whatever the code before it
+// left (scalar code on dirty upper halves is many times slower on some
+// CPUs), as the fits do.
+TEST(StartSearch, RunsOnCleanUpperVectorState) {
+  if (!canReadStateInUse()) GTEST_SKIP() << "XGETBV cannot read the state in use";
+#if !defined(__OPTIMIZE__)
+  GTEST_SKIP() << "an unoptimized build's vector code returns without vzeroupper";
+#endif
+  std::vector<double> x(3000), ye(x.size()), yp(x.size());
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    x[i] = 0.5 + 0.001 * static_cast<double>(i);
+    ye[i] = 1 + 2 * std::exp(0.5 * x[i]);
+    yp[i] = 2 * std::pow(x[i], 1.5);
+  }
+  std::optional<std::vector<double>> got;
+  EXPECT_FALSE(upperStateInUseAfter([&] { got = fs::exponentialStart(x, ye); })) << "a + b*e^(c*x)";
+  EXPECT_TRUE(got);
+  EXPECT_FALSE(upperStateInUseAfter([&] { got = fs::exponential2Start(x, ye); })) << "a*e^(b*x)";
+  EXPECT_TRUE(got);
+  EXPECT_FALSE(upperStateInUseAfter([&] { got = fs::exponential2FixedStart(x, ye, 2.0); })) << "a*e^(b*x), a fixed";
+  EXPECT_TRUE(got);
+  EXPECT_FALSE(upperStateInUseAfter([&] { got = fs::powerStart(x, yp); })) << "a*x^b";
+  EXPECT_TRUE(got);
+}
+#endif
 
 }  // namespace

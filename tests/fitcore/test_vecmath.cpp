@@ -10,6 +10,8 @@
 
 #include "common/ulp.h"
 #include "fitcore/evaluator.h"
+#include "fitcore/fitmodels.h"
+#include "fitcore/modelfunction.h"
 #include "fitcore/vecmath.h"
 
 namespace {
@@ -289,6 +291,71 @@ TEST_P(VecmathIsa, PowRandomArgumentsWithinFourUlp) {
     trelvo::vecmath::map_pow(in.data(), e, out.data(), in.size());
     for (std::size_t i = 0; i < in.size(); ++i)
       expect_close_to_libm(out[i], std::pow(in[i], e), "pow(" + std::to_string(in[i]) + ", " + std::to_string(e) + ")");
+  }
+}
+
+// Operands of ** with NumPy's special cases: negative bases (nan for a
+// fractional exponent), signed zeros (0 to a negative power is inf), inf, nan,
+// a subnormal, integers and fractions.
+const std::vector<double> kPowOperands = {-2.0, -1.0, -0.5, -0.0, 0.0, 1e-310, 0.5, 1.0, 1.5, 2.0, 3.0,
+                                          10.0, 1e300, kInf, -kInf, kNan, -3.0, 0.75};
+
+// ** on arrays of the evaluator: each element within 4 ulp of the scalar
+// path (libm's pow, as the host gives for one number) and of its class, with
+// the array as base, as exponent or both, from ** and np.pow, and with an
+// integer literal as exponent.
+TEST_P(VecmathIsa, ArrayPowerMatchesTheScalarPath) {
+  struct Case {
+    const char* text;
+    std::vector<double> params;
+  };
+  std::vector<Case> cases = {{"x**x", {0.0}}, {"x**3", {0.0}}, {"x**-2", {0.0}}, {"2**x", {0.0}},
+                             {"(-8)**x", {0.0}}, {"0**x", {0.0}}};
+  // x**0.5 is left out: on an array it is np.sqrt, as in NumPy (-0.0 and nan
+  // for -0.0 and -inf, where pow gives 0.0 and inf).
+  for (double b : {1.5, -1.5, 3.0, -3.0, 4.0, 0.0, -0.0, 2.0, 1.0, -1.0, 1e9, kInf, -kInf, kNan, -2.5}) {
+    cases.push_back({"x**b", {b}});
+    cases.push_back({"np.pow(x, b)", {b}});
+  }
+  for (double b : kPowOperands) {
+    cases.push_back({"b**x", {b}});
+    cases.push_back({"np.pow(b, x)", {b}});
+  }
+  for (const Case& c : cases) {
+    const trelvo::Expression ex = trelvo::Expression::compile(c.text, {"x", "b"});
+    // Every length up to the operand list's, so that each element also sits
+    // in a vector's tail.
+    for (std::size_t n = 1; n <= kPowOperands.size(); ++n) {
+      const std::vector<double> xs(kPowOperands.begin(), kPowOperands.begin() + static_cast<std::ptrdiff_t>(n));
+      const trelvo::Value all = ex.eval_model(xs, c.params);
+      ASSERT_EQ(all.a.size(), n) << c.text;
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::vector<trelvo::Value> one = {trelvo::Value::np_real(xs[i]), trelvo::Value::np_real(c.params[0])};
+        expect_close_to_libm(all.a[i], ex.eval(one).as_double(),
+                             std::string(c.text) + " x=" + std::to_string(xs[i]) + " b=" + std::to_string(c.params[0]) +
+                                 " n=" + std::to_string(n));
+      }
+    }
+  }
+}
+
+// A model written as a*x**b gives the built-in power model's values bit for
+// bit: ** on an array runs the same vector pow.
+TEST_P(VecmathIsa, WrittenPowerModelIsTheBuiltInOne) {
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> logBase(std::log(1e-3), std::log(1e3));
+  std::vector<double> xs(4099);
+  for (double& v : xs) v = std::exp(logBase(rng));
+  const auto builtIn = trelvo::power_model();
+  const trelvo::Expression written = trelvo::Expression::compile("a*x**b", {"x", "a", "b"});
+  for (const double b : {1.37, -0.61, 7.5}) {
+    const std::vector<double> params = {2.5, b};
+    const std::vector<double> want = builtIn->call(xs, params).a;
+    const std::vector<double> got = written.eval_model(xs, params).a;
+    ASSERT_EQ(got.size(), want.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) differing += std::memcmp(&got[i], &want[i], sizeof(double)) != 0;
+    EXPECT_EQ(differing, 0u) << "b=" << b;
   }
 }
 
