@@ -445,6 +445,10 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // With `infinite` set, fills the visible area first (after the bulk, inside
   // one); then Qt's handling.
   void resizeEvent(QResizeEvent* event) override;
+  // An editable grid never searches by keyboard: a key typed into it is meant
+  // for a cell, never a jump to another one. A read-only grid searches as Qt's
+  // views do.
+  void keyboardSearch(const QString& search) override;
 
  public slots:
   // Replaces a plain item by a formula cell of the same text; then the extent.
