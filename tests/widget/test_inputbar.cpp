@@ -433,6 +433,45 @@ TEST_F(InputBar, InCellEditThatEmptiesTheCellEmptiesItsTypedText) {
   EXPECT_EQ(cell(2, 1), "");
 }
 
+// Escape in the in-cell editor cancels the edit: the cell keeps the text it
+// held when the editor opened, whatever the editor showed.
+struct CancelCase {
+  const char* name;
+  std::function<void(CleverTableWidget&)> prepare;
+  int row, col;
+  std::function<void(QLineEdit&)> edit;
+  const char* raw;    // the typed text kept
+  const char* shown;  // the text the cell shows
+};
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
+class CancelledInCellEdit : public InputBar, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelledInCellEdit, KeepsTheTextTheEditBeganWith) {
+  const CancelCase& c = GetParam();
+  if (c.prepare) c.prepare(*grid);
+  const auto before = allCells();
+  QLineEdit* editor = openCellEditor(c.row, c.col);
+  ASSERT_NE(editor, nullptr);
+  c.edit(*editor);
+  QTest::keyClick(editor, Qt::Key_Escape);
+  waitEcho();
+  EXPECT_EQ(raw(c.row, c.col), c.raw);
+  EXPECT_EQ(cell(c.row, c.col), c.shown);
+  EXPECT_EQ(differences(before, allCells()), std::vector<std::string>{});
+  EXPECT_EQ(edit()->toPlainText(), c.raw);
+}
+
+const CancelCase kCancelCases[] = {
+    {"TypedKey", nullptr, 1, 0, [](QLineEdit& e) { e.end(false); QTest::keyClicks(&e, "5"); }, "4", "4"},
+    {"Emptied", nullptr, 2, 1, [](QLineEdit& e) { e.clear(); }, "0.6", "0.6"},
+    {"Formula", [](CleverTableWidget& g) { g.set_cell_text(1, 3, "=A2*3"); }, 1, 3,
+     [](QLineEdit& e) { e.selectAll(); QTest::keyClicks(&e, "abc"); }, "=A2*3", "12.0"},
+};
+
+INSTANTIATE_TEST_SUITE_P(InputBar, CancelledInCellEdit, ::testing::ValuesIn(kCancelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(InputBar, EchoReachesAnItemThatReplacedTheFinishedOne) {
   select(1, 0);
   emit grid->ItemTextFinishedSignal(asFormulaCell(grid->item(1, 0)), "42");
