@@ -110,3 +110,7 @@ void CleverTableWidget::resizeEvent(QResizeEvent* event) {
   });
   QTableWidget::resizeEvent(event);
 }
+
+void CleverTableWidget::keyboardSearch(const QString& search) {
+  if (!editable) QTableWidget::keyboardSearch(search);
+}

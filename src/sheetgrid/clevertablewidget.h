@@ -43,6 +43,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // extent are up to date (ContentsChangeSignal comes first).
   void ItemSelectionSignal();
   // The double-click editor's whole text on each change / when it finishes.
+  // An edit cancelled by Escape finishes with the typed text the cell held
+  // when the editor opened, not the editor's text.
   // `item` is the cell's formula cell at the moment of emission, owned by the
   // grid: valid only while the slot runs, until the next change of the grid.
   void ItemTextChangedSignal(CleverTableWidgetItem* item, const QString& text);
@@ -445,6 +447,15 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // With `infinite` set, fills the visible area first (after the bulk, inside
   // one); then Qt's handling.
   void resizeEvent(QResizeEvent* event) override;
+  // An editable grid never searches by keyboard: a key typed into it is meant
+  // for a cell, never a jump to another one. A read-only grid searches as Qt's
+  // views do.
+  void keyboardSearch(const QString& search) override;
+
+ protected slots:
+  // Marks an editor closed with Escape (Qt reverts its cell) as cancelled
+  // before Qt closes it, so that its finish reports the cell's own text.
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  public slots:
   // Replaces a plain item by a formula cell of the same text; then the extent.
@@ -459,7 +470,10 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Replaces the item at (row, col) by an empty formula cell and sets `text`
   // on it; returns the new cell (valid until the next grid change).
   CleverTableWidgetItem* replace_with_formula_cell(int row, int col, const QString& text);
-  void emit_editor_text(const QPersistentModelIndex& cell, QLineEdit* editor, bool finished);
+  // `began`: the typed text of the cell when the editor opened, reported
+  // instead of the editor's text when the edit was cancelled.
+  void emit_editor_text(const QPersistentModelIndex& cell, QLineEdit* editor, bool finished,
+                        const QString& began = QString());
   // clear_empty_row / clear_empty_col without the `editable` test.
   void trim_empty_rows();
   void trim_empty_cols();

@@ -2,6 +2,7 @@
 // editor shows the typed text and reports its text to the owner.
 #include <QDebug>
 #include <QLineEdit>
+#include <QVariant>
 
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/slotguard.h"
@@ -9,6 +10,9 @@
 namespace {
 
 QString cell_pair(int row, int col) { return QStringLiteral("(%1, %2)").arg(row).arg(col); }
+
+// Set on an in-cell editor that Escape closed.
+constexpr char kCancelled[] = "trelvo_cancelled";
 
 }  // namespace
 
@@ -53,24 +57,32 @@ void CleverTableWidget::_cell_double_clicked_(int row, int col) {
     if (!editor) return;
     qDebug().noquote() << QStringLiteral("Editor is open for item ") +
                               cell_pair(cell->row(), cell->column());
-    editor->setText(cell->rawText());
+    const QString began = cell->rawText();
+    editor->setText(began);
     // The cell is named by its index, not its pointer: the item can be
     // replaced while the editor is open.
     const QPersistentModelIndex where(index);
     connect(editor, &QLineEdit::textChanged, this,
             [this, where, editor] { emit_editor_text(where, editor, false); });
     connect(editor, &QLineEdit::editingFinished, this,
-            [this, where, editor] { emit_editor_text(where, editor, true); });
+            [this, where, editor, began] { emit_editor_text(where, editor, true, began); });
   });
 }
 
+void CleverTableWidget::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  // Closing moves the focus away from the editor, which then reports its end
+  // (editingFinished) from inside the base class's handling.
+  if (editor && hint == QAbstractItemDelegate::RevertModelCache) editor->setProperty(kCancelled, true);
+  QTableWidget::closeEditor(editor, hint);
+}
+
 void CleverTableWidget::emit_editor_text(const QPersistentModelIndex& where, QLineEdit* editor,
-                                         bool finished) {
+                                         bool finished, const QString& began) {
   trelvo::guard_slot(finished ? "ItemTextFinishedSignal" : "ItemTextChangedSignal", [&] {
     if (!where.isValid()) return;
     CleverTableWidgetItem* cell = asFormulaCell(itemFromIndex(where));
     if (!cell) return;
-    const QString text = editor->text();
+    const QString text = finished && editor->property(kCancelled).toBool() ? began : editor->text();
     if (finished)
       emit ItemTextFinishedSignal(cell, text);
     else

@@ -107,6 +107,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   connect(ui->inputEdit, &QTextEdit::selectionChanged, this, barTouched);
 
   ui->inputEdit->installEventFilter(this);
+  ui->inputTable->installEventFilter(this);
 
   connect(ui->inputTable, &CleverTableWidget::ItemTextFinishedSignal, this,
           [this](CleverTableWidgetItem* item, const QString& text) {
@@ -156,12 +157,21 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
 
 // The chart owns the axes it holds and the view owns the chart; axes never
 // added to the chart are children of the window.
-Widget::~Widget() { delete ui; }
+Widget::~Widget() {
+  delete ui;
+  ui = nullptr;  // the event filter runs while the children go
+}
 
 bool Widget::eventFilter(QObject* watched, QEvent* event) {
   if (ui && watched == ui->inputEdit && event->type() == QEvent::KeyPress && !forwarding_key_) {
     trelvo::guard_slot("onInputEditKeyPressEvent", [&] { onInputEditKeyPressEvent(static_cast<QKeyEvent*>(event)); });
     return true;
+  }
+  if (event->type() == QEvent::KeyPress && ui && watched == ui->inputTable) {
+    bool taken = false;
+    trelvo::guard_slot("onInputTableKeyPress",
+                       [&] { taken = onInputTableKeyPress(static_cast<QKeyEvent*>(event)); });
+    if (taken) return true;
   }
   return QWidget::eventFilter(watched, event);
 }

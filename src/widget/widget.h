@@ -235,6 +235,15 @@ class TRELVO_EXPORT Widget : public QWidget {
   void echoCellText(int row, int col, const QString& text);
   // The bound cell's text as the bar shows it (a formula with its "=").
   QString boundCellText() const;
+  // Shows the bound cell (link_row, link_col) in the bar: label, text (written
+  // back), editable, untouched. With `takeKeys` the bar takes the focus with
+  // its whole text selected; else the grid keeps (or takes) it.
+  void bindBar(bool takeKeys);
+  // A key pressed while the input grid has the focus: a printable key without
+  // Ctrl, Alt or Meta binds the bar to the grid's current cell, as a click on
+  // it does, and is typed into the bar (replacing the cell's text); true when
+  // the key was taken so.
+  bool onInputTableKeyPress(QKeyEvent* event);
   // After the grid rewrote cells (CellsRewrittenSignal): marks the data lists
   // stale and shows the bound cell's current label and text in the bar,
   // writing nothing and leaving the focus where it is; unbinds when the cell

@@ -1,7 +1,9 @@
 // The cell input bar above the input grid: binding to the selection, writing
 // the editor's text into the bound cell, the echo of in-cell edits, and the
 // bar's height.
+#include <QCoreApplication>
 #include <QDebug>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScopedValueRollback>
 #include <QTextEdit>
@@ -64,8 +66,15 @@ void Widget::onItemSelected() {
   qDebug().noquote() << QStringLiteral("Item selected: ") + label + QStringLiteral(", ") +
                             rowColumn(*link_row, *link_col);
   qDebug().noquote() << QStringLiteral("Item type: ") + typeName(item);
-  ui->inputLabel->setText(label + QStringLiteral(" : "));
+  // Several cells: the grid keeps the keyboard (copy, paste, arrows); one
+  // cell: typing replaces its whole text.
+  qint64 cells = 0;
+  for (const QTableWidgetSelectionRange& r : ranges) cells += qint64(r.rowCount()) * r.columnCount();
+  bindBar(cells <= 1);
+}
 
+void Widget::bindBar(bool takeKeys) {
+  ui->inputLabel->setText(cellLabel(*link_row, *link_col) + QStringLiteral(" : "));
   // Plain text: setText would read "<b>1</b>" as markup and write back "1".
   // A text other than "" and " " is written back (a formula is evaluated
   // afresh).
@@ -73,18 +82,32 @@ void Widget::onItemSelected() {
     const QScopedValueRollback binding(bindingBar_, true);
     ui->inputEdit->setPlainText(boundCellText());
     ui->inputEdit->setReadOnly(false);
-    // Several cells: the grid keeps the keyboard (copy, paste, arrows); one
-    // cell: typing replaces its whole text.
-    qint64 cells = 0;
-    for (const QTableWidgetSelectionRange& r : ranges) cells += qint64(r.rowCount()) * r.columnCount();
-    if (cells > 1) {
-      if (!ui->inputTable->hasFocus()) ui->inputTable->setFocus();
-    } else {
+    if (takeKeys) {
       ui->inputEdit->setFocus();
       ui->inputEdit->selectAll();
+    } else if (!ui->inputTable->hasFocus()) {
+      ui->inputTable->setFocus();
     }
   }
   barUntouched_ = true;
+}
+
+bool Widget::onInputTableKeyPress(QKeyEvent* event) {
+  CleverTableWidget* grid = ui->inputTable;
+  const QString text = event->text();
+  if (!grid->editable || text.isEmpty()) return false;
+  if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  for (const QChar ch : text)
+    if (!ch.isPrint()) return false;
+  const QModelIndex current = grid->currentIndex();
+  if (!current.isValid()) return true;
+  // As after a click on the cell: the bar holds its whole text selected, and
+  // the key replaces it there.
+  link_row = current.row();
+  link_col = current.column();
+  bindBar(true);
+  QCoreApplication::sendEvent(ui->inputEdit, event);
+  return true;
 }
 
 void Widget::onInputCellsRewritten() {

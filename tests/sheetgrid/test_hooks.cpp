@@ -1,5 +1,6 @@
 // Cell editing hooks: plain items become formula cells, the double-click
-// editor shows the typed text and reports its text changes.
+// editor shows the typed text and reports its text changes (a cancelled edit
+// the cell's own text), and typed keys never search the grid.
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -132,6 +133,60 @@ class GridHooksTest : public QObject {
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(1).toString(), QStringLiteral("12"));
     QCOMPARE(finished.at(0).at(0).value<CleverTableWidgetItem*>(), asFormulaCell(grid->item(1, 2)));
+  }
+
+  // Escape closes the editor without committing; its finish reports the
+  // typed text the cell held when the editor opened.
+  void escapeReportsTheStartingText() {
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 2, 2);
+    grid->setItem(0, 1, new CleverTableWidgetItem(QStringLiteral("=1+3")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    emit grid->cellDoubleClicked(0, 1);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->model()->index(0, 1)));
+    QVERIFY(editor);
+    editor->setFocus();
+    QTRY_VERIFY(editor->hasFocus());
+    QSignalSpy finished(grid, &CleverTableWidget::ItemTextFinishedSignal);
+    QTest::keyClicks(editor, QStringLiteral("5"));
+    QCOMPARE(editor->text(), QStringLiteral("=1+35"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_VERIFY(finished.count() >= 1);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(1).toString(), QStringLiteral("=1+3"));
+    QCOMPARE(asFormulaCell(grid->item(0, 1))->rawText(), QStringLiteral("=1+3"));
+    QCOMPARE(cellText(grid->item(0, 1)), QStringLiteral("4"));
+  }
+
+  // A printable key on an editable grid is no search: the current cell and
+  // the selection stay. A read-only grid searches as Qt's views do.
+  void typedKeysSearchOnlyAReadOnlyGrid_data() {
+    QTest::addColumn<bool>("editable");
+    QTest::addColumn<int>("row");
+    QTest::newRow("editable") << true << 0;
+    QTest::newRow("read-only") << false << 2;
+  }
+  void typedKeysSearchOnlyAReadOnlyGrid() {
+    QFETCH(bool, editable);
+    QFETCH(int, row);
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 4, 1, editable);
+    if (editable) grid->enable_editing();  // double-click only: a typed key opens no editor
+    {
+      const QSignalBlocker block(grid);
+      const char* texts[] = {"2", "10", "5", "50"};
+      for (int r = 0; r < 4; ++r) grid->setItem(r, 0, new CleverTableWidgetItem(QString::fromLatin1(texts[r])));
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    grid->setCurrentCell(0, 0);
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+    QTest::keyClicks(grid, QStringLiteral("5"));
+    QCOMPARE(grid->currentRow(), row);
+    QCOMPARE(grid->selectedRanges().size(), 1);
+    QCOMPARE(grid->selectedRanges().first().topRow(), row);
   }
 
   // The editor's reports name the cell's current item even when the item

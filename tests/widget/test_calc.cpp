@@ -67,6 +67,11 @@ const std::vector<double> kX1{1, 2, 3, 4, 5};
 const std::vector<double> kLog{1.5, 1.5 + 2 * std::log(2.0), 1.5 + 2 * std::log(3.0), 1.5 + 2 * std::log(4.0),
                                1.5 + 2 * std::log(5.0)};
 const std::vector<double> kPow{2, 2 * std::sqrt(2.0), 2 * std::sqrt(3.0), 4, 2 * std::sqrt(5.0)};
+// y = 1e8·x² on x = -2..2: for y = -1e-4 NumPy's roots give x = ±1e-6·i, whose
+// real part (about -8.7e-17) the engine offers; the window keeps only an x at
+// which the model reaches y.
+const std::vector<double> kXSym{-2, -1, 0, 1, 2};
+const std::vector<double> kSteep{4e8, 1e8, 0, 1e8, 4e8};
 // y = 2x + 1.
 const std::vector<double> kLine{1, 3, 5, 7, 9};
 // y = 2·e^(0.5x).
@@ -86,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "1.000000e+00, 3.000000e+00"},
         CalcCase{"x_double_root_once", 0, kX, kSquare, 6, false, true, "0", "2.000000"},
         CalcCase{"x_no_real_solution", 0, kX, kParabola, 6, false, true, "-2", "", "解不存在"},
+        CalcCase{"x_root_that_misses_y", 0, kXSym, kSteep, 6, false, true, "-1e-4", "", "解不存在"},
         CalcCase{"x_nonlinear", 2, kX, kExp, 4, false, true, "4", "1.3863"},
         CalcCase{"x_nonlinear_no_solution", 2, kX, kExp, 4, false, true, "-1", "", "解不存在"},
         CalcCase{"x_exponential2_fixed_a", 2, kX, kExp, 4, false, true, "4", "1.3863", "", 2, 2.0},

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/logcapture.h"
@@ -128,6 +129,49 @@ INSTANTIATE_TEST_SUITE_P(
                       for (int r = 2; r < 6; ++r)
                         for (int c = 0; c < 2; ++c) g.set_cell_text(r, c, QString());
                       g.transpose_table();
+                    }},
+        // Commands that move cells without writing texts, each from lists that
+        // Fit has just read. Deleting and inserting rows send no cellChanged:
+        // only the end of their batch tells the window its lists are stale.
+        // The sort puts its items back (cellChanged) inside a batch as well.
+        NewDataCase{"rows_deleted",
+                    [](GridInUse& t) {
+                      auto& g = *t.grid;
+                      g.set_cell_text(0, 0, "0");
+                      g.set_cell_text(0, 1, "100");
+                      for (int r = 0; r < kLineX.size(); ++r) {
+                        g.set_cell_text(r + 1, 0, kLineX[r]);
+                        g.set_cell_text(r + 1, 1, kLineY[r]);
+                      }
+                      g.selectRow(0);
+                      t.ui().fitBtn->click();
+                      ASSERT_EQ(t.w().xList.size(), 7u);
+                      g.delete_action->trigger();  // a whole row: "Delete Selected Rows"
+                    }},
+        NewDataCase{"rows_inserted_above",
+                    [](GridInUse& t) {
+                      auto& g = *t.grid;
+                      t.writeColumns(kLineX, kLineY);
+                      t.clickCell(0, 0);
+                      t.ui().fitBtn->click();
+                      // Lists that no longer match the grid (as after a change
+                      // nothing reported): the insertion alone must make Fit read
+                      // the grid again, though it moves the pairs without changing them.
+                      t.w().xList = {1, 2, 3, 4};
+                      t.w().yList = {1, 4, 9, 16};
+                      g._insert_operations("Insert Rows Above");
+                      ASSERT_EQ(t.cell(1, 0), kLineX[0]);
+                    }},
+        NewDataCase{"columns_sorted",
+                    [](GridInUse& t) {
+                      auto& g = *t.grid;
+                      QStringList descending = kLineX;
+                      std::reverse(descending.begin(), descending.end());
+                      t.writeColumns(descending, kLineY);  // y = 15 - 2x
+                      t.dragCells(0, 0, 5, 1);
+                      t.ui().fitBtn->click();
+                      ASSERT_EQ(t.firstCoefficients(), (QStringList{"1.500000e+01", "-2.000000e+00"}));
+                      g.ascending_col_action->trigger();  // x and y each ascending: y = 1 + 2x
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 

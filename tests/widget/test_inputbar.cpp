@@ -2,8 +2,12 @@
 // into the bound cell, its keys, its height and the echo of in-cell edits.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
@@ -12,6 +16,8 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
@@ -54,6 +60,34 @@ class InputBar : public ::testing::Test {
   }
   // Lets the 100 ms echo fire.
   static void waitEcho() { QTest::qWait(250); }
+  // Keys as the user types them: each goes to the widget that has the focus.
+  static void typeKeys(const QString& keys) {
+    for (const QChar ch : keys) QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+  }
+  static void pressReturn() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+  // Every cell of the grid that holds text: (row, column) -> typed text.
+  QMap<std::pair<int, int>, QString> allCells() const {
+    QMap<std::pair<int, int>, QString> cells;
+    for (int r = 0; r < grid->rowCount(); ++r)
+      for (int c = 0; c < grid->columnCount(); ++c)
+        if (const QTableWidgetItem* it = grid->item(r, c); it && !cellText(it).isEmpty())
+          cells[{r, c}] = asFormulaCell(it) ? asFormulaCell(it)->rawText() : cellText(it);
+    return cells;
+  }
+  // The cells that differ between two snapshots, as "C3: 6 -> 85" lines.
+  static std::vector<std::string> differences(const QMap<std::pair<int, int>, QString>& want,
+                                              const QMap<std::pair<int, int>, QString>& got) {
+    std::vector<std::string> out;
+    auto name = [](std::pair<int, int> at) {
+      return CleverTableWidget::num_to_letters(at.second + 1LL) + QString::number(at.first + 1);
+    };
+    for (auto it = want.cbegin(); it != want.cend(); ++it)
+      if (got.value(it.key()) != it.value())
+        out.push_back((name(it.key()) + ": " + it.value() + " -> " + got.value(it.key(), "<empty>")).toStdString());
+    for (auto it = got.cbegin(); it != got.cend(); ++it)
+      if (!want.contains(it.key())) out.push_back((name(it.key()) + ": <empty> -> " + it.value()).toStdString());
+    return out;
+  }
 
   std::unique_ptr<Widget> w;
   CleverTableWidget* grid = nullptr;
@@ -262,6 +296,70 @@ TEST_F(InputBar, OtherKeysReachTheEditor) {
   EXPECT_TRUE(edit()->hasFocus());
 }
 
+// ---- keys typed while the grid has the focus --------------------------------------
+
+// A printable key typed into the grid replaces the current cell's text through
+// the bar, as typing after a click does; it never searches the column for a
+// cell starting with it.
+TEST_F(InputBar, KeysTypedAfterClickingTheSelectedCellAgainReachIt) {
+  const auto before = allCells();
+  clickCell(2, 0);  // A3 "6"
+  ASSERT_TRUE(edit()->hasFocus());
+  clickCell(2, 0);  // the same cell again: no selection change, the grid keeps the focus
+  ASSERT_TRUE(grid->hasFocus());
+  ASSERT_EQ(grid->findChild<QLineEdit*>(), nullptr);  // no in-cell editor
+  typeKeys("15");
+  pressReturn();
+  auto want = before;
+  want[{2, 0}] = "15";
+  EXPECT_EQ(differences(want, allCells()), std::vector<std::string>{});
+  EXPECT_EQ(w->ui->inputLabel->text(), "A3 : ");
+  EXPECT_EQ(edit()->toPlainText(), "15");
+  EXPECT_TRUE(grid->hasFocus());
+}
+
+TEST_F(InputBar, KeysTypedAfterReturnReachTheSameCellOfATallColumn) {
+  QStringList lines;
+  for (int i = 0; i < 10000; ++i) lines << QString::asprintf("%.3f\t%d", i / 1000.0, 2 * i);
+  QApplication::clipboard()->setText(lines.join("\n"));
+  select(0, 2);
+  grid->paste_selection();
+  ASSERT_EQ(cell(8000, 2), "8.000");
+  grid->scrollToTop();
+  const auto before = allCells();
+
+  clickCell(2, 2);  // C3 "0.002"
+  ASSERT_TRUE(edit()->hasFocus());
+  typeKeys("6");
+  pressReturn();
+  ASSERT_TRUE(grid->hasFocus());
+  typeKeys("85");
+  pressReturn();
+
+  auto want = before;
+  want[{2, 2}] = "85";
+  EXPECT_EQ(differences(want, allCells()), std::vector<std::string>{});
+  EXPECT_EQ(grid->currentRow(), 2);
+  EXPECT_EQ(grid->currentColumn(), 2);
+  EXPECT_EQ(w->ui->inputLabel->text(), "C3 : ");
+  // The view stays where the user typed.
+  EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(InputBar, KeyTypedIntoASeveralCellSelectionReplacesTheCurrentCell) {
+  const auto before = allCells();
+  grid->setFocus();
+  grid->setCurrentCell(1, 1);  // B2 "0.4"
+  grid->setRangeSelected(QTableWidgetSelectionRange(1, 0, 3, 1), true);
+  ASSERT_TRUE(grid->hasFocus());
+  typeKeys(" 7");
+  auto want = before;
+  want[{1, 1}] = " 7";
+  EXPECT_EQ(differences(want, allCells()), std::vector<std::string>{});
+  EXPECT_EQ(w->ui->inputLabel->text(), "B2 : ");
+  EXPECT_TRUE(edit()->hasFocus());
+}
+
 // ---- height -------------------------------------------------------------------------
 
 TEST_F(InputBar, ToggleSetsHeightsAndTexts) {
@@ -334,6 +432,45 @@ TEST_F(InputBar, InCellEditThatEmptiesTheCellEmptiesItsTypedText) {
   EXPECT_EQ(edit()->toPlainText(), "");
   EXPECT_EQ(cell(2, 1), "");
 }
+
+// Escape in the in-cell editor cancels the edit: the cell keeps the text it
+// held when the editor opened, whatever the editor showed.
+struct CancelCase {
+  const char* name;
+  std::function<void(CleverTableWidget&)> prepare;
+  int row, col;
+  std::function<void(QLineEdit&)> edit;
+  const char* raw;    // the typed text kept
+  const char* shown;  // the text the cell shows
+};
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
+class CancelledInCellEdit : public InputBar, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelledInCellEdit, KeepsTheTextTheEditBeganWith) {
+  const CancelCase& c = GetParam();
+  if (c.prepare) c.prepare(*grid);
+  const auto before = allCells();
+  QLineEdit* editor = openCellEditor(c.row, c.col);
+  ASSERT_NE(editor, nullptr);
+  c.edit(*editor);
+  QTest::keyClick(editor, Qt::Key_Escape);
+  waitEcho();
+  EXPECT_EQ(raw(c.row, c.col), c.raw);
+  EXPECT_EQ(cell(c.row, c.col), c.shown);
+  EXPECT_EQ(differences(before, allCells()), std::vector<std::string>{});
+  EXPECT_EQ(edit()->toPlainText(), c.raw);
+}
+
+const CancelCase kCancelCases[] = {
+    {"TypedKey", nullptr, 1, 0, [](QLineEdit& e) { e.end(false); QTest::keyClicks(&e, "5"); }, "4", "4"},
+    {"Emptied", nullptr, 2, 1, [](QLineEdit& e) { e.clear(); }, "0.6", "0.6"},
+    {"Formula", [](CleverTableWidget& g) { g.set_cell_text(1, 3, "=A2*3"); }, 1, 3,
+     [](QLineEdit& e) { e.selectAll(); QTest::keyClicks(&e, "abc"); }, "=A2*3", "12.0"},
+};
+
+INSTANTIATE_TEST_SUITE_P(InputBar, CancelledInCellEdit, ::testing::ValuesIn(kCancelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InputBar, EchoReachesAnItemThatReplacedTheFinishedOne) {
   select(1, 0);
