@@ -87,5 +87,8 @@ inline constexpr std::size_t kDebugListEnds = 5;
 // Chart series: above this many points per device-pixel column of the plot
 // area a series is drawn from its reduced point list.
 inline constexpr int kChartPointsPerPixelColumn = 4;
+// Chart series: most Qt series one list with points that are not finite is
+// drawn as; beyond it the narrowest gaps are bridged.
+inline constexpr int kMaxChartPieces = 64;
 
 }  // namespace trelvo::limits

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "fitcore/numtext.h"
 #include "viewdesign/widgetform.h"
@@ -24,8 +26,16 @@ QString labelFormat(bool scientific, int decimals) {
   return QString::fromStdString(trelvo::number_pattern(scientific, decimals));
 }
 
-bool allFinite(const std::vector<double>& v) {
-  return std::all_of(v.begin(), v.end(), [](double d) { return std::isfinite(d); });
+// The smallest and largest finite value of `v`; none when no value is finite.
+std::optional<std::pair<double, double>> finiteRange(const std::vector<double>& v) {
+  double lo = INFINITY, hi = -INFINITY;
+  for (double d : v) {
+    if (!std::isfinite(d)) continue;
+    lo = std::min(lo, d);
+    hi = std::max(hi, d);
+  }
+  if (lo > hi) return std::nullopt;
+  return std::pair{lo, hi};
 }
 
 }  // namespace
@@ -49,9 +59,11 @@ void Widget::onPlotBtnClicked() {
     QMessageBox::warning(this, tr("输入错误"), tr("图表标题不能为空"));
     return;
   }
-  // Axis ranges over NaN or infinite values mean nothing (and infinite ends
-  // make the chart library loop): refuse such data.
-  if (!allFinite(xList) || !allFinite(yList)) {
+  // The axes span the finite values only (infinite ends make the chart
+  // library loop); without any there is no range to draw in.
+  const auto xRange = finiteRange(xList);
+  const auto yRange = finiteRange(yList);
+  if (!xRange || !yRange) {
     QMessageBox::warning(this, tr("输入错误"), tr("数据中含有无效数值（NaN 或无穷大），无法绘图"));
     return;
   }
@@ -60,16 +72,14 @@ void Widget::onPlotBtnClicked() {
   if (chart->axes().contains(xAxis)) chart->removeAxis(xAxis);
   if (chart->axes().contains(yAxis)) chart->removeAxis(yAxis);
 
-  const auto [xmin, xmax] = std::minmax_element(xList.begin(), xList.end());
   xAxis->setTitleText(ui->xLabelCheck->isChecked() ? ui->xLabelIn->text() : QString());
-  xAxis->setRange(*xmin, *xmax);
+  xAxis->setRange(xRange->first, xRange->second);
   xAxis->setLabelFormat(ui->xLabelCheck->isChecked()
                             ? labelFormat(ui->scientificXCheck->isChecked(), ui->decimalXBox->value())
                             : QString());
 
-  const auto [ymin, ymax] = std::minmax_element(yList.begin(), yList.end());
   yAxis->setTitleText(ui->yLabelCheck->isChecked() ? ui->yLabelIn->text() : QString());
-  yAxis->setRange(*ymin, *ymax);
+  yAxis->setRange(yRange->first, yRange->second);
   yAxis->setLabelFormat(ui->yLabelCheck->isChecked()
                             ? labelFormat(ui->scientificYCheck->isChecked(), ui->decimalYBox->value())
                             : QString());
@@ -87,6 +97,8 @@ void Widget::onPlotBtnClicked() {
   chart->addAxis(yAxis, Qt::AlignLeft);
   series->attachAxis(xAxis);
   series->attachAxis(yAxis);
+  // Points that are not finite split the line into pieces drawn alike.
+  seriesPoints->placePieces(series);
 
   chart->setTitle(ui->titleDisplayCheck->isChecked() ? *plotTitle : QString());
   chart->legend()->setAlignment(Qt::AlignBottom);

@@ -68,6 +68,9 @@ void Widget::onCurveBtnClicked() {
   chart->addSeries(series);
   series->attachAxis(xAxis);
   series->attachAxis(yAxis);
+  // A sample that is not finite (a pole, a logarithm at 0) splits the curve
+  // into pieces drawn alike.
+  seriesPoints->placePieces(series);
 
   // The y range over the fitted and the measured values; values that are not
   // finite cannot span an axis and are left out.

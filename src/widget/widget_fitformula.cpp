@@ -1,5 +1,6 @@
 #include "widget/widget_fitformula.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "fitcore/numtext.h"
@@ -64,16 +65,37 @@ QString numberText(double value, bool scientific, int decimals) {
   return QString::fromStdString(format_number(value, scientific, decimals));
 }
 
-bool vanishes(double coefficient) { return std::fabs(coefficient) < 1e-12; }
+DataSpan dataSpan(const std::vector<double>& x, const std::vector<double>& y) {
+  auto largest = [](const std::vector<double>& v) {
+    double m = 0;
+    for (double d : v) {
+      if (std::isfinite(d)) m = std::max(m, std::fabs(d));
+    }
+    return m;
+  };
+  return DataSpan{largest(x), largest(y)};
+}
 
-PaneText polynomialPane(double r2, const std::vector<double>& coef, bool scientific, int decimals) {
+bool vanishes(const QString& numberText, int power, const DataSpan& span) {
+  const auto v = parse_python_float(numberText.toStdString());
+  if (!v) return false;
+  const double m = std::fabs(*v);
+  if (!(m < 1e-12)) return false;
+  if (m == 0 || power == 0) return true;
+  // An overflowing reach makes the product infinite: the term is kept.
+  const double reach = std::pow(span.maxAbsX, power);
+  return m * reach < 1e-12 * std::max(1.0, span.maxAbsY);
+}
+
+PaneText polynomialPane(double r2, const std::vector<double>& coef, bool scientific, int decimals,
+                        const DataSpan& span) {
   const QString r2Line = r2LineOf(r2, scientific, decimals);
   QString cpp = QStringLiteral("y = ");
   QString python = QStringLiteral("y = ");
   bool any = false;
   for (std::size_t i = 0; i < coef.size(); ++i) {
-    if (vanishes(coef[i])) continue;
     const QString t = numberText(coef[i], scientific, decimals);
+    if (vanishes(t, static_cast<int>(i), span)) continue;
     any = true;
     if (i == 0) {
       cpp += t + QStringLiteral(" + ");
@@ -123,7 +145,7 @@ PaneText logarithmicPane(double r2, double a, double b, bool scientific, int dec
   QString cpp = QStringLiteral("y = a + b * log(x)");
   const QString ta = numberText(a, scientific, decimals);
   const QString tb = numberText(b, scientific, decimals);
-  if (vanishes(a))
+  if (vanishes(ta))
     cpp.replace(QLatin1String("a + b"), QLatin1String("b"));
   else
     cpp.replace(QLatin1String("a"), ta);
@@ -144,7 +166,7 @@ PaneText exponentialPane(double r2, double a, double b, double c, bool scientifi
   const QString ta = numberText(a, scientific, decimals);
   const QString tb = numberText(b, scientific, decimals);
   const QString tc = numberText(c, scientific, decimals);
-  if (vanishes(a))
+  if (vanishes(ta))
     cpp.replace(QLatin1String("a + b"), QLatin1String("b"));
   else
     cpp.replace(QLatin1String("a"), ta);

@@ -12,6 +12,17 @@
 
 namespace trelvo::fitformula {
 
+// The data a formula is written for: the largest |x| and |y| over the fitted
+// values. A term is kept when its contribution could matter at some x of the
+// data (see vanishes).
+struct DataSpan {
+  double maxAbsX = 0;
+  double maxAbsY = 0;
+};
+
+// The largest magnitudes of the finite values of `x` and `y`.
+TRELVO_EXPORT DataSpan dataSpan(const std::vector<double>& x, const std::vector<double>& y);
+
 struct PaneText {
   QString r2Line;   // "r2 = " + the number text of R²
   QString formula;  // the Formula notation
@@ -20,14 +31,19 @@ struct PaneText {
 
 // trelvo::format_number as a QString: the window's one number text.
 TRELVO_EXPORT QString numberText(double value, bool scientific, int decimals);
-// True when a coefficient's term is left out of a formula: its magnitude is
-// below 1e-12, whatever its rounded text shows (nan never vanishes).
-TRELVO_EXPORT bool vanishes(double coefficient);
+// True when the term of x^power whose coefficient is written `numberText` is
+// left out of a formula: the value the text reads back as is below 1e-12 in
+// magnitude, and so is its largest contribution over the data,
+// |value|·maxAbsX^power, against max(1, maxAbsY). A text that reads 0 always
+// vanishes, a "nan" text never. For a constant term (power 0) only the first
+// test counts.
+TRELVO_EXPORT bool vanishes(const QString& numberText, int power = 0, const DataSpan& span = {});
 
-// y = c0 + c1*x + ... with `coef` lowest power first; each vanishing term is
-// left out. With every term left out the formula is "y = " + the number text
-// of 0.
-TRELVO_EXPORT PaneText polynomialPane(double r2, const std::vector<double>& coef, bool scientific, int decimals);
+// y = c0 + c1*x + ... with `coef` lowest power first; each vanishing term over
+// `span` is left out. With every term left out the formula is "y = " + the
+// number text of 0.
+TRELVO_EXPORT PaneText polynomialPane(double r2, const std::vector<double>& coef, bool scientific, int decimals,
+                                      const DataSpan& span = {});
 // y = a * x**b.
 TRELVO_EXPORT PaneText powerPane(double r2, double a, double b, bool scientific, int decimals);
 // y = a + b * log(x); a vanishing a is left out.

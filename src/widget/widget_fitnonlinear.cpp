@@ -123,7 +123,7 @@ void fitBuiltInModel(Widget* w, const ModelKindRow& row) {
   }
   w->updateOutputTable(fitted->r2, fitted->names, fitted->coef);
   const auto pane = row.pane(fitted->r2, fitted->coef, fitted->names, QString(), w->ui->scientificOutCheck->isChecked(),
-                             w->ui->decimalOutBox->value());
+                             w->ui->decimalOutBox->value(), fitformula::dataSpan(x, y));
   showPane(w, pane.r2Line, pane.formula, pane.text);
 }
 
@@ -153,6 +153,6 @@ void Widget::fitOnCustom() {
   updateOutputTable(fitted->r2, fitted->names, fitted->coef);
   const auto pane = trelvo::modelKind(trelvo::ModelKind::Custom)
                         .pane(fitted->r2, fitted->coef, fitted->names, text, ui->scientificOutCheck->isChecked(),
-                              ui->decimalOutBox->value());
+                              ui->decimalOutBox->value(), trelvo::fitformula::dataSpan(xList, yList));
   showPane(this, pane.r2Line, pane.formula, pane.text);
 }

@@ -52,6 +52,6 @@ void Widget::fitOnPolynomial() {
 
   const auto pane = trelvo::modelKind(trelvo::ModelKind::Polynomial)
                         .pane(r2, rising, {}, QString(), ui->scientificOutCheck->isChecked(),
-                              ui->decimalOutBox->value());
+                              ui->decimalOutBox->value(), trelvo::fitformula::dataSpan(xList, yList));
   showPane(this, pane.r2Line, pane.formula, pane.text);
 }

@@ -18,8 +18,9 @@ const std::array<ModelKindRow, 6> kRows{{
      .degree = true,
      .intercept = InterceptUse::Fixed,
      .fit = &Widget::fitOnPolynomial,
-     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d) {
-       return ff::polynomialPane(r2, c, s, d);
+     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d,
+                const ff::DataSpan& span) {
+       return ff::polynomialPane(r2, c, s, d, span);
      }},
     {.kind = ModelKind::Exponential,
      .logLine = "Function: exponential",
@@ -27,7 +28,8 @@ const std::array<ModelKindRow, 6> kRows{{
      .degree = false,
      .intercept = InterceptUse::None,
      .fit = &Widget::fitOnExponential,
-     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d) {
+     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d,
+                const ff::DataSpan&) {
        return ff::exponentialPane(r2, c.at(0), c.at(1), c.at(2), s, d);
      },
      .modelText = "a + b * np.exp(c * x)",
@@ -42,7 +44,8 @@ const std::array<ModelKindRow, 6> kRows{{
      .degree = false,
      .intercept = InterceptUse::FixedA,
      .fit = &Widget::fitOnExponential2,
-     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d) {
+     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d,
+                const ff::DataSpan&) {
        return ff::exponential2Pane(r2, c.at(0), c.at(1), s, d);
      },
      .modelText = "a * np.exp(b * x)",
@@ -60,7 +63,8 @@ const std::array<ModelKindRow, 6> kRows{{
      .degree = false,
      .intercept = InterceptUse::None,
      .fit = &Widget::fitOnLogarithmic,
-     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d) {
+     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d,
+                const ff::DataSpan&) {
        return ff::logarithmicPane(r2, c.at(0), c.at(1), s, d);
      },
      .modelText = "a + b * np.log(x)",
@@ -75,7 +79,8 @@ const std::array<ModelKindRow, 6> kRows{{
      .degree = false,
      .intercept = InterceptUse::None,
      .fit = &Widget::fitOnPower,
-     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d) {
+     .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d,
+                const ff::DataSpan&) {
        return ff::powerPane(r2, c.at(0), c.at(1), s, d);
      },
      .modelText = "a * x**b",
@@ -91,7 +96,7 @@ const std::array<ModelKindRow, 6> kRows{{
      .intercept = InterceptUse::None,
      .fit = &Widget::fitOnCustom,
      .pane = [](double r2, const std::vector<double>& c, const QStringList& names, const QString& expression, bool s,
-                int d) { return ff::customPane(r2, expression, names, c, s, d); }},
+                int d, const ff::DataSpan&) { return ff::customPane(r2, expression, names, c, s, d); }},
 }};
 
 }  // namespace

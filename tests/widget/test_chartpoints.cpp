@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QSplineSeries>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -147,6 +150,43 @@ TEST(ReduceRandom, SortedAndUnsortedDataAreFaithful) {
   }
 }
 
+// ---- finite pieces -------------------------------------------------------------
+
+struct RunsCase {
+  const char* name;
+  std::vector<double> x, y;
+  int most;
+  std::vector<std::pair<qsizetype, qsizetype>> runs;
+};
+
+class FiniteRuns : public ::testing::TestWithParam<RunsCase> {};
+
+TEST_P(FiniteRuns, SplitAtPointsThatAreNotFinite) {
+  const RunsCase& c = GetParam();
+  EXPECT_EQ(trelvo::chartpoints::finiteRuns(pointsOf(c.x, c.y), c.most), c.runs);
+}
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FiniteRuns,
+    ::testing::Values(
+        RunsCase{"all_finite", {1, 2, 3}, {1, 2, 3}, 8, {{0, 3}}},
+        RunsCase{"empty", {}, {}, 8, {}},
+        RunsCase{"none_finite", {1, kNan}, {kInf, 2}, 8, {}},
+        RunsCase{"ends_and_middle", {0, 1, 2, 3, 4, 5, 6}, {kNan, 1, 2, -kInf, 4, 5, kNan}, 8, {{1, 3}, {4, 6}}},
+        RunsCase{"x_not_finite_splits_too", {1, kNan, 3, 4}, {1, 2, 3, 4}, 8, {{0, 1}, {2, 4}}},
+        RunsCase{"runs_of_nan_one_gap", {0, 1, 2, 3, 4}, {1, kNan, kNan, kNan, 5}, 8, {{0, 1}, {4, 5}}},
+        // Gaps 1→3 (2), 4→8 (4), 9→10 (1): with two pieces allowed the two
+        // narrowest are bridged.
+        RunsCase{"narrowest_gaps_bridged",
+                 {0, 1, 2, 3, 4, 5, 8, 9, 9.5, 10},
+                 {0, 1, kNan, 3, 4, kNan, 8, 9, kNan, 10},
+                 2, {{0, 5}, {6, 10}}},
+        RunsCase{"equal_gaps_first_bridged", {0, 1, 2, 3, 4}, {0, kNan, 2, kNan, 4}, 2, {{0, 3}, {4, 5}}},
+        RunsCase{"no_bound", {0, 1, 2, 3, 4}, {0, kNan, 2, kNan, 4}, 0, {{0, 1}, {2, 3}, {4, 5}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---- the window's series -------------------------------------------------------
 
 QLineSeries* dataSeriesOf(Widget& w) {
@@ -275,5 +315,178 @@ TEST_F(ChartPointsTest, RedrawnCurvesKeepOnlyTheShownSeries) {
   ui().plotBtn->click();
   EXPECT_EQ(w().seriesPoints->trackedSeries(), 1);
 }
+
+// ---- lists with points that are not finite --------------------------------------
+
+bool finitePoint(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+// The finite values of the lists together: the range an axis must span.
+std::pair<double, double> finiteSpan(std::initializer_list<const std::vector<double>*> lists) {
+  double lo = INFINITY, hi = -INFINITY;
+  for (const auto* list : lists) {
+    for (double v : *list) {
+      if (!std::isfinite(v)) continue;
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+  }
+  return {lo, hi};
+}
+
+struct PieceCase {
+  const char* name;
+  // Custom model fitted to `truth` on `fitX`; null: no fit, the data chart
+  // only.
+  const char* model;
+  double (*truth)(double);
+  std::vector<double> fitX;
+  int refine;  // refinement level; 0: the curve at the data x
+  // The data the chart shows (after the fit).
+  std::vector<double> x, y;
+  int dataPieces, curvePieces;
+};
+
+void PrintTo(const PieceCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<double> dense(int n) {
+  std::vector<double> x;
+  for (int i = 0; i < n; ++i) x.push_back((i - n / 3) / double(n / 3));  // -1 … 2, 0 exactly
+  return x;
+}
+
+double kPole(double x) { return 2 / x + 1; }
+
+std::vector<double> pole(const std::vector<double>& x) {
+  std::vector<double> y;
+  for (double v : x) y.push_back(kPole(v));
+  return y;
+}
+
+class NotFinitePoints : public ChartPointsTest, public ::testing::WithParamInterface<PieceCase> {
+ protected:
+  // The series drawn for `series` (itself and its further pieces): each
+  // finite, alike, and holding together the finite points of its full list
+  // (reduced when dense).
+  void expectPieces(QXYSeries* series, int count) {
+    const QList<QXYSeries*> pieces = w().seriesPoints->pieces(series);
+    ASSERT_EQ(pieces.size(), count);
+    const QList<QPointF>* full = w().seriesPoints->points(series);
+    ASSERT_TRUE(full);
+    QList<QPointF> finite;
+    for (const QPointF& p : *full) {
+      if (finitePoint(p)) finite.append(p);
+    }
+    const bool reduced = finite.size() > trelvo::limits::kChartPointsPerPixelColumn * columns();
+    QList<QPointF> joined;
+    for (QXYSeries* piece : pieces) {
+      EXPECT_EQ(piece->chart(), w().chart);
+      EXPECT_EQ(piece->type(), series->type());
+      EXPECT_EQ(piece->name(), series->name());
+      EXPECT_EQ(piece->pen(), series->pen());
+      EXPECT_EQ(piece->attachedAxes(), series->attachedAxes());
+      EXPECT_FALSE(piece->points().isEmpty());
+      for (const QPointF& p : piece->points()) ASSERT_TRUE(finitePoint(p)) << p.x() << ", " << p.y();
+      joined += piece->points();
+    }
+    if (reduced) {
+      EXPECT_LE(joined.size(), 4 * (columns() + 2) * count);
+      EXPECT_EQ(joined.front(), finite.front());
+      EXPECT_EQ(joined.back(), finite.back());
+    } else {
+      EXPECT_EQ(joined, finite);
+    }
+  }
+};
+
+TEST_P(NotFinitePoints, SplitIntoFinitePiecesWithOneLegendEntry) {
+  const PieceCase& c = GetParam();
+  w().chartView->setFixedSize(600, 400);
+  w().show();
+  QApplication::processEvents();
+  ui().legendShowCheck->setChecked(true);
+  if (c.model) {
+    std::vector<double> fy;
+    for (double v : c.fitX) fy.push_back(c.truth(v));
+    setData(c.fitX, fy);
+    ui().funcInput->setText(c.model);
+    fit(5);
+    ASSERT_TRUE(boxes.empty());
+    ui().refineCB->setChecked(c.refine > 0);
+    ui().refineSP->setValue(c.refine);
+  }
+  setData(c.x, c.y);
+  if (c.model)
+    ui().curveBtn->click();
+  else
+    ui().plotBtn->click();
+  ASSERT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+  QApplication::processEvents();
+
+  // No point that is not finite reaches the chart.
+  for (QAbstractSeries* s : w().chart->series()) {
+    for (const QPointF& p : static_cast<QXYSeries*>(s)->points()) ASSERT_TRUE(finitePoint(p));
+  }
+  QLineSeries* data = dataSeriesOf(w());
+  ASSERT_TRUE(data);
+  expectPieces(data, c.dataPieces);
+  int shown = c.dataPieces;
+  std::vector<double> curveY;
+  if (c.model) {
+    QSplineSeries* curve = curveSeriesOf(w());
+    ASSERT_TRUE(curve);
+    const QList<QPointF>* samples = w().seriesPoints->points(curve);
+    ASSERT_TRUE(samples);
+    ASSERT_FALSE(std::all_of(samples->begin(), samples->end(), finitePoint));
+    for (const QPointF& p : *samples) curveY.push_back(p.y());
+    expectPieces(curve, c.curvePieces);
+    shown += c.curvePieces;
+  }
+  EXPECT_EQ(w().chart->series().size(), shown);
+
+  // One legend entry per series, whatever its pieces.
+  QStringList entries;
+  for (QLegendMarker* m : w().chart->legend()->markers()) {
+    if (m->isVisible()) entries << m->label();
+  }
+  EXPECT_EQ(entries, c.model ? QStringList({"Data Series", "Fitted Curve"}) : QStringList({"Data Series"}));
+
+  const auto [xlo, xhi] = finiteSpan({&c.x});
+  EXPECT_EQ(w().xAxis->min(), xlo);
+  EXPECT_EQ(w().xAxis->max(), xhi);
+  const auto [ylo, yhi] = finiteSpan({&c.y, &curveY});
+  EXPECT_EQ(w().yAxis->min(), ylo);
+  EXPECT_EQ(w().yAxis->max(), yhi);
+
+  // Redrawn for another view, the pieces stay finite and alike; a redraw of
+  // the data alone leaves no piece of the curve behind.
+  w().chartView->setFixedSize(300, 200);
+  QApplication::processEvents();
+  expectPieces(data, c.dataPieces);
+  ui().plotBtn->click();
+  QApplication::processEvents();
+  EXPECT_EQ(w().chart->series().size(), c.dataPieces);
+  EXPECT_EQ(w().seriesPoints->trackedSeries(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NotFinitePoints,
+    ::testing::Values(
+        PieceCase{"data_nan_and_inf", nullptr, nullptr, {}, 0, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 4, kNan, 2, 5, kInf, 3, 9}, 3, 0},
+        PieceCase{"data_x_not_finite_at_the_ends", nullptr, nullptr, {}, 0, {-kInf, 2, 3, 4, kNan}, {1, 4, -2, 6, 7}, 1, 0},
+        PieceCase{"data_every_third_nan_bridged", nullptr, nullptr, {}, 0, dense(3001),
+                  [] {
+                    std::vector<double> y = pole(dense(3001));
+                    for (std::size_t i = 0; i < y.size(); i += 3) y[i] = kNan;
+                    return y;
+                  }(),
+                  trelvo::limits::kMaxChartPieces, 0},
+        // linspace(-1, 2, 10) samples x = 0 exactly.
+        PieceCase{"curve_refined_through_a_pole", "a/x+b", kPole, {-1, -0.5, 0.5, 1, 1.5, 2}, 1,
+                  {-1, -0.5, 0.5, 1, 1.5, 2}, pole({-1, -0.5, 0.5, 1, 1.5, 2}), 1, 2},
+        PieceCase{"logarithm_at_zero_and_below", "a*log(b*x)", [](double x) { return 2 * std::log(3 * x); }, {0.5, 1, 1.5, 2, 3}, 0, {-1, 0, 0.5, 1, 2, 3},
+                  {1, 1, 1, 2, 3, 4}, 1, 1},
+        PieceCase{"dense_pole_in_data_and_curve", "a/x+b", kPole, {-1, -0.5, 0.5, 1, 1.5, 2}, 0, dense(30001),
+                  pole(dense(30001)), 2, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

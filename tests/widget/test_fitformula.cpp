@@ -1,10 +1,15 @@
 // The output pane's texts of each model kind: notations, dropped terms,
-// joined signs, and the custom model's name replacement.
+// joined signs, and the custom model's name replacement; and a fitted
+// polynomial's texts giving the model's value.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
+#include "fitcore/evaluator.h"
+#include "fitcore/expression.h"
+#include "fitflow_fixture.h"
 #include "widget/widget_fitformula.h"
 
 namespace ff = trelvo::fitformula;
@@ -48,12 +53,27 @@ INSTANTIATE_TEST_SUITE_P(
                  four("r2 = 1.000000e+00", "y = 1.000000e+00 + 3.000000e-07 * x", "Python/Fortran",
                       "y = 1.000000e+00 + 3.000000e-07 * x", "C/C++", "y = 1.000000e+00 + 3.000000e-07 * x",
                       "$y = 1.000000e+00 + 3.000000e-07 * $x")},
-        // A term whose coefficient only rounds to zero keeps its place.
-        PaneCase{"polynomial_rounded_zero_term_kept",
-                 [] { return ff::polynomialPane(1, {2.11, 0.009, 0.0004}, false, 3); },
-                 four("r2 = 1.000", "y = 2.110 + 0.009 * x + 0.000 * x^2", "Python/Fortran",
-                      "y = 2.110 + 0.009 * x + 0.000 * x**2", "C/C++", "y = 2.110 + 0.009 * x + 0.000 * pow(x, 2)",
-                      "$y = 2.110 + 0.009 * $x + 0.000 * [math]::pow($x, 2)")},
+        // A coefficient whose text reads zero is left out, whatever the data.
+        PaneCase{"polynomial_rounded_zero_term_dropped",
+                 [] { return ff::polynomialPane(1, {2.11, 0.009, 0.0004}, false, 3, {1e6, 1}); },
+                 four("r2 = 1.000", "y = 2.110 + 0.009 * x", "Python/Fortran", "y = 2.110 + 0.009 * x", "C/C++",
+                      "y = 2.110 + 0.009 * x", "$y = 2.110 + 0.009 * $x")},
+        // Tiny coefficients of high powers carry the fit at large x.
+        PaneCase{"polynomial_small_coefficient_large_x_kept",
+                 [] { return ff::polynomialPane(1, {1, 1e-7, 3e-13}, true, 6, {1e6, 1.4}); },
+                 four("r2 = 1.000000e+00", "y = 1.000000e+00 + 1.000000e-07 * x + 3.000000e-13 * x^2",
+                      "Python/Fortran", "y = 1.000000e+00 + 1.000000e-07 * x + 3.000000e-13 * x**2", "C/C++",
+                      "y = 1.000000e+00 + 1.000000e-07 * x + 3.000000e-13 * pow(x, 2)",
+                      "$y = 1.000000e+00 + 1.000000e-07 * $x + 3.000000e-13 * [math]::pow($x, 2)")},
+        // The same coefficient is negligible against large y, or at small x.
+        PaneCase{"polynomial_small_contribution_dropped",
+                 [] { return ff::polynomialPane(1, {1, 1e-7, 3e-13}, true, 1, {1e3, 1e6}); },
+                 four("r2 = 1.0e+00", "y = 1.0e+00 + 1.0e-07 * x", "Python/Fortran", "y = 1.0e+00 + 1.0e-07 * x",
+                      "C/C++", "y = 1.0e+00 + 1.0e-07 * x", "$y = 1.0e+00 + 1.0e-07 * $x")},
+        PaneCase{"polynomial_constant_below_threshold_dropped",
+                 [] { return ff::polynomialPane(1, {5e-13, 2}, true, 1, {1e9, 1e9}); },
+                 four("r2 = 1.0e+00", "y = 2.0e+00 * x", "Python/Fortran", "y = 2.0e+00 * x", "C/C++",
+                      "y = 2.0e+00 * x", "$y = 2.0e+00 * $x")},
         PaneCase{"polynomial_every_term_vanishes", [] { return ff::polynomialPane(0, {0, 0, 0}, false, 2); },
                  four("r2 = 0.00", "y = 0.00", "Python/Fortran", "y = 0.00", "C/C++", "y = 0.00", "$y = 0.00")},
         PaneCase{"power_fixed3", [] { return ff::powerPane(0.99, 2, 0.5, false, 3); },
@@ -67,10 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
                  four("r2 = 1.000000", "y = 1.500000 -2.000000 * ln(x)", "Python",
                       "y = 1.500000 -2.000000 * math.log(x)", "C/C++/Fortran", "y = 1.500000 -2.000000 * log(x)",
                       "$y = 1.500000 -2.000000 * [math]::log($x)")},
-        PaneCase{"logarithmic_rounded_zero_a_kept", [] { return ff::logarithmicPane(1, 3e-7, 2, false, 6); },
-                 four("r2 = 1.000000", "y = 0.000000 + 2.000000 * ln(x)", "Python",
-                      "y = 0.000000 + 2.000000 * math.log(x)", "C/C++/Fortran", "y = 0.000000 + 2.000000 * log(x)",
-                      "$y = 0.000000 + 2.000000 * [math]::log($x)")},
+        PaneCase{"logarithmic_rounded_zero_a_dropped", [] { return ff::logarithmicPane(1, 3e-7, 2, false, 6); },
+                 four("r2 = 1.000000", "y = 2.000000 * ln(x)", "Python", "y = 2.000000 * math.log(x)",
+                      "C/C++/Fortran", "y = 2.000000 * log(x)", "$y = 2.000000 * [math]::log($x)")},
+        PaneCase{"logarithmic_scientific_small_a_kept", [] { return ff::logarithmicPane(1, 3e-7, 2, true, 6); },
+                 four("r2 = 1.000000e+00", "y = 3.000000e-07 + 2.000000e+00 * ln(x)", "Python",
+                      "y = 3.000000e-07 + 2.000000e+00 * math.log(x)", "C/C++/Fortran",
+                      "y = 3.000000e-07 + 2.000000e+00 * log(x)",
+                      "$y = 3.000000e-07 + 2.000000e+00 * [math]::log($x)")},
         PaneCase{"logarithmic_vanishing_a", [] { return ff::logarithmicPane(1, 3e-13, 2, false, 6); },
                  four("r2 = 1.000000", "y = 2.000000 * ln(x)", "Python", "y = 2.000000 * math.log(x)",
                       "C/C++/Fortran", "y = 2.000000 * log(x)", "$y = 2.000000 * [math]::log($x)")},
@@ -130,3 +154,81 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CustomFormulaScientific, InsertedExponentIsNotAName) {
   EXPECT_EQ(ff::customPane(1, "a+e", {"a", "e"}, {1.5, 2}, true, 2).formula, QString("y = 1.50e+00+2.00e+00"));
 }
+
+// ---- the pane of a real fit reproduces the model ----------------------------
+
+namespace {
+
+using trelvo::test::FitflowTest;
+
+// The notation under `header` in the pane text, as a model expression: the
+// right side of "y = ", PowerShell's and Python's prefixes removed.
+QString notation(const QString& pane, const QString& header) {
+  const QStringList lines = pane.split('\n');
+  const qsizetype at = lines.indexOf(header);
+  if (at < 0 || at + 1 >= lines.size()) return {};
+  QString line = lines[at + 1];
+  line.remove(QStringLiteral("[math]::")).remove(QStringLiteral("math.")).remove(QLatin1Char('$'));
+  return line.startsWith(QStringLiteral("y = ")) ? line.mid(4) : QString();
+}
+
+// The text's value at x, through the engine's own expression checker and
+// evaluator; nan when the engine refuses the text.
+double evaluateAt(const QString& expression, double x) {
+  try {
+    const auto [converted, names] = parse_expression(expression.toStdString(), true);
+    return trelvo::Expression::compile(converted, names).eval_model(x, {}).as_double();
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << expression.toStdString() << ": " << e.what();
+    return NAN;
+  }
+}
+
+struct ReproduceCase {
+  const char* name;
+  int degree;
+  std::vector<double> x;
+  double (*truth)(double);
+};
+
+void PrintTo(const ReproduceCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<double> steps(double from, double step, int n) {
+  std::vector<double> v;
+  for (int i = 0; i < n; ++i) v.push_back(from + step * i);
+  return v;
+}
+
+class FormulaReproducesModel : public FitflowTest, public ::testing::WithParamInterface<ReproduceCase> {};
+
+TEST_P(FormulaReproducesModel, AtTheLargestX) {
+  const ReproduceCase& c = GetParam();
+  std::vector<double> y;
+  for (double v : c.x) y.push_back(c.truth(v));
+  setData(c.x, y);
+  ui().numberSpin->setValue(c.degree);
+  ASSERT_TRUE(ui().scientificOutCheck->isChecked());  // the default notation
+  fit(0);
+  ASSERT_TRUE(boxes.empty());
+  ASSERT_TRUE(w().fit_class && w().fit_class->fitted());
+  const double xmax = *std::max_element(c.x.begin(), c.x.end());
+  const double model = w().fit_class->yval(xmax);
+  ASSERT_NEAR(model, c.truth(xmax), 1e-6 * std::fabs(c.truth(xmax)));
+  const QString pane = paneText();
+  for (const char* header : {"[Formula]", "[Python/Fortran]", "[C/C++]", "[PowerShell]"}) {
+    const QString text = notation(pane, header);
+    ASSERT_FALSE(text.isEmpty()) << header << "\n" << pane.toStdString();
+    EXPECT_NEAR(evaluateAt(text, xmax), model, 1e-4 * std::fabs(model)) << header << ": " << text.toStdString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Polynomials, FormulaReproducesModel,
+    ::testing::Values(
+        ReproduceCase{"degree5_x_in_hundreds", 5, steps(400, 10, 31),
+                      [](double x) { return 2 + 4e-14 * std::pow(x, 5); }},
+        ReproduceCase{"degree2_x_up_to_a_million", 2, steps(0, 1e5, 11),
+                      [](double x) { return 1 + 1e-7 * x + 3e-13 * x * x; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

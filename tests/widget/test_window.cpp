@@ -166,9 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"both_empty", {}, {}, "t", "输入错误|请先输入X轴和Y轴数据"},
                       Refusal{"lengths_differ", {1, 2}, {1}, "t", "输入错误|X轴和Y轴数据长度不一致"},
                       Refusal{"title_empty", {1, 2}, {1, 2}, "", "输入错误|图表标题不能为空"},
-                      Refusal{"nan_value", {1, kNaN}, {1, 2}, "t",
+                      // Without one finite value a list spans no axis.
+                      Refusal{"no_finite_x", {kNaN, kInf}, {1, 2}, "t",
                               "输入错误|数据中含有无效数值（NaN 或无穷大），无法绘图"},
-                      Refusal{"infinite_value", {1, 2}, {kInf, 2}, "t",
+                      Refusal{"no_finite_y", {1, 2}, {kInf, -kInf}, "t",
                               "输入错误|数据中含有无效数值（NaN 或无穷大），无法绘图"}),
     [](const auto& info) { return std::string(info.param.name); });
 
