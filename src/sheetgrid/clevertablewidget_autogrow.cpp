@@ -17,20 +17,6 @@ bool protects(const std::optional<QList<int>>& list, int index) {
 
 void CleverTableWidget::enable_infinite() {
   infinite = true;
-  if (!watching_headers_) {
-    watching_headers_ = true;
-    const auto stale = [this] { headers_stale_ = true; };
-    QAbstractItemModel* m = model();
-    connect(m, &QAbstractItemModel::headerDataChanged, this, stale);
-    connect(m, &QAbstractItemModel::rowsInserted, this, stale);
-    connect(m, &QAbstractItemModel::rowsRemoved, this, stale);
-    connect(m, &QAbstractItemModel::rowsMoved, this, stale);
-    connect(m, &QAbstractItemModel::columnsInserted, this, stale);
-    connect(m, &QAbstractItemModel::columnsRemoved, this, stale);
-    connect(m, &QAbstractItemModel::columnsMoved, this, stale);
-    connect(m, &QAbstractItemModel::layoutChanged, this, stale);
-    connect(m, &QAbstractItemModel::modelReset, this, stale);
-  }
   const auto h = connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     trelvo::guard_slot("_handle_horizontal_scroll", [&] { _handle_horizontal_scroll(value); });
   });
@@ -108,11 +94,7 @@ void CleverTableWidget::_fill_visible_area() {
   int lastCol = columnCount() - 1;
   int right = columnViewportPosition(lastCol) + columnWidth(lastCol);
   int bottom = rowViewportPosition(lastRow) + rowHeight(lastRow);
-  // Renumbering reads every header; one that nothing touched reads right.
-  if (headers_stale_ || !watching_headers_) {
-    renumber_header();
-    headers_stale_ = false;
-  }
+  renumber_header();
 
   // Each added line must move the edge, or the loop would never end (zero
   // section sizes, the grid limits).
