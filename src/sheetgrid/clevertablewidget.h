@@ -192,7 +192,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // cellChanged. Qt moves every item once per row for it (quadratic in the
   // rows): on a grid of more than column_change_rows rows, unless a cell is
   // being edited or the grid sorts itself, the items are taken out, the rows dropped, the columns
-  // changed, and rows and items put back instead, linear in the cells.
+  // changed, and rows and items put back instead, linear in the cells; the
+  // view is not laid out meanwhile (a self-extending grid refits once, at
+  // the end), so its headers, scroll bars and cells agree afterwards.
   void _change_columns(int at, int count);
   // _change_columns at the end to reach `count` columns.
   void _set_column_count(int count);

@@ -103,6 +103,15 @@ void CleverTableWidget::_change_columns(int at, int count) {
   std::vector<QTableWidgetItem*> row_titles(static_cast<std::size_t>(rows), nullptr);
   std::vector<QTableWidgetItem*> column_titles(static_cast<std::size_t>(new_columns), nullptr);
   std::vector<QTableWidgetItem*> removed;
+  // While the rows are out, nothing may lay the rows out again: the column
+  // change resizes the viewport (the row header's width follows its rows),
+  // and a self-extending grid's fill on that resize would ask the row header
+  // about its sections, which runs any layout it has pending and rebuilds
+  // its sections from no rows; the view then draws rows the scroll bar and
+  // the pointer do not know. A pending layout runs now, with the rows there;
+  // the fill waits for the end of the change (a bulk).
+  (void)verticalHeader()->count();
+  BulkGuard reshaping(*this);
   {
     const QSignalBlocker blocker(model());
     for (int row = 0; row < rows; ++row) {
@@ -159,6 +168,8 @@ void CleverTableWidget::_change_columns(int at, int count) {
     selectionModel()->select(carry_selection(follow.selection(), *model()), QItemSelectionModel::ClearAndSelect);
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
   }
+  // The header widths and scroll ranges were last computed without rows.
+  updateGeometries();
   viewport()->update();
   verticalHeader()->viewport()->update();
 }
