@@ -174,10 +174,13 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void _handle_horizontal_scroll(int value);
   void _handle_vertical_scroll(int value);
   // Renumbers the headers (the stale titles only, see renumber_header_col),
-  // then adds columns / rows until the last one reaches the viewport's right /
-  // bottom edge, then removes trailing empty, unprotected columns / rows that
-  // start beyond it.
+  // then adds columns (all still missing at the default width in one change)
+  // / rows until the last one reaches the viewport's right / bottom edge or
+  // the grid's limits, then removes trailing empty, unprotected columns /
+  // rows that start beyond it.
   void _fill_visible_area();
+  // One line at the end, unless the grid would pass its limits (rows x
+  // columns, rows, columns): the self-extension stops there.
   void _add_rows_at_end();
   void _remove_rows_at_end();
   void _add_columns_at_end();
@@ -196,7 +199,16 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // view is not laid out meanwhile (a self-extending grid refits once, at
   // the end), so its headers, scroll bars and cells agree afterwards.
   void _change_columns(int at, int count);
-  // _change_columns at the end to reach `count` columns.
+  // The size (rows, columns) of the grid grown to hold `rows` x `cols`:
+  // where growing the present grid to it would pass the grid's limits, the
+  // trailing empty columns and then rows beyond `rows` x `cols` (such as the
+  // self-extension adds to fill the view) are not counted, as far as needed.
+  // make_room_for removes those lines when the result fits the limits, so
+  // that a load or paste of a block that fits on its own fits whatever the
+  // view's width.
+  std::pair<qint64, qint64> grown_size(qint64 rows, qint64 cols) const;
+  void make_room_for(qint64 rows, qint64 cols);
+  // _change_columns at the end to reach `count` (>= 0) columns.
   void _set_column_count(int count);
   // Row count above which _change_columns refills the grid (tests and
   // benches move it to compare both ways).
@@ -483,6 +495,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   StaleTitles stale_cols_;
   StaleTitles stale_rows_;
   bool retitling_ = false;
+  // Up to `count` columns at the end, as many as the grid's limits allow.
+  void add_columns_at_end(int count);
   void watch_titles();
   // Sections first..last (last < 0: first to the end) may have a wrong title.
   void mark_titles_stale(Qt::Orientation orientation, int first, int last = -1);

@@ -1,7 +1,10 @@
 // Self-extending grid: fills its visible area, grows at the scroll end and
 // sheds trailing empty, unprotected lines.
 #include <QDebug>
+#include <QHeaderView>
 #include <QScrollBar>
+
+#include <algorithm>
 
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -53,18 +56,38 @@ void CleverTableWidget::_handle_vertical_scroll(int value) {
   renumber_header_row();
 }
 
-void CleverTableWidget::_add_columns_at_end() {
+void CleverTableWidget::_add_columns_at_end() { add_columns_at_end(1); }
+
+void CleverTableWidget::add_columns_at_end(int count) {
   const int n = columnCount();
-  if (n >= trelvo::limits::kMaxCols) return;
-  _change_columns(n, 1);
-  qDebug().noquote() << QStringLiteral("Added new column %1 at end").arg(n);
+  const qint64 rows = std::max(rowCount(), 1);
+  const qint64 room = std::min<qint64>(trelvo::limits::kMaxCols, trelvo::limits::kMaxCells / rows) - n;
+  count = static_cast<int>(std::min<qint64>(count, room));
+  if (count <= 0) return;
+  _change_columns(n, count);
+  for (int c = n; c < n + count; ++c) qDebug().noquote() << QStringLiteral("Added new column %1 at end").arg(c);
 }
 
 void CleverTableWidget::_add_rows_at_end() {
   const int n = rowCount();
-  if (n >= trelvo::limits::kMaxRows) return;
+  if (!trelvo::limits::fits_grid(static_cast<qint64>(n) + 1, columnCount())) return;
   setRowCount(n + 1);
   qDebug().noquote() << QStringLiteral("Added new row %1 at end").arg(n);
+}
+
+std::pair<qint64, qint64> CleverTableWidget::grown_size(qint64 rows, qint64 cols) const {
+  qint64 r = std::max<qint64>(rowCount(), rows);
+  qint64 c = std::max<qint64>(columnCount(), cols);
+  while (c > cols && !trelvo::limits::fits_grid(r, c) && col_is_empty(static_cast<int>(c) - 1)) --c;
+  while (r > rows && !trelvo::limits::fits_grid(r, c) && row_is_empty(static_cast<int>(r) - 1)) --r;
+  return {r, c};
+}
+
+void CleverTableWidget::make_room_for(qint64 rows, qint64 cols) {
+  const auto [r, c] = grown_size(rows, cols);
+  if (!trelvo::limits::fits_grid(r, c)) return;
+  if (c < columnCount()) _set_column_count(static_cast<int>(c));
+  if (r < rowCount()) setRowCount(static_cast<int>(r));
 }
 
 void CleverTableWidget::_remove_columns_at_end() {
@@ -100,7 +123,10 @@ void CleverTableWidget::_fill_visible_area() {
   // section sizes, the grid limits).
   while (right < w) {
     const int before = columnCount();
-    _add_columns_at_end();
+    // The columns still missing at the default width come in one change (on
+    // a tall grid each change refills every row).
+    const int width = horizontalHeader()->defaultSectionSize();
+    add_columns_at_end(width > 0 ? std::max(1, (w - right + width - 1) / width) : 1);
     if (columnCount() == before) break;
     lastCol = columnCount() - 1;
     const int next = columnViewportPosition(lastCol) + columnWidth(lastCol);

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <vector>
 
 #include "sheetgrid/clevertablewidget.h"
@@ -45,7 +46,8 @@ QItemSelection carry_selection(const QItemSelection& from, const QAbstractItemMo
 }  // namespace
 
 void CleverTableWidget::_set_column_count(int count) {
-  _change_columns(columnCount(), count - columnCount());
+  const int n = columnCount();
+  _change_columns(std::min(n, count), count - n);
 }
 
 void CleverTableWidget::_change_columns(int at, int count) {
@@ -99,7 +101,13 @@ void CleverTableWidget::_change_columns(int at, int count) {
     if (count > 0) return column + count;
     return column < at - count ? -1 : column + count;
   };
-  std::vector<QTableWidgetItem*> cells(static_cast<std::size_t>(rows) * static_cast<std::size_t>(new_columns), nullptr);
+  // The items with their new places, in row-major order.
+  struct Placed {
+    int row;
+    int column;
+    QTableWidgetItem* item;
+  };
+  std::vector<Placed> cells;
   std::vector<QTableWidgetItem*> row_titles(static_cast<std::size_t>(rows), nullptr);
   std::vector<QTableWidgetItem*> column_titles(static_cast<std::size_t>(new_columns), nullptr);
   std::vector<QTableWidgetItem*> removed;
@@ -115,7 +123,6 @@ void CleverTableWidget::_change_columns(int at, int count) {
   {
     const QSignalBlocker blocker(model());
     for (int row = 0; row < rows; ++row) {
-      const std::size_t base = static_cast<std::size_t>(row) * static_cast<std::size_t>(new_columns);
       for (int column = 0; column < columns; ++column) {
         if (!item(row, column)) continue;
         QTableWidgetItem* it = takeItem(row, column);
@@ -123,7 +130,7 @@ void CleverTableWidget::_change_columns(int at, int count) {
         if (to < 0)
           removed.push_back(it);
         else
-          cells[base + static_cast<std::size_t>(to)] = it;
+          cells.push_back({row, to, it});
       }
       row_titles[static_cast<std::size_t>(row)] = takeVerticalHeaderItem(row);
     }
@@ -146,12 +153,9 @@ void CleverTableWidget::_change_columns(int at, int count) {
   {
     const QSignalBlocker blocker(model());
     setRowCount(rows);
-    for (int row = 0; row < rows; ++row) {
-      const std::size_t base = static_cast<std::size_t>(row) * static_cast<std::size_t>(new_columns);
-      for (int column = 0; column < new_columns; ++column)
-        if (QTableWidgetItem* it = cells[base + static_cast<std::size_t>(column)]) setItem(row, column, it);
+    for (const Placed& p : cells) setItem(p.row, p.column, p.item);
+    for (int row = 0; row < rows; ++row)
       if (QTableWidgetItem* title = row_titles[static_cast<std::size_t>(row)]) setVerticalHeaderItem(row, title);
-    }
     for (int column = 0; column < new_columns; ++column)
       if (QTableWidgetItem* title = column_titles[static_cast<std::size_t>(column)])
         setHorizontalHeaderItem(column, title);

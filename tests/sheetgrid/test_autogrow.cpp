@@ -1,5 +1,7 @@
 // Self-extending grid: filling the visible area, growing at the scroll end,
 // shedding trailing empty lines unless the selection protects them.
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -11,6 +13,8 @@
 #include <cstdlib>
 #include <functional>
 
+#include "common/modalguard.h"
+#include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "common/testregistry.h"
 
@@ -66,6 +70,53 @@ class GridExtendTest : public QObject {
   }
 
  private slots:
+  // A wide view fills a tall grid only as far as the grid's limits allow;
+  // a table or block that fits the limits on its own loads and pastes
+  // whatever the view's width, and a later widening stays within them.
+  void wideViewStaysWithinLimits_data() {
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("load") << false;
+    QTest::newRow("paste") << true;
+  }
+  void wideViewStaysWithinLimits() {
+    QFETCH(bool, paste);
+    constexpr int rows = 1'000'000;
+    QByteArray text;
+    text.reserve(rows * 4);
+    for (int r = 0; r < rows; ++r) text += paste ? "1\t2\n" : "1,2\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rows.csv"));
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text);
+    }
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0, {2600, 500});
+    QVERIFY(grid);
+    grid->enable_infinite();
+    const int columns = grid->columnCount();
+    QVERIFY(columns * qint64(rows) > trelvo::limits::kMaxCells);
+    trelvo::test::ModalGuard guard;
+    if (paste) {
+      QApplication::clipboard()->setText(QString::fromLatin1(text));
+      grid->setCurrentCell(0, 0);
+      grid->paste_selection();
+    } else {
+      grid->load_csv(path);
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(guard.seen(), QStringList());
+    QCOMPARE(cellText(grid->item(rows - 1, 1)), QStringLiteral("2"));
+    QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
+    // As many columns as the limits allow at this height.
+    QCOMPARE(grid->columnCount(), int(trelvo::limits::kMaxCells / grid->rowCount()));
+    grid->resize(2800, 500);
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
+  }
+
   // A tall grid, loaded in a window like the main one, refills its rows for
   // every column change (see _change_columns); the view must come out of
   // each as it went in.
