@@ -294,13 +294,18 @@ class GridExtentTest : public QObject {
     grid.renumber_header();
     check_titles(grid);
     change(grid);
-    for (CountingTitle* t : titles) t->reads = 0;
+    // Only the titles that kept their place are still alive for sure.
+    const auto reset = [&] {
+      for (int r = 0; r < firstMoved; ++r)
+        if (r != retitled) titles[r]->reads = 0;
+    };
+    reset();
     grid.renumber_header();
     for (int r = 0; r < firstMoved; ++r)
       if (r != retitled) QCOMPARE(titles[r]->reads, 0);
     check_titles(grid);
     // Nothing changed since: nothing is read, nothing announced.
-    for (CountingTitle* t : titles) t->reads = 0;
+    reset();
     QSignalSpy spy(grid.model(), &QAbstractItemModel::headerDataChanged);
     grid.renumber_header();
     QCOMPARE(spy.count(), 0);
