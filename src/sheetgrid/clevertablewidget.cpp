@@ -53,6 +53,7 @@ CleverTableWidget::CleverTableWidget(QWidget* parent, int rowCount, int columnCo
   connect(this, &QTableWidget::cellDoubleClicked, this,
           &CleverTableWidget::_cell_double_clicked_);
   connect_editing_commands();
+  watch_titles();
 }
 
 CleverTableWidget::~CleverTableWidget() {

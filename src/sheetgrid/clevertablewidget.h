@@ -175,12 +175,14 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void disable_infinite();
   void _handle_horizontal_scroll(int value);
   void _handle_vertical_scroll(int value);
-  // Renumbers all headers (unless no line was inserted, removed or moved, no
-  // header title changed and editing was not switched on since it last did),
-  // then adds columns / rows until the last one reaches the viewport's right /
-  // bottom edge, then removes trailing empty, unprotected columns / rows that
-  // start beyond it.
+  // Renumbers the headers (the stale titles only, see renumber_header_col),
+  // then adds columns (all still missing at the default width in one change)
+  // / rows until the last one reaches the viewport's right / bottom edge or
+  // the grid's limits, then removes trailing empty, unprotected columns /
+  // rows that start beyond it.
   void _fill_visible_area();
+  // One line at the end, unless the grid would pass its limits (rows x
+  // columns, rows, columns): the self-extension stops there.
   void _add_rows_at_end();
   void _remove_rows_at_end();
   void _add_columns_at_end();
@@ -195,9 +197,20 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // cellChanged. Qt moves every item once per row for it (quadratic in the
   // rows): on a grid of more than column_change_rows rows, unless a cell is
   // being edited or the grid sorts itself, the items are taken out, the rows dropped, the columns
-  // changed, and rows and items put back instead, linear in the cells.
+  // changed, and rows and items put back instead, linear in the cells; the
+  // view is not laid out meanwhile (a self-extending grid refits once, at
+  // the end), so its headers, scroll bars and cells agree afterwards.
   void _change_columns(int at, int count);
-  // _change_columns at the end to reach `count` columns.
+  // The size (rows, columns) of the grid grown to hold `rows` x `cols`:
+  // where growing the present grid to it would pass the grid's limits, the
+  // trailing empty columns and then rows beyond `rows` x `cols` (such as the
+  // self-extension adds to fill the view) are not counted, as far as needed.
+  // make_room_for removes those lines when the result fits the limits, so
+  // that a load or paste of a block that fits on its own fits whatever the
+  // view's width.
+  std::pair<qint64, qint64> grown_size(qint64 rows, qint64 cols) const;
+  void make_room_for(qint64 rows, qint64 cols);
+  // _change_columns at the end to reach `count` (>= 0) columns.
   void _set_column_count(int count);
   // Row count above which _change_columns refills the grid (tests and
   // benches move it to compare both ways).
@@ -244,11 +257,17 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // ---- header renumbering ---------------------------------------------------
   // On an editable grid: every column (row) header item gets its letters
   // (bijective base 26 of column + 1) / its 1-based number; missing header
-  // items are created as empty formula cells first. A title is set while its
-  // item is out of the header (taken out and put back, or new), with the
-  // model's signals blocked; one headerDataChanged then covers the lines
-  // whose title changed (none when none did). Linear in the line count.
-  // Read-only: nothing.
+  // items are created as empty formula cells first. Only the titles that may
+  // have gone wrong since the last renumbering are looked at: lines from the
+  // first one inserted, removed or moved on, lines past the count of the last
+  // renumbering, and lines whose header data changed (a title set by other
+  // code, a header item replaced); a sort or reset makes every title stale.
+  // A title is set while its item is out of the header (taken out and put
+  // back, or new), with the model's signals blocked; one headerDataChanged
+  // then covers the lines whose title changed (none when none did). Code
+  // that changes header items or line counts with the model's signals
+  // blocked must leave the titles as they were. Read-only: nothing (the
+  // stale titles wait for a renumbering on an editable grid).
   void renumber_header_col();
   void renumber_header_row();
   void renumber_header();
@@ -478,10 +497,25 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void trim_empty_rows();
   void trim_empty_cols();
 
-  // Whether the headers may need renumbering by _fill_visible_area (set by
-  // the model's line and header signals, watched from enable_infinite on).
-  bool headers_stale_ = true;
-  bool watching_headers_ = false;
+  // Header titles that may be wrong, per orientation, kept from the model's
+  // line and header signals: every section from `from` on, those of
+  // `ranges`, and every section at or past `numbered` (the count at the last
+  // renumbering). Renumbering looks at these only.
+  struct StaleTitles {
+    int from = 0;
+    int numbered = 0;
+    std::vector<std::pair<int, int>> ranges;
+  };
+  StaleTitles stale_cols_;
+  StaleTitles stale_rows_;
+  bool retitling_ = false;
+  // Up to `count` columns at the end, as many as the grid's limits allow.
+  void add_columns_at_end(int count);
+  void watch_titles();
+  // Sections first..last (last < 0: first to the end) may have a wrong title.
+  void mark_titles_stale(Qt::Orientation orientation, int first, int last = -1);
+  // Gives every stale section of `orientation` its title; then none is stale.
+  void retitle(Qt::Orientation orientation);
   int bulk_depth_ = 0;
   bool extent_pending_ = false;
   bool fill_pending_ = false;

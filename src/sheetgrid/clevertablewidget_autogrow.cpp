@@ -1,7 +1,10 @@
 // Self-extending grid: fills its visible area, grows at the scroll end and
 // sheds trailing empty, unprotected lines.
 #include <QDebug>
+#include <QHeaderView>
 #include <QScrollBar>
+
+#include <algorithm>
 
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -17,20 +20,6 @@ bool protects(const std::optional<QList<int>>& list, int index) {
 
 void CleverTableWidget::enable_infinite() {
   infinite = true;
-  if (!watching_headers_) {
-    watching_headers_ = true;
-    const auto stale = [this] { headers_stale_ = true; };
-    QAbstractItemModel* m = model();
-    connect(m, &QAbstractItemModel::headerDataChanged, this, stale);
-    connect(m, &QAbstractItemModel::rowsInserted, this, stale);
-    connect(m, &QAbstractItemModel::rowsRemoved, this, stale);
-    connect(m, &QAbstractItemModel::rowsMoved, this, stale);
-    connect(m, &QAbstractItemModel::columnsInserted, this, stale);
-    connect(m, &QAbstractItemModel::columnsRemoved, this, stale);
-    connect(m, &QAbstractItemModel::columnsMoved, this, stale);
-    connect(m, &QAbstractItemModel::layoutChanged, this, stale);
-    connect(m, &QAbstractItemModel::modelReset, this, stale);
-  }
   const auto h = connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
     trelvo::guard_slot("_handle_horizontal_scroll", [&] { _handle_horizontal_scroll(value); });
   });
@@ -67,18 +56,38 @@ void CleverTableWidget::_handle_vertical_scroll(int value) {
   renumber_header_row();
 }
 
-void CleverTableWidget::_add_columns_at_end() {
+void CleverTableWidget::_add_columns_at_end() { add_columns_at_end(1); }
+
+void CleverTableWidget::add_columns_at_end(int count) {
   const int n = columnCount();
-  if (n >= trelvo::limits::kMaxCols) return;
-  _change_columns(n, 1);
-  qDebug().noquote() << QStringLiteral("Added new column %1 at end").arg(n);
+  const qint64 rows = std::max(rowCount(), 1);
+  const qint64 room = std::min<qint64>(trelvo::limits::kMaxCols, trelvo::limits::kMaxCells / rows) - n;
+  count = static_cast<int>(std::min<qint64>(count, room));
+  if (count <= 0) return;
+  _change_columns(n, count);
+  for (int c = n; c < n + count; ++c) qDebug().noquote() << QStringLiteral("Added new column %1 at end").arg(c);
 }
 
 void CleverTableWidget::_add_rows_at_end() {
   const int n = rowCount();
-  if (n >= trelvo::limits::kMaxRows) return;
+  if (!trelvo::limits::fits_grid(static_cast<qint64>(n) + 1, columnCount())) return;
   setRowCount(n + 1);
   qDebug().noquote() << QStringLiteral("Added new row %1 at end").arg(n);
+}
+
+std::pair<qint64, qint64> CleverTableWidget::grown_size(qint64 rows, qint64 cols) const {
+  qint64 r = std::max<qint64>(rowCount(), rows);
+  qint64 c = std::max<qint64>(columnCount(), cols);
+  while (c > cols && !trelvo::limits::fits_grid(r, c) && col_is_empty(static_cast<int>(c) - 1)) --c;
+  while (r > rows && !trelvo::limits::fits_grid(r, c) && row_is_empty(static_cast<int>(r) - 1)) --r;
+  return {r, c};
+}
+
+void CleverTableWidget::make_room_for(qint64 rows, qint64 cols) {
+  const auto [r, c] = grown_size(rows, cols);
+  if (!trelvo::limits::fits_grid(r, c)) return;
+  if (c < columnCount()) _set_column_count(static_cast<int>(c));
+  if (r < rowCount()) setRowCount(static_cast<int>(r));
 }
 
 void CleverTableWidget::_remove_columns_at_end() {
@@ -108,17 +117,16 @@ void CleverTableWidget::_fill_visible_area() {
   int lastCol = columnCount() - 1;
   int right = columnViewportPosition(lastCol) + columnWidth(lastCol);
   int bottom = rowViewportPosition(lastRow) + rowHeight(lastRow);
-  // Renumbering reads every header; one that nothing touched reads right.
-  if (headers_stale_ || !watching_headers_) {
-    renumber_header();
-    headers_stale_ = false;
-  }
+  renumber_header();
 
   // Each added line must move the edge, or the loop would never end (zero
   // section sizes, the grid limits).
   while (right < w) {
     const int before = columnCount();
-    _add_columns_at_end();
+    // The columns still missing at the default width come in one change (on
+    // a tall grid each change refills every row).
+    const int width = horizontalHeader()->defaultSectionSize();
+    add_columns_at_end(width > 0 ? std::max(1, (w - right + width - 1) / width) : 1);
     if (columnCount() == before) break;
     lastCol = columnCount() - 1;
     const int next = columnViewportPosition(lastCol) + columnWidth(lastCol);

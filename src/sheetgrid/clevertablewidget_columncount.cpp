@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <vector>
 
 #include "sheetgrid/clevertablewidget.h"
@@ -45,7 +46,8 @@ QItemSelection carry_selection(const QItemSelection& from, const QAbstractItemMo
 }  // namespace
 
 void CleverTableWidget::_set_column_count(int count) {
-  _change_columns(columnCount(), count - columnCount());
+  const int n = columnCount();
+  _change_columns(std::min(n, count), count - n);
 }
 
 void CleverTableWidget::_change_columns(int at, int count) {
@@ -99,14 +101,28 @@ void CleverTableWidget::_change_columns(int at, int count) {
     if (count > 0) return column + count;
     return column < at - count ? -1 : column + count;
   };
-  std::vector<QTableWidgetItem*> cells(static_cast<std::size_t>(rows) * static_cast<std::size_t>(new_columns), nullptr);
+  // The items with their new places, in row-major order.
+  struct Placed {
+    int row;
+    int column;
+    QTableWidgetItem* item;
+  };
+  std::vector<Placed> cells;
   std::vector<QTableWidgetItem*> row_titles(static_cast<std::size_t>(rows), nullptr);
   std::vector<QTableWidgetItem*> column_titles(static_cast<std::size_t>(new_columns), nullptr);
   std::vector<QTableWidgetItem*> removed;
+  // While the rows are out, nothing may lay the rows out again: the column
+  // change resizes the viewport (the row header's width follows its rows),
+  // and a self-extending grid's fill on that resize would ask the row header
+  // about its sections, which runs any layout it has pending and rebuilds
+  // its sections from no rows; the view then draws rows the scroll bar and
+  // the pointer do not know. A pending layout runs now, with the rows there;
+  // the fill waits for the end of the change (a bulk).
+  (void)verticalHeader()->count();
+  BulkGuard reshaping(*this);
   {
     const QSignalBlocker blocker(model());
     for (int row = 0; row < rows; ++row) {
-      const std::size_t base = static_cast<std::size_t>(row) * static_cast<std::size_t>(new_columns);
       for (int column = 0; column < columns; ++column) {
         if (!item(row, column)) continue;
         QTableWidgetItem* it = takeItem(row, column);
@@ -114,7 +130,7 @@ void CleverTableWidget::_change_columns(int at, int count) {
         if (to < 0)
           removed.push_back(it);
         else
-          cells[base + static_cast<std::size_t>(to)] = it;
+          cells.push_back({row, to, it});
       }
       row_titles[static_cast<std::size_t>(row)] = takeVerticalHeaderItem(row);
     }
@@ -137,12 +153,9 @@ void CleverTableWidget::_change_columns(int at, int count) {
   {
     const QSignalBlocker blocker(model());
     setRowCount(rows);
-    for (int row = 0; row < rows; ++row) {
-      const std::size_t base = static_cast<std::size_t>(row) * static_cast<std::size_t>(new_columns);
-      for (int column = 0; column < new_columns; ++column)
-        if (QTableWidgetItem* it = cells[base + static_cast<std::size_t>(column)]) setItem(row, column, it);
+    for (const Placed& p : cells) setItem(p.row, p.column, p.item);
+    for (int row = 0; row < rows; ++row)
       if (QTableWidgetItem* title = row_titles[static_cast<std::size_t>(row)]) setVerticalHeaderItem(row, title);
-    }
     for (int column = 0; column < new_columns; ++column)
       if (QTableWidgetItem* title = column_titles[static_cast<std::size_t>(column)])
         setHorizontalHeaderItem(column, title);
@@ -159,6 +172,8 @@ void CleverTableWidget::_change_columns(int at, int count) {
     selectionModel()->select(carry_selection(follow.selection(), *model()), QItemSelectionModel::ClearAndSelect);
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
   }
+  // The header widths and scroll ranges were last computed without rows.
+  updateGeometries();
   viewport()->update();
   verticalHeader()->viewport()->update();
 }

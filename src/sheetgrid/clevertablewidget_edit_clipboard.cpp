@@ -42,10 +42,10 @@ void CleverTableWidget::paste_selection() {
     widest = std::max(widest, block.last().size());
   }
 
-  // The grid grows to hold the whole block; a block past the grid limits is
+  // The grid grows to hold the whole block (trailing empty lines beyond it
+  // make room where the limits need it); a block past the grid limits is
   // refused before anything changes.
-  const qint64 rows_needed = std::max<qint64>(rowCount(), top + qint64(block.size()));
-  const qint64 cols_needed = std::max<qint64>(columnCount(), left + qint64(widest));
+  const auto [rows_needed, cols_needed] = grown_size(top + qint64(block.size()), left + qint64(widest));
   if (!trelvo::limits::fits_grid(rows_needed, cols_needed)) {
     qDebug().noquote() << QStringLiteral("Paste refused: %1 x %2 cells exceed the grid limits")
                               .arg(rows_needed)
@@ -55,6 +55,7 @@ void CleverTableWidget::paste_selection() {
   }
 
   BulkGuard bulk(*this);
+  make_room_for(top + qint64(block.size()), left + qint64(widest));
   if (rowCount() < rows_needed) setRowCount(int(rows_needed));
   if (columnCount() < cols_needed) _set_column_count(int(cols_needed));
   for (qsizetype i = 0; i < block.size(); ++i) {

@@ -36,12 +36,12 @@ QString error_text(const std::exception_ptr& error) {
 }
 
 // A load is refused before the grid changes when the grid as it will be
-// after it (its present rows and columns grown to the table, never shrunk)
+// after it (its present rows and columns grown to the table; trailing empty
+// lines beyond the table dropped where the limits need it, see grown_size)
 // passes the grid's limits, or when the table fills more cells than one load
 // may place.
 void check_fits_grid(const CleverTableWidget& grid, const Table& table) {
-  const qint64 rows = std::max<qint64>(grid.rowCount(), static_cast<qint64>(table.rows.size()));
-  const qint64 cols = std::max<qint64>(grid.columnCount(), table.width);
+  const auto [rows, cols] = grid.grown_size(static_cast<qint64>(table.rows.size()), table.width);
   if (table.width < 0 || !trelvo::limits::fits_grid(rows, cols))
     throw IoError(QStringLiteral("The grid of %1 rows and %2 columns this table needs exceeds the grid's limits")
                       .arg(rows).arg(cols));
@@ -75,6 +75,7 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
     const int width = table.width;
     {
       CleverTableWidget::BulkGuard bulk(grid);
+      grid.make_room_for(height, width);
       if (grid.columnCount() < width) {
         grid._set_column_count(width);
         grid.renumber_header_col();

@@ -3,6 +3,9 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include <algorithm>
+#include <limits>
+
 #include "fitcore/a1label.h"
 #include "sheetgrid/clevertablewidget.h"
 
@@ -40,37 +43,100 @@ bool set_header_title(QTableWidget& grid, Qt::Orientation orientation, int secti
   return true;
 }
 
-// Sets the titles of all `count` sections with the model's signals blocked,
-// then announces the changed range with one headerDataChanged.
-template <class Title>
-void retitle_headers(QTableWidget& grid, Qt::Orientation orientation, int count, Title title) {
-  int first = -1, last = -1;
-  {
-    const QSignalBlocker blocker(grid.model());
-    for (int section = 0; section < count; ++section) {
-      if (!set_header_title(grid, orientation, section, title(section))) continue;
-      if (first < 0) first = section;
-      last = section;
-    }
-  }
-  if (first >= 0) emit grid.model()->headerDataChanged(orientation, first, last);
+}  // namespace
+
+void CleverTableWidget::watch_titles() {
+  QAbstractItemModel* m = model();
+  const auto lines = [this](Qt::Orientation orientation) {
+    return [this, orientation](const QModelIndex&, int first, int) { mark_titles_stale(orientation, first); };
+  };
+  connect(m, &QAbstractItemModel::rowsInserted, this, lines(Qt::Vertical));
+  connect(m, &QAbstractItemModel::rowsRemoved, this, lines(Qt::Vertical));
+  connect(m, &QAbstractItemModel::columnsInserted, this, lines(Qt::Horizontal));
+  connect(m, &QAbstractItemModel::columnsRemoved, this, lines(Qt::Horizontal));
+  connect(m, &QAbstractItemModel::rowsMoved, this, [this](const QModelIndex&, int first, int, const QModelIndex&, int to) {
+    mark_titles_stale(Qt::Vertical, std::min(first, to));
+  });
+  connect(m, &QAbstractItemModel::columnsMoved, this,
+          [this](const QModelIndex&, int first, int, const QModelIndex&, int to) {
+            mark_titles_stale(Qt::Horizontal, std::min(first, to));
+          });
+  connect(m, &QAbstractItemModel::headerDataChanged, this, [this](Qt::Orientation orientation, int first, int last) {
+    if (!retitling_) mark_titles_stale(orientation, first, last);
+  });
+  const auto all = [this] {
+    mark_titles_stale(Qt::Horizontal, 0);
+    mark_titles_stale(Qt::Vertical, 0);
+  };
+  connect(m, &QAbstractItemModel::layoutChanged, this, all);
+  connect(m, &QAbstractItemModel::modelReset, this, all);
 }
 
-}  // namespace
+void CleverTableWidget::mark_titles_stale(Qt::Orientation orientation, int first, int last) {
+  StaleTitles& stale = orientation == Qt::Horizontal ? stale_cols_ : stale_rows_;
+  first = std::max(first, 0);
+  if (last < 0) {
+    stale.from = std::min(stale.from, first);
+    return;
+  }
+  if (last < first || first >= stale.from) return;
+  // Many scattered changes fold into one range: more lines renumbered, none missed.
+  constexpr std::size_t kMostRanges = 64;
+  if (stale.ranges.size() >= kMostRanges) {
+    int low = first, high = last;
+    for (const auto& [a, b] : stale.ranges) low = std::min(low, a), high = std::max(high, b);
+    stale.ranges.assign(1, {low, high});
+    return;
+  }
+  stale.ranges.emplace_back(first, last);
+}
+
+void CleverTableWidget::retitle(Qt::Orientation orientation) {
+  StaleTitles& stale = orientation == Qt::Horizontal ? stale_cols_ : stale_rows_;
+  const int count = orientation == Qt::Horizontal ? columnCount() : rowCount();
+  const auto title = [orientation](int section) {
+    return orientation == Qt::Horizontal ? num_to_letters(static_cast<long long>(section) + 1)
+                                         : QString::number(static_cast<long long>(section) + 1);
+  };
+  // The sections to look at: the stale ranges, then everything from the
+  // first line added, removed or moved on (lines beyond the count numbered
+  // last time were added, whether announced or not).
+  std::vector<std::pair<int, int>> spans = std::move(stale.ranges);
+  stale.ranges.clear();
+  const int from = std::min(stale.from, stale.numbered);
+  if (from < count) spans.emplace_back(from, count - 1);
+  stale.from = std::numeric_limits<int>::max();
+  stale.numbered = count;
+  std::sort(spans.begin(), spans.end());
+
+  int first = -1, last = -1;
+  {
+    const QSignalBlocker blocker(model());
+    int done = -1;  // every section up to here has been looked at
+    for (const auto& [a, b] : spans) {
+      for (int section = std::max(a, done + 1); section <= std::min(b, count - 1); ++section) {
+        if (!set_header_title(*this, orientation, section, title(section))) continue;
+        if (first < 0) first = section;
+        last = section;
+      }
+      done = std::max(done, std::min(b, count - 1));
+    }
+  }
+  if (first >= 0) {
+    retitling_ = true;
+    emit model()->headerDataChanged(orientation, first, last);
+    retitling_ = false;
+  }
+}
 
 void CleverTableWidget::renumber_header_col() {
   if (editable) number_header_col();
 }
 
-void CleverTableWidget::number_header_col() {
-  retitle_headers(*this, Qt::Horizontal, columnCount(),
-                  [](int c) { return num_to_letters(static_cast<long long>(c) + 1); });
-}
+void CleverTableWidget::number_header_col() { retitle(Qt::Horizontal); }
 
 void CleverTableWidget::renumber_header_row() {
-  if (!editable) return;
-  retitle_headers(*this, Qt::Vertical, rowCount(),
-                  [](int r) { return QString::number(static_cast<long long>(r) + 1); });
+  if (editable) retitle(Qt::Vertical);
 }
 
 void CleverTableWidget::renumber_header() {
@@ -85,7 +151,6 @@ void CleverTableWidget::disable_editing() {
 
 void CleverTableWidget::enable_editing() {
   editable = true;
-  headers_stale_ = true;
   setEditTriggers(QAbstractItemView::DoubleClicked);
 }
 

@@ -1,11 +1,20 @@
 // Self-extending grid: filling the visible area, growing at the scroll end,
 // shedding trailing empty lines unless the selection protects them.
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
+#include <cstdlib>
 #include <functional>
 
+#include "common/modalguard.h"
+#include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "common/testregistry.h"
 
@@ -18,6 +27,31 @@ int right_edge(const CleverTableWidget& g, int col) {
 }
 int bottom_edge(const CleverTableWidget& g, int row) {
   return g.rowViewportPosition(row) + g.rowHeight(row);
+}
+
+// What the user sees and what the grid does with the pointer agree: both
+// headers know every line, the vertical scroll bar spans the rows, the rows
+// shown follow its value, and a click lands on the cell drawn under it.
+void check_view_agrees(CleverTableWidget& g) {
+  QCOMPARE(g.verticalHeader()->count(), g.rowCount());
+  QCOMPARE(g.horizontalHeader()->count(), g.columnCount());
+  const QScrollBar* bar = g.verticalScrollBar();
+  const int h = g.viewport()->height();
+  const int per_page = h / g.rowHeight(0);
+  QVERIFY2(std::abs(bar->maximum() - (g.rowCount() - per_page)) <= 1,
+           qPrintable(QStringLiteral("scroll range %1 for %2 rows").arg(bar->maximum()).arg(g.rowCount())));
+  if (bar->value() < bar->maximum())
+    QCOMPARE(g.rowAt(0), bar->value());
+  else
+    QCOMPARE(g.rowAt(h - 1), g.rowCount() - 1);
+  const int y = g.rowHeight(0) * 8 + g.rowHeight(0) / 2;
+  const int x = g.columnViewportPosition(g.columnAt(0)) + g.columnWidth(g.columnAt(0)) / 2;
+  const int row = g.rowAt(y);
+  QCOMPARE(g.verticalHeader()->logicalIndexAt(y), row);
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(x, y));
+  QCOMPARE(g.currentRow(), row);
+  QCOMPARE(g.currentColumn(), g.columnAt(x));
+  QVERIFY(g.viewport()->rect().contains(g.visualRect(g.currentIndex()).center()));
 }
 
 }  // namespace
@@ -36,6 +70,113 @@ class GridExtendTest : public QObject {
   }
 
  private slots:
+  // A wide view fills a tall grid only as far as the grid's limits allow;
+  // a table or block that fits the limits on its own loads and pastes
+  // whatever the view's width, and a later widening stays within them.
+  void wideViewStaysWithinLimits_data() {
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("load") << false;
+    QTest::newRow("paste") << true;
+  }
+  void wideViewStaysWithinLimits() {
+    QFETCH(bool, paste);
+    constexpr int rows = 1'000'000;
+    QByteArray text;
+    text.reserve(rows * 4);
+    for (int r = 0; r < rows; ++r) text += paste ? "1\t2\n" : "1,2\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rows.csv"));
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text);
+    }
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0, {2600, 500});
+    QVERIFY(grid);
+    grid->enable_infinite();
+    const int columns = grid->columnCount();
+    QVERIFY(columns * qint64(rows) > trelvo::limits::kMaxCells);
+    trelvo::test::ModalGuard guard;
+    if (paste) {
+      QApplication::clipboard()->setText(QString::fromLatin1(text));
+      grid->setCurrentCell(0, 0);
+      grid->paste_selection();
+    } else {
+      grid->load_csv(path);
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(guard.seen(), QStringList());
+    QCOMPARE(cellText(grid->item(rows - 1, 1)), QStringLiteral("2"));
+    QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
+    // As many columns as the limits allow at this height.
+    QCOMPARE(grid->columnCount(), int(trelvo::limits::kMaxCells / grid->rowCount()));
+    grid->resize(2800, 500);
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
+  }
+
+  // A tall grid, loaded in a window like the main one, refills its rows for
+  // every column change (see _change_columns); the view must come out of
+  // each as it went in.
+  void viewAgreesAfterColumnChangesOnTallGrid_data() {
+    QTest::addColumn<std::function<void(CleverTableWidget&)>>("change");
+    using Change = std::function<void(CleverTableWidget&)>;
+    QTest::newRow("Ctrl+End") << Change([](CleverTableWidget& g) {
+      QTest::keyClick(&g, Qt::Key_End, Qt::ControlModifier);
+    });
+    QTest::newRow("scrolled to the right end") << Change([](CleverTableWidget& g) {
+      g.horizontalScrollBar()->setValue(g.horizontalScrollBar()->maximum());
+    });
+    QTest::newRow("scrolled back from the right end") << Change([](CleverTableWidget& g) {
+      QTest::keyClick(&g, Qt::Key_End, Qt::ControlModifier);
+      QCoreApplication::processEvents();
+      g.horizontalScrollBar()->setValue(g.horizontalScrollBar()->value() - 1);
+    });
+    QTest::newRow("Insert Cols Left") << Change([](CleverTableWidget& g) {
+      g.setRangeSelected(QTableWidgetSelectionRange(0, 0, g.rowCount() - 1, 0), true);
+      g._insert_operations(QStringLiteral("Insert Cols Left"));
+    });
+    QTest::newRow("Delete Selected Cols") << Change([](CleverTableWidget& g) {
+      g.setRangeSelected(QTableWidgetSelectionRange(0, 0, g.rowCount() - 1, 0), true);
+      g._delete_operations(QStringLiteral("Delete Selected Cols"));
+    });
+  }
+  void viewAgreesAfterColumnChangesOnTallGrid() {
+    QFETCH(std::function<void(CleverTableWidget&)>, change);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rows.csv"));
+    constexpr int rows = 3000;
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      for (int r = 0; r < rows; ++r) file.write(QByteArray::number(r) + ',' + QByteArray::number(2 * r) + '\n');
+    }
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* grid = new CleverTableWidget(&window, 20, 3);
+    layout->addWidget(grid);
+    window.resize(700, 760);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (int r = 0; r < 10; ++r) grid->set_cell_text(r, 0, QString::number(r));
+    grid->enable_infinite();
+    QCoreApplication::processEvents();
+    grid->load_csv(path);
+    QCOMPARE(cellText(grid->item(rows - 1, 1)), QString::number(2 * (rows - 1)));
+    QVERIFY(grid->rowCount() > grid->column_change_rows);
+    QTest::qWait(20);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(2, 1)).center());
+    QCoreApplication::processEvents();
+    QSignalSpy inserted(grid->model(), &QAbstractItemModel::columnsInserted);
+    QSignalSpy removed(grid->model(), &QAbstractItemModel::columnsRemoved);
+    change(*grid);
+    QCoreApplication::processEvents();
+    QVERIFY(inserted.count() + removed.count() > 0);
+    check_view_agrees(*grid);
+  }
+
   void fillsVisibleAreaFromNothing() {
     QWidget window;
     CleverTableWidget* grid = shown_grid(window, 0, 0);

@@ -3,16 +3,38 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "common/testregistry.h"
 
 using Cells = QList<QPair<QPoint, QString>>;  // (col, row) -> text
+using GridChange = std::function<void(CleverTableWidget&)>;
+Q_DECLARE_METATYPE(GridChange)
 
 namespace {
 
 void fill(CleverTableWidget& grid, const Cells& cells) {
   for (const auto& [at, text] : cells) grid.set_cell_text(at.y(), at.x(), text);
+}
+
+// A header item that counts how often its data is read.
+class CountingTitle : public QTableWidgetItem {
+ public:
+  explicit CountingTitle(const QString& text) : QTableWidgetItem(text) {}
+  QVariant data(int role) const override {
+    ++reads;
+    return QTableWidgetItem::data(role);
+  }
+  mutable int reads = 0;
+};
+
+void check_titles(const CleverTableWidget& grid) {
+  for (int c = 0; c < grid.columnCount(); ++c)
+    QCOMPARE(cellText(grid.horizontalHeaderItem(c)), CleverTableWidget::num_to_letters(c + 1));
+  for (int r = 0; r < grid.rowCount(); ++r)
+    QCOMPARE(cellText(grid.verticalHeaderItem(r)), QString::number(r + 1));
 }
 
 }  // namespace
@@ -215,6 +237,80 @@ class GridExtentTest : public QObject {
     spy.clear();
     grid.renumber_header();
     QCOMPARE(spy.count(), 0);
+  }
+
+  // Renumbering looks only at the titles a change may have made wrong: the
+  // lines from the first one inserted or removed on, lines added at the end,
+  // titles set by other code. Afterwards every title is right again.
+  void renumberingLooksAtChangedTitlesOnly_data() {
+    QTest::addColumn<GridChange>("change");
+    QTest::addColumn<int>("firstMoved");  // rows before it keep their place
+    QTest::addColumn<int>("retitled");    // a row whose title was changed, or -1
+    QTest::newRow("rows appended") << GridChange([](CleverTableWidget& g) { g.setRowCount(45); }) << 40 << -1;
+    QTest::newRow("rows inserted") << GridChange([](CleverTableWidget& g) { g.insertRow(25); }) << 25 << -1;
+    QTest::newRow("rows removed") << GridChange([](CleverTableWidget& g) { g.model()->removeRows(30, 3); })
+                                  << 30 << -1;
+    QTest::newRow("last rows removed") << GridChange([](CleverTableWidget& g) { g.setRowCount(38); }) << 38 << -1;
+    QTest::newRow("title set by other code")
+        << GridChange([](CleverTableWidget& g) { setCellText(g.verticalHeaderItem(7), QStringLiteral("Own")); })
+        << 40 << 7;
+    QTest::newRow("title item replaced") << GridChange([](CleverTableWidget& g) {
+      g.setVerticalHeaderItem(12, new QTableWidgetItem(QStringLiteral("x")));
+    }) << 40 << 12;
+    QTest::newRow("title set while read-only") << GridChange([](CleverTableWidget& g) {
+      g.disable_editing();
+      setCellText(g.verticalHeaderItem(3), QStringLiteral("Own"));
+      g.insertRow(35);
+      g.renumber_header();
+      QCOMPARE(cellText(g.verticalHeaderItem(3)), QStringLiteral("Own"));
+      g.enable_editing();
+    }) << 35 << 3;
+    QTest::newRow("columns inserted and removed") << GridChange([](CleverTableWidget& g) {
+      g.insertColumn(1);
+      g.model()->removeColumns(3, 2);
+      g.setColumnCount(30);
+    }) << 40 << -1;
+    QTest::newRow("columns changed by refilling the rows") << GridChange([](CleverTableWidget& g) {
+      g.column_change_rows = 10;
+      g._change_columns(0, 2);
+      g._change_columns(3, -1);
+      g._set_column_count(8);
+    }) << 40 << -1;
+    QTest::newRow("column title set by other code") << GridChange([](CleverTableWidget& g) {
+      setCellText(g.horizontalHeaderItem(2), QStringLiteral("Own"));
+      g.setHorizontalHeaderItem(3, new QTableWidgetItem(QStringLiteral("x")));
+    }) << 40 << -1;
+  }
+  void renumberingLooksAtChangedTitlesOnly() {
+    QFETCH(GridChange, change);
+    QFETCH(int, firstMoved);
+    QFETCH(int, retitled);
+    CleverTableWidget grid(nullptr, 40, 5);
+    QList<CountingTitle*> titles;
+    for (int r = 0; r < grid.rowCount(); ++r) {
+      titles << new CountingTitle(QString::number(r + 1));
+      grid.setVerticalHeaderItem(r, titles.last());
+    }
+    grid.renumber_header();
+    check_titles(grid);
+    change(grid);
+    // Only the titles that kept their place are still alive for sure.
+    const auto reset = [&] {
+      for (int r = 0; r < firstMoved; ++r)
+        if (r != retitled) titles[r]->reads = 0;
+    };
+    reset();
+    grid.renumber_header();
+    for (int r = 0; r < firstMoved; ++r)
+      if (r != retitled) QCOMPARE(titles[r]->reads, 0);
+    check_titles(grid);
+    // Nothing changed since: nothing is read, nothing announced.
+    reset();
+    QSignalSpy spy(grid.model(), &QAbstractItemModel::headerDataChanged);
+    grid.renumber_header();
+    QCOMPARE(spy.count(), 0);
+    for (int r = 0; r < firstMoved; ++r)
+      if (r != retitled) QCOMPARE(titles[r]->reads, 0);
   }
 
   void renumberingReadOnly() {
