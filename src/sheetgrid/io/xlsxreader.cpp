@@ -481,7 +481,7 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
 }
 
 XlsxReader::XlsxReader(const QString& path, qint64 max_decompressed)
-    : XlsxReader(read_whole_file(path, limits::kMaxDecompressedBytes), max_decompressed) {}
+    : XlsxReader(read_whole_file(path, max_decompressed), max_decompressed) {}
 
 XlsxReader::XlsxReader(const QByteArray& data, qint64 max_decompressed) : d_(std::make_unique<Impl>()) {
   d_->archive = data;
