@@ -112,12 +112,13 @@ std::optional<QString> python_int_text(const QString& raw) {
 }
 
 // A number stored in a cell: integer text or float, as openpyxl casts it.
+// The value of an integer is worked out only when `with_value` asks for it.
 struct Number {
   QString text;
   double value = 0;
 };
 
-Number cast_number(const QString& raw) {
+Number cast_number(const QString& raw, bool with_value) {
   if (raw.contains(u'.') || raw.contains(u'e') || raw.contains(u'E')) {
     const auto v = parse_python_float(raw.toStdString());
     if (!v) throw IoError(QStringLiteral("could not convert string to float: '%1'").arg(raw));
@@ -125,7 +126,7 @@ Number cast_number(const QString& raw) {
   }
   const auto digits = python_int_text(raw);
   if (!digits) throw IoError(QStringLiteral("invalid literal for int() with base 10: '%1'").arg(raw));
-  return Number{*digits, digits->toDouble()};
+  return Number{*digits, with_value ? digits->toDouble() : 0.0};
 }
 
 long long index_value(const QString& raw) {
@@ -330,6 +331,7 @@ void XlsxReader::Impl::read_styles() {
   if (!zip->contains(part)) return;
   XmlPart xml(member_source(*zip, part), part);
   QHash<int, char> custom;  // numFmtId -> date_style kind of its code
+  std::size_t format_chars = 0;
   std::vector<int> xf_formats;
   int num_fmts_depth = -1;  // depth of the <numFmts> open at the current element, or -1
   while (xml.nextStart()) {
@@ -340,7 +342,13 @@ void XlsxReader::Impl::read_styles() {
     if (is_main(xml, QLatin1String("numFmts"))) num_fmts_depth = xml.depth();
     if (is_main(xml, QLatin1String("numFmt")) && xml.depth() != num_fmts_depth + 1) continue;
     if (is_main(xml, QLatin1String("numFmt"))) {
-      custom.insert(xml.attribute(u"numFmtId").toInt(), format_kind(xml.attribute(u"formatCode")));
+      const QString code = xml.attribute(u"formatCode");
+      format_chars += static_cast<std::size_t>(code.size());
+      if (format_chars > limits::kMaxNumberFormatTotalChars) {
+        throw IoError(QStringLiteral("The number formats of the workbook hold more than %1 characters")
+                          .arg(limits::kMaxNumberFormatTotalChars));
+      }
+      custom.insert(xml.attribute(u"numFmtId").toInt(), format_kind(code));
       if (static_cast<std::size_t>(custom.size()) > limits::kMaxXlsxNumberFormats) {
         throw IoError(QStringLiteral("The workbook holds more than %1 number formats").arg(limits::kMaxXlsxNumberFormats));
       }
@@ -397,8 +405,8 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
   }
   if (!raw || raw->isEmpty()) return std::nullopt;
   if (type == QLatin1String("n")) {
-    const Number number = cast_number(*raw);
     const char kind = style >= 0 && static_cast<std::size_t>(style) < date_style.size() ? date_style[style] : 0;
+    const Number number = cast_number(*raw, kind != 0);
     if (kind == 0) return number.text;
     if (auto text = excel_serial_text(number.value, mac1904, kind == 2)) return *text;
     return QStringLiteral("#VALUE!");
@@ -426,8 +434,14 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   qint64 max_row = 0, max_col = 0;
   qint64 row_counter = 0;
   qint64 filled = 0;
+  // At most one <row> for each row of the grid, each row number once.
+  qint64 row_elements = 0;
+  std::vector<bool> row_seen(static_cast<std::size_t>(limits::kMaxRows) + 1);
   while (xml.nextStart()) {
     if (!is_main(xml, QLatin1String("row"))) continue;
+    if (++row_elements > limits::kMaxRows) {
+      throw IoError(QStringLiteral("The sheet holds more than %1 rows").arg(limits::kMaxRows));
+    }
     if (xml.hasAttribute(u"r")) {
       const QString r = xml.attribute(u"r").trimmed();
       bool ok = false;
@@ -441,6 +455,13 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
       }
     } else {
       ++row_counter;
+    }
+    if (row_counter > limits::kMaxRows) check_table_extent(row_counter, 1);
+    if (row_counter >= 1) {
+      if (row_seen[static_cast<std::size_t>(row_counter)]) {
+        throw IoError(QStringLiteral("Row %1 appears twice in the sheet").arg(row_counter));
+      }
+      row_seen[static_cast<std::size_t>(row_counter)] = true;
     }
     qint64 col_counter = 0;
     const int depth = xml.depth();
