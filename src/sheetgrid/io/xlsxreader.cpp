@@ -1,4 +1,5 @@
 #include <QHash>
+#include <algorithm>
 #include <cmath>
 #include <QSet>
 #include <memory>
@@ -86,6 +87,12 @@ QHash<QString, Relationship> read_relationships(ZipReader& zip, const QString& p
 // Python's int(text) for decimal text, as canonical digits ("-12"); nullopt
 // when int() would refuse it.
 std::optional<QString> python_int_text(const QString& raw) {
+  // Plain digits without a leading zero, as workbooks store them, are their
+  // own canonical text.
+  if (!raw.isEmpty() && (raw.size() == 1 || raw.front() != u'0') &&
+      std::all_of(raw.cbegin(), raw.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+    return raw;
+  }
   const QString text = raw.trimmed();
   qsizetype i = 0;
   bool negative = false;
@@ -185,9 +192,9 @@ void check_text_length(const QString& text) {
 
 // Column letters and row of "B12" (optionally "$B$12"), 1-based; at most
 // three letters.
-bool parse_reference(const QString& ref, qint64& row, qint64& col) {
+bool parse_reference(QStringView ref, qint64& row, qint64& col) {
   const std::optional<a1::Label> label = a1::parse_label(
-      std::u16string_view(QStringView(ref).utf16(), static_cast<std::size_t>(ref.size())), a1::Syntax::Workbook);
+      std::u16string_view(ref.utf16(), static_cast<std::size_t>(ref.size())), a1::Syntax::Workbook);
   if (!label || label->letters > 3 || label->row < 0) return false;
   row = label->row + 1;
   col = label->col + 1;
@@ -383,7 +390,7 @@ void XlsxReader::Impl::read_styles() {
 std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
   QString type = xml.attribute(u"t");
   if (type.isEmpty()) type = QStringLiteral("n");
-  const QString style_text = xml.attribute(u"s");
+  const QStringView style_text = xml.attributeView(u"s");
   const int style = style_text.isEmpty() ? 0 : style_text.trimmed().toInt();
   std::optional<QString> raw;
   std::optional<QString> inline_text;
@@ -471,8 +478,7 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
         continue;
       }
       qint64 row = row_counter, col = 0;
-      if (xml.hasAttribute(u"r") && !xml.attribute(u"r").isEmpty()) {
-        const QString ref = xml.attribute(u"r");
+      if (const QStringView ref = xml.attributeView(u"r"); !ref.isEmpty()) {
         if (!parse_reference(ref, row, col)) throw IoError(QStringLiteral("Invalid cell coordinates (%1)").arg(ref));
         col_counter = col;
       } else {
