@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Runs each fuzz target for 60 seconds; stops at the first crash, leak or hang.
+# Runs each fuzz target for 60 seconds; stops at the first crash, leak, hang or
+# undefined behaviour.
 set -euo pipefail
 dir=${1:-build-fuzz}
 secs=${FUZZ_SECONDS:-60}
+# Undefined behaviour is fatal (the build does not recover from it either);
+# options given by the caller come last and win.
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 for t in "$dir"/fuzz/fuzz_*; do
   [ -f "$t" ] && [ -x "$t" ] || continue
   name=$(basename "$t")

@@ -57,6 +57,12 @@ inline constexpr std::size_t kMaxXlsxCellStyles = 1'000'000;
 inline constexpr std::size_t kMaxXlsxNumberFormats = 100'000;
 inline constexpr std::size_t kMaxNumberFormatChars = 4096;
 
+// Characters of all custom number format codes of a workbook together, each
+// of which the reader scans: 1,024 codes at the longest, or every one of
+// kMaxXlsxNumberFormats at 41 characters (a spreadsheet program keeps a few
+// hundred codes of at most 255).
+inline constexpr std::size_t kMaxNumberFormatTotalChars = 4 * 1024 * 1024;
+
 // XML parts of a workbook: the most attributes of one element, namespace
 // declarations in scope at once, element nesting depth, and the longest text
 // run (characters or CDATA between two tags) and markup (one tag, comment or
@@ -68,6 +74,17 @@ inline constexpr int kMaxXmlNamespaceDeclarations = 128;
 inline constexpr int kMaxXmlDepth = 128;
 inline constexpr std::int64_t kMaxXmlTextRun = 2 * 1024 * 1024;
 inline constexpr std::int64_t kMaxXmlMarkup = 1024 * 1024;
+
+// XML parts of a workbook, in total: the most elements of one part, and the
+// most characters one part may spend on what the reader passes over (blanks
+// between tags, comments, processing instructions, text outside the values
+// it reads), so that parsing a part costs in proportion to the cells it may
+// hold. A sheet of kMaxFilledCells cells on kMaxRows rows, each cell with an
+// inline text (three elements), needs 7.05 million elements, the shared
+// strings of kMaxXlsxSharedStrings plain texts 8 million; 24 blanks a cell
+// indent such a sheet written one element a line.
+inline constexpr std::int64_t kMaxXmlElements = 5 * kMaxFilledCells;
+inline constexpr std::int64_t kMaxXmlPassedOverChars = 32 * kMaxFilledCells;
 
 // Evaluator: longest accepted expression text, deepest nesting, and the
 // largest array it evaluates on.

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "sheetgrid/io/exceldate.h"
@@ -146,6 +147,20 @@ TEST_F(XlsxWrite, RoundTripKeepsTextsAndPlaces) {
   const std::vector<std::vector<std::string>> expected = {
       {"x", "<none>", "3"}, {"<none>", "=A1*2", "2.50"}, {"<none>", "\xE4\xB8\xAD", "line\nbreak"}};
   EXPECT_EQ(texts(reader.readSheet(0)), expected);
+}
+
+// The byte budget given to the reader bounds the file read as well.
+TEST_F(XlsxWrite, FileOverTheGivenBudgetIsNotRead) {
+  trelvo::io::write_xlsx(path, {{"x"}});
+  const qint64 size = QFileInfo(path).size();
+  try {
+    XlsxReader(path, size - 1);
+    FAIL() << "read a file over the budget";
+  } catch (const IoError& e) {
+    EXPECT_NE(std::string(e.what()).find(std::to_string(size - 1) + " bytes a table file may hold"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_EQ(XlsxReader(path, size * 100).sheetNames(), QStringList{"Sheet1"});
 }
 
 TEST_F(XlsxWrite, AllEmptyGivesASheetWithoutCells) {

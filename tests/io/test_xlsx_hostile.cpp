@@ -77,9 +77,56 @@ QByteArray nested(int depth) {
   return QByteArray("<x>").repeated(depth) + QByteArray("</x>").repeated(depth);
 }
 
-QByteArray utf16le(const QByteArray& utf8) {
-  const QString text = QString::fromUtf8(utf8);
-  return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+// UTF-16 or UTF-32 code units of `utf8`, little- or big-endian, after a
+// byte-order mark when `mark`.
+QByteArray wide(const QByteArray& utf8, int width, bool big, bool mark = true) {
+  const QList<uint> units = (mark ? QStringLiteral("\uFEFF") : QString()).append(QString::fromUtf8(utf8)).toUcs4();
+  QByteArray out;
+  for (const uint u : units) {
+    for (int i = 0; i < width; ++i) {
+      const int shift = 8 * (big ? width - 1 - i : i);
+      out.append(static_cast<char>((u >> shift) & 0xFF));
+    }
+  }
+  return out;
+}
+
+QByteArray utf16le(const QByteArray& utf8) { return wide(utf8, 2, false); }
+
+// UTF-7 whose markup is one base64 run: not a single "<" byte.
+QByteArray utf7(const QByteArray& utf8) {
+  const QByteArray units = wide(utf8, 2, true, false);
+  return "<?xml version=\"1.0\" encoding=\"UTF-7\"?>+" + units.toBase64(QByteArray::OmitTrailingEquals) + "-";
+}
+
+// Elements nested in each other that declare `count` namespaces in all, ten
+// to an element, and end again.
+QByteArray nested_namespaces(int count) {
+  QByteArray open, close;
+  for (int i = 0; i < count; i += 10) {
+    open += "<x";
+    for (int j = i; j < std::min(count, i + 10); ++j) {
+      open += " xmlns:n" + QByteArray::number(j) + "=\"urn:n" + QByteArray::number(j) + "\"";
+    }
+    open += ">";
+    close += "</x>";
+  }
+  return open + close;
+}
+
+// The first row holds A1 = 1; `rows` is what follows it.
+QByteArray sheet_after_a1(const QByteArray& rows) {
+  return sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + rows);
+}
+
+QByteArray number_formats(int count, int length) {
+  QByteArray formats;
+  for (int i = 0; i < count; ++i) {
+    formats += "<numFmt numFmtId=\"" + QByteArray::number(164 + i) + "\" formatCode=\"" +
+               QByteArray::number(i).rightJustified(length, '0') + "\"/>";
+  }
+  return QByteArray("<styleSheet xmlns=\"") + kMain + "\"><numFmts>" + formats +
+         "</numFmts><cellXfs><xf numFmtId=\"0\"/></cellXfs></styleSheet>";
 }
 
 // More would-be start tags than the nesting limit allows.
@@ -120,6 +167,10 @@ const Case kCases[] = {
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"" + attributes(limits::kMaxXmlAttributes - 1) +
                                    "><v>7</v></c></row>")); },
      nullptr, "7"},
+    {"AttributesJustOverTheLimit",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"" + attributes(limits::kMaxXmlAttributes) +
+                                   "><v>7</v></c></row>")); },
+     "more than 64 attributes", nullptr},
     {"HundredThousandNamespacesOnTheRoot",
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>", namespaces(100'000))); },
      "attributes", nullptr},
@@ -133,6 +184,13 @@ const Case kCases[] = {
        return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + open + close));
      },
      "namespace declarations", nullptr},
+    // The root's default namespace is one of those in scope.
+    {"NamespacesInScopeAtTheLimit",
+     [] { return workbook(sheet_after_a1(nested_namespaces(limits::kMaxXmlNamespaceDeclarations - 1))); },
+     nullptr, "1"},
+    {"NamespacesInScopeJustOverTheLimit",
+     [] { return workbook(sheet_after_a1(nested_namespaces(limits::kMaxXmlNamespaceDeclarations))); },
+     "More than 128 namespace declarations", nullptr},
     {"NamespaceOnEachOfManyCells",
      [] {
        QByteArray rows = "<row r=\"1\">";
@@ -146,6 +204,9 @@ const Case kCases[] = {
     {"NestingAtTheLimit",
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + nested(limits::kMaxXmlDepth - 2))); },
      nullptr, "1"},
+    {"NestingJustOverTheLimit",
+     [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + nested(limits::kMaxXmlDepth - 1))); },
+     "nested more than 128", nullptr},
     {"BlanksBetweenTags",
      [] { return workbook(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>" + QByteArray(3 << 20, ' '))); },
      "text between two tags", nullptr},
@@ -171,6 +232,84 @@ const Case kCases[] = {
      [] { return workbook(utf16le("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
                                   sheet_of("<row r=\"1\"><c r=\"A1\"" + attributes(300) + "><v>1</v></c></row>"))); },
      "attributes", nullptr},
+    // Only UTF-8 and UTF-16 parts: the scan ahead of the parser reads these
+    // two, and the parser decodes whatever the declaration names.
+    {"Utf7MarkupWithoutALessThanByte",
+     [] { return workbook(utf7(sheet_of("<row r=\"1\"><c r=\"A1\"" + attributes(100) + "><v>1</v></c></row>"))); },
+     "encoding UTF-7 is not allowed", nullptr},
+    {"Utf7WithinTheLimits",
+     [] { return workbook(utf7(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"))); },
+     "encoding UTF-7 is not allowed", nullptr},
+    {"Latin1Declared",
+     [] { return workbook("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" +
+                          sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>")); },
+     "encoding ISO-8859-1 is not allowed", nullptr},
+    {"Utf32Sheet",
+     [] { return workbook(wide(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"), 4, false)); },
+     "UTF-32 is not allowed", nullptr},
+    {"Utf32SheetWithoutMark",
+     [] { return workbook(wide(sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"), 4, true, false)); },
+     "UTF-32 is not allowed", nullptr},
+    {"Utf16DeclaredOnEightBitBytes",
+     [] { return workbook("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
+                          sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>")); },
+     "declared encoding UTF-16 does not match", nullptr},
+    // Without a byte-order mark the parser reads "UTF-16" as little-endian.
+    {"Utf16DeclaredOnBigEndianWithoutMark",
+     [] { return workbook(wide("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
+                               sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"), 2, true, false)); },
+     "does not match", nullptr},
+    {"Utf8DeclaredOnUtf16",
+     [] { return workbook(utf16le("<?xml version=\"1.0\" encoding=\"UTF-8\"?>" +
+                                  sheet_of("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"))); },
+     "declared encoding UTF-8 does not match", nullptr},
+    {"Utf16BigEndianWithMarkLoads",
+     [] { return workbook(wide("<?xml version=\"1.0\" encoding=\"utf-16\"?>" +
+                               sheet_of("<row r=\"1\"><c r=\"A1\"><v>4</v></c></row>"), 2, true)); },
+     nullptr, "4"},
+    {"Utf16LeDeclaredWithoutMarkLoads",
+     [] { return workbook(wide("<?xml version=\"1.0\" encoding=\"UTF-16LE\"?>" +
+                               sheet_of("<row r=\"1\"><c r=\"A1\"><v>4</v></c></row>"), 2, false, false)); },
+     nullptr, "4"},
+    {"Utf8DeclaredInSmallLettersLoads",
+     [] { return workbook("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>" +
+                          sheet_of("<row r=\"1\"><c r=\"A1\"><v>4</v></c></row>")); },
+     nullptr, "4"},
+    // Parse cost in proportion to what the part can hold: rows, elements,
+    // characters passed over, number format characters.
+    {"RowElementsAtTheGridLimit",
+     [] { return workbook(sheet_after_a1(QByteArray("<row/>").repeated(limits::kMaxRows - 1))); },
+     nullptr, "1"},
+    {"RowElementsJustOverTheGridLimit",
+     [] { return workbook(sheet_after_a1(QByteArray("<row/>").repeated(limits::kMaxRows))); },
+     "more than 1048576 rows", nullptr},
+    {"RowNumberRepeated",
+     [] { return workbook(sheet_after_a1("<row r=\"3\"/><row r=\"2\"/><row/>")); },
+     "Row 3 appears twice", nullptr},
+    {"RowNumberPastTheGrid",
+     [] { return workbook(sheet_after_a1("<row r=\"1048577\"/>")); },
+     "more than 1048576 rows", nullptr},
+    {"RowsOutOfOrderLoad",
+     [] { return workbook(sheet_of("<row r=\"3\"><c><v>3</v></c></row><row r=\"1\"><c><v>1</v></c></row>")); },
+     nullptr, "1"},
+    {"ElementsOverThePartLimit",
+     [] { return workbook(sheet_after_a1(QByteArray("<a/>").repeated(limits::kMaxXmlElements))); },
+     "more than 10000000 elements", nullptr},
+    {"BlanksCutByCommentsOverThePartLimit",
+     [] {
+       const QByteArray run = QByteArray(1 << 20, ' ') + "<!---->";
+       return workbook(sheet_after_a1(run.repeated(limits::kMaxXmlPassedOverChars / run.size() + 1)));
+     },
+     "characters of blanks, comments", nullptr},
+    {"EmptyCommentsOverThePartLimit",
+     [] { return workbook(sheet_after_a1(QByteArray("<!---->").repeated(limits::kMaxXmlPassedOverChars / 7 + 1))); },
+     "characters of blanks, comments", nullptr},
+    {"NumberFormatsAtTheTotalLimit",
+     [] { return workbook(sheet_after_a1(""), number_formats(1024, limits::kMaxNumberFormatChars)); },
+     nullptr, "1"},
+    {"NumberFormatsJustOverTheTotalLimit",
+     [] { return workbook(sheet_after_a1(""), number_formats(1025, limits::kMaxNumberFormatChars)); },
+     "number formats of the workbook hold more than 4194304 characters", nullptr},
     {"TagLookalikesInsideCommentsCDataAndValuesAreNotTags",
      [] {
        const QByteArray opens = QByteArray::fromStdString(kOpens);

@@ -15,11 +15,14 @@ namespace trelvo::io {
 // workbook's sheet list, shared strings and styles; readSheet reads one sheet.
 // Nothing is changed on disk. Every failure throws IoError: a missing or
 // unreadable file, a file that is not a zip or not a workbook, a corrupt
-// member, more than `max_decompressed` decompressed bytes, XML that is
-// malformed or declares a DTD (so no entity can expand), XML past the
-// structure limits of xmlpart.h, more shared strings, styles or number
-// formats than limits.h allows, a number format or a cell text longer than
-// allowed, a cell reference beyond the grid's limits. Each limit is checked
+// member, a file or more decompressed bytes than `max_decompressed`, XML
+// that is malformed, declares a DTD (so no entity can expand) or is encoded
+// other than in UTF-8 or UTF-16, XML past the structure limits of xmlpart.h,
+// more shared strings, styles or number formats than limits.h allows, number
+// formats of more characters together than allowed, a number format or a
+// cell text longer than allowed, a cell reference beyond the grid's limits,
+// more <row> elements than the grid has rows or a row number given twice.
+// Each limit is checked
 // as the part is read, so a refusal comes before the part is read through;
 // parts are inflated piece by piece into the XML reader, never whole.
 class XlsxReader {

@@ -1,4 +1,5 @@
 #include <QHash>
+#include <algorithm>
 #include <cmath>
 #include <QSet>
 #include <memory>
@@ -86,6 +87,12 @@ QHash<QString, Relationship> read_relationships(ZipReader& zip, const QString& p
 // Python's int(text) for decimal text, as canonical digits ("-12"); nullopt
 // when int() would refuse it.
 std::optional<QString> python_int_text(const QString& raw) {
+  // Plain digits without a leading zero, as workbooks store them, are their
+  // own canonical text.
+  if (!raw.isEmpty() && (raw.size() == 1 || raw.front() != u'0') &&
+      std::all_of(raw.cbegin(), raw.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+    return raw;
+  }
   const QString text = raw.trimmed();
   qsizetype i = 0;
   bool negative = false;
@@ -112,12 +119,13 @@ std::optional<QString> python_int_text(const QString& raw) {
 }
 
 // A number stored in a cell: integer text or float, as openpyxl casts it.
+// The value of an integer is worked out only when `with_value` asks for it.
 struct Number {
   QString text;
   double value = 0;
 };
 
-Number cast_number(const QString& raw) {
+Number cast_number(const QString& raw, bool with_value) {
   if (raw.contains(u'.') || raw.contains(u'e') || raw.contains(u'E')) {
     const auto v = parse_python_float(raw.toStdString());
     if (!v) throw IoError(QStringLiteral("could not convert string to float: '%1'").arg(raw));
@@ -125,7 +133,7 @@ Number cast_number(const QString& raw) {
   }
   const auto digits = python_int_text(raw);
   if (!digits) throw IoError(QStringLiteral("invalid literal for int() with base 10: '%1'").arg(raw));
-  return Number{*digits, digits->toDouble()};
+  return Number{*digits, with_value ? digits->toDouble() : 0.0};
 }
 
 long long index_value(const QString& raw) {
@@ -184,9 +192,9 @@ void check_text_length(const QString& text) {
 
 // Column letters and row of "B12" (optionally "$B$12"), 1-based; at most
 // three letters.
-bool parse_reference(const QString& ref, qint64& row, qint64& col) {
+bool parse_reference(QStringView ref, qint64& row, qint64& col) {
   const std::optional<a1::Label> label = a1::parse_label(
-      std::u16string_view(QStringView(ref).utf16(), static_cast<std::size_t>(ref.size())), a1::Syntax::Workbook);
+      std::u16string_view(ref.utf16(), static_cast<std::size_t>(ref.size())), a1::Syntax::Workbook);
   if (!label || label->letters > 3 || label->row < 0) return false;
   row = label->row + 1;
   col = label->col + 1;
@@ -330,6 +338,7 @@ void XlsxReader::Impl::read_styles() {
   if (!zip->contains(part)) return;
   XmlPart xml(member_source(*zip, part), part);
   QHash<int, char> custom;  // numFmtId -> date_style kind of its code
+  std::size_t format_chars = 0;
   std::vector<int> xf_formats;
   int num_fmts_depth = -1;  // depth of the <numFmts> open at the current element, or -1
   while (xml.nextStart()) {
@@ -340,7 +349,13 @@ void XlsxReader::Impl::read_styles() {
     if (is_main(xml, QLatin1String("numFmts"))) num_fmts_depth = xml.depth();
     if (is_main(xml, QLatin1String("numFmt")) && xml.depth() != num_fmts_depth + 1) continue;
     if (is_main(xml, QLatin1String("numFmt"))) {
-      custom.insert(xml.attribute(u"numFmtId").toInt(), format_kind(xml.attribute(u"formatCode")));
+      const QString code = xml.attribute(u"formatCode");
+      format_chars += static_cast<std::size_t>(code.size());
+      if (format_chars > limits::kMaxNumberFormatTotalChars) {
+        throw IoError(QStringLiteral("The number formats of the workbook hold more than %1 characters")
+                          .arg(limits::kMaxNumberFormatTotalChars));
+      }
+      custom.insert(xml.attribute(u"numFmtId").toInt(), format_kind(code));
       if (static_cast<std::size_t>(custom.size()) > limits::kMaxXlsxNumberFormats) {
         throw IoError(QStringLiteral("The workbook holds more than %1 number formats").arg(limits::kMaxXlsxNumberFormats));
       }
@@ -375,7 +390,7 @@ void XlsxReader::Impl::read_styles() {
 std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
   QString type = xml.attribute(u"t");
   if (type.isEmpty()) type = QStringLiteral("n");
-  const QString style_text = xml.attribute(u"s");
+  const QStringView style_text = xml.attributeView(u"s");
   const int style = style_text.isEmpty() ? 0 : style_text.trimmed().toInt();
   std::optional<QString> raw;
   std::optional<QString> inline_text;
@@ -397,8 +412,8 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
   }
   if (!raw || raw->isEmpty()) return std::nullopt;
   if (type == QLatin1String("n")) {
-    const Number number = cast_number(*raw);
     const char kind = style >= 0 && static_cast<std::size_t>(style) < date_style.size() ? date_style[style] : 0;
+    const Number number = cast_number(*raw, kind != 0);
     if (kind == 0) return number.text;
     if (auto text = excel_serial_text(number.value, mac1904, kind == 2)) return *text;
     return QStringLiteral("#VALUE!");
@@ -426,8 +441,14 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   qint64 max_row = 0, max_col = 0;
   qint64 row_counter = 0;
   qint64 filled = 0;
+  // At most one <row> for each row of the grid, each row number once.
+  qint64 row_elements = 0;
+  std::vector<bool> row_seen(static_cast<std::size_t>(limits::kMaxRows) + 1);
   while (xml.nextStart()) {
     if (!is_main(xml, QLatin1String("row"))) continue;
+    if (++row_elements > limits::kMaxRows) {
+      throw IoError(QStringLiteral("The sheet holds more than %1 rows").arg(limits::kMaxRows));
+    }
     if (xml.hasAttribute(u"r")) {
       const QString r = xml.attribute(u"r").trimmed();
       bool ok = false;
@@ -442,6 +463,13 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
     } else {
       ++row_counter;
     }
+    if (row_counter > limits::kMaxRows) check_table_extent(row_counter, 1);
+    if (row_counter >= 1) {
+      if (row_seen[static_cast<std::size_t>(row_counter)]) {
+        throw IoError(QStringLiteral("Row %1 appears twice in the sheet").arg(row_counter));
+      }
+      row_seen[static_cast<std::size_t>(row_counter)] = true;
+    }
     qint64 col_counter = 0;
     const int depth = xml.depth();
     while (xml.nextChild(depth)) {
@@ -450,8 +478,7 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
         continue;
       }
       qint64 row = row_counter, col = 0;
-      if (xml.hasAttribute(u"r") && !xml.attribute(u"r").isEmpty()) {
-        const QString ref = xml.attribute(u"r");
+      if (const QStringView ref = xml.attributeView(u"r"); !ref.isEmpty()) {
         if (!parse_reference(ref, row, col)) throw IoError(QStringLiteral("Invalid cell coordinates (%1)").arg(ref));
         col_counter = col;
       } else {
@@ -481,7 +508,7 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
 }
 
 XlsxReader::XlsxReader(const QString& path, qint64 max_decompressed)
-    : XlsxReader(read_whole_file(path, limits::kMaxDecompressedBytes), max_decompressed) {}
+    : XlsxReader(read_whole_file(path, max_decompressed), max_decompressed) {}
 
 XlsxReader::XlsxReader(const QByteArray& data, qint64 max_decompressed) : d_(std::make_unique<Impl>()) {
   d_->archive = data;

@@ -15,12 +15,18 @@ namespace trelvo::io {
 // text run and of one piece of markup. It follows well-formed XML exactly
 // (tags, attribute values, comments, CDATA sections, processing
 // instructions); on malformed input it may count wrongly, but the parser
-// refuses such input anyway. It reads UTF-8 and the other ASCII-compatible
-// encodings byte by byte, and UTF-16 and UTF-32 (told by their byte-order
-// mark or the first "<") unit by unit.
+// refuses such input anyway. It reads UTF-8 byte by byte and UTF-16 (told by
+// its byte-order mark or the first "<") unit by unit, and refuses UTF-32.
+// The scan sees what the parser sees only while both read the same
+// encoding: XmlPart checks the declared one against the one found here.
 class XmlPart::Guard {
  public:
   explicit Guard(const QString& part) : part_(part) {}
+
+  // Bytes per code unit (1 or 2), or 0 while fewer than four bytes are known.
+  int width() const { return width_; }
+  bool bigEndian() const { return big_; }
+  bool byteOrderMark() const { return mark_; }
 
   void feed(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
@@ -59,14 +65,14 @@ class XmlPart::Guard {
       }
       return true;
     };
-    if (starts({0, 0, 0xFE, 0xFF}) || starts({0, 0, 0, '<'})) {
-      width_ = 4, big_ = true;
-    } else if (starts({0xFF, 0xFE, 0, 0}) || starts({'<', 0, 0, 0})) {
-      width_ = 4, big_ = false;
-    } else if (starts({0xFE, 0xFF}) || starts({0, '<'})) {
-      width_ = 2, big_ = true;
+    if (starts({0, 0, 0xFE, 0xFF}) || starts({0, 0, 0, '<'}) || starts({0xFF, 0xFE, 0, 0}) ||
+        starts({'<', 0, 0, 0})) {
+      fail(QStringLiteral("The encoding UTF-32 is not allowed (only UTF-8 and UTF-16)"));
+    }
+    if (starts({0xFE, 0xFF}) || starts({0, '<'})) {
+      width_ = 2, big_ = true, mark_ = h[0] == 0xFE;
     } else if (starts({0xFF, 0xFE}) || starts({'<', 0})) {
-      width_ = 2, big_ = false;
+      width_ = 2, big_ = false, mark_ = h[0] == 0xFF;
     } else {
       width_ = 1;
     }
@@ -261,6 +267,7 @@ class XmlPart::Guard {
   QString part_;
   int width_ = 0;  // bytes per code unit; 0 until the encoding is known
   bool big_ = false;
+  bool mark_ = false;  // UTF-16 with a byte-order mark
   std::vector<unsigned char> head_;
   char32_t pending_ = 0;
   int filled_ = 0;
@@ -295,8 +302,56 @@ void XmlPart::fail(const QString& what) const {
                     .arg(what, part_).arg(xml_.lineNumber()).arg(xml_.columnNumber()));
 }
 
+// The parser decodes the rest of the part in the encoding its declaration
+// names (Qt's "UTF-16" without a byte-order mark as little-endian), whatever
+// the first bytes said: the name must be UTF-8 or UTF-16 and agree with the
+// bytes the scan reads.
+void XmlPart::check_encoding() const {
+  const QString name = xml_.documentEncoding().toString().toLower();
+  if (name.isEmpty()) return;
+  const bool utf8 = name == QLatin1String("utf-8");
+  const bool utf16 = name == QLatin1String("utf-16");
+  const bool le = name == QLatin1String("utf-16le");
+  const bool be = name == QLatin1String("utf-16be");
+  if (!(utf8 || utf16 || le || be)) {
+    fail(QStringLiteral("The encoding %1 is not allowed (only UTF-8 and UTF-16)").arg(xml_.documentEncoding()));
+  }
+  const int width = guard_->width();
+  const bool big = utf16 ? guard_->byteOrderMark() && guard_->bigEndian() : be;
+  if (utf8 ? width != 1 : width != 2 || big != guard_->bigEndian()) {
+    fail(QStringLiteral("The declared encoding %1 does not match the bytes of the part").arg(xml_.documentEncoding()));
+  }
+}
+
+// The per-tag limits once more, on what the parser made of the tag.
+void XmlPart::check_start() {
+  if (depth_ > limits::kMaxXmlDepth) fail(QStringLiteral("Elements are nested more than %1 deep").arg(limits::kMaxXmlDepth));
+  if (++elements_ > limits::kMaxXmlElements) {
+    fail(QStringLiteral("The part holds more than %1 elements").arg(limits::kMaxXmlElements));
+  }
+  attributes_ = xml_.attributes();
+  const auto declared = static_cast<int>(xml_.namespaceDeclarations().size());
+  if (attributes_.size() + declared > limits::kMaxXmlAttributes) {
+    fail(QStringLiteral("An element has more than %1 attributes").arg(limits::kMaxXmlAttributes));
+  }
+  declarations_.push_back(declared);
+  in_scope_ += declared;
+  if (in_scope_ > limits::kMaxXmlNamespaceDeclarations) {
+    fail(QStringLiteral("More than %1 namespace declarations are in scope").arg(limits::kMaxXmlNamespaceDeclarations));
+  }
+}
+
+void XmlPart::pass_over(qint64 chars) {
+  passed_over_ += chars;
+  if (passed_over_ > limits::kMaxXmlPassedOverChars) {
+    fail(QStringLiteral("The part holds more than %1 characters of blanks, comments and unread text")
+             .arg(limits::kMaxXmlPassedOverChars));
+  }
+}
+
 QXmlStreamReader::TokenType XmlPart::step() {
   if (ended_) return QXmlStreamReader::EndDocument;
+  attributes_ = QXmlStreamAttributes();
   auto token = xml_.readNext();
   while (token == QXmlStreamReader::Invalid && xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
          source_) {
@@ -316,6 +371,9 @@ QXmlStreamReader::TokenType XmlPart::step() {
     token = xml_.readNext();
   }
   switch (token) {
+    case QXmlStreamReader::StartDocument:
+      check_encoding();
+      break;
     case QXmlStreamReader::DTD:
       fail(QStringLiteral("Document type declarations are not allowed"));
     case QXmlStreamReader::EntityReference:
@@ -325,10 +383,32 @@ QXmlStreamReader::TokenType XmlPart::step() {
     case QXmlStreamReader::StartElement:
       started_ = true;
       ++depth_;
+      check_start();
       break;
     case QXmlStreamReader::EndElement:
       --depth_;
+      if (!declarations_.empty()) {
+        in_scope_ -= declarations_.back();
+        declarations_.pop_back();
+      }
       break;
+    case QXmlStreamReader::Characters:
+      if (xml_.text().size() > limits::kMaxXmlTextRun) {
+        fail(QStringLiteral("A text between two tags is longer than %1 bytes").arg(limits::kMaxXmlTextRun));
+      }
+      if (depth_ != text_depth_) pass_over(xml_.text().size());
+      break;
+    case QXmlStreamReader::Comment:
+    case QXmlStreamReader::ProcessingInstruction: {
+      const qint64 size = xml_.text().size() + xml_.processingInstructionTarget().size() +
+                          xml_.processingInstructionData().size();
+      if (size > limits::kMaxXmlMarkup) {
+        fail(QStringLiteral("A tag, comment or processing instruction is longer than %1 bytes")
+                 .arg(limits::kMaxXmlMarkup));
+      }
+      pass_over(size + 7);  // with its delimiters: "<!--" and "-->", or "<?", " " and "?>"
+      break;
+    }
     case QXmlStreamReader::EndDocument:
       ended_ = true;
       break;
@@ -363,6 +443,7 @@ bool XmlPart::nextChild(int depth) {
 QString XmlPart::text(qsizetype max_chars) {
   QString out;
   const int start = depth_;
+  text_depth_ = start;
   for (;;) {
     const auto token = step();
     if (token == QXmlStreamReader::Characters) {
@@ -370,9 +451,8 @@ QString XmlPart::text(qsizetype max_chars) {
         out += xml_.text();
         if (out.size() > max_chars) fail(QStringLiteral("A cell text is longer than %1 characters").arg(max_chars));
       }
-    } else if (token == QXmlStreamReader::EndElement && depth_ < start) {
-      return out;
-    } else if (token == QXmlStreamReader::EndDocument) {
+    } else if ((token == QXmlStreamReader::EndElement && depth_ < start) || token == QXmlStreamReader::EndDocument) {
+      text_depth_ = -1;
       return out;
     }
   }
@@ -385,22 +465,18 @@ void XmlPart::skip() {
   }
 }
 
-QString XmlPart::attribute(QStringView local) const {
-  for (const auto& a : xml_.attributes()) {
-    if (a.namespaceUri().isEmpty() && a.name() == local) return a.value().toString();
+QStringView XmlPart::attributeView(QStringView local) const {
+  for (const auto& a : attributes_) {
+    if (a.namespaceUri().isEmpty() && a.name() == local) {
+      const QStringView value = a.value();
+      return value.isNull() ? QStringView(u"") : value;
+    }
   }
-  return QString();
-}
-
-bool XmlPart::hasAttribute(QStringView local) const {
-  for (const auto& a : xml_.attributes()) {
-    if (a.namespaceUri().isEmpty() && a.name() == local) return true;
-  }
-  return false;
+  return QStringView();
 }
 
 QString XmlPart::relationshipAttribute(QStringView local) const {
-  for (const auto& a : xml_.attributes()) {
+  for (const auto& a : attributes_) {
     if (a.name() == local && a.namespaceUri().endsWith(QLatin1String("relationships"))) return a.value().toString();
   }
   return QString();

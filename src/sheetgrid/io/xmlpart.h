@@ -5,6 +5,7 @@
 #include <QXmlStreamReader>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "fitcore/limits.h"
 
@@ -14,15 +15,18 @@ namespace trelvo::io {
 using ByteSource = std::function<QByteArray()>;
 
 // QXmlStreamReader over one part that refuses what a workbook never needs and
-// an attacker would use: a document type declaration (and with it every
+// an attacker would use: an encoding other than UTF-8 and UTF-16 (declared or
+// told by the first bytes), a document type declaration (and with it every
 // declared entity; only the predefined entities and character references
 // remain), unresolved entity references, and markup whose parsing cost or
 // memory would grow faster than the part (limits.h: more attributes on one
 // element, namespace declarations in scope or nesting depth than allowed, a
-// text run or a tag, comment or processing instruction longer than allowed).
-// The part is read piece by piece as parsing needs it, so memory stays
-// bounded by these limits and not by the part's size. Every malformed input
-// throws IoError naming the part.
+// text run or a tag, comment or processing instruction longer than allowed,
+// more elements or more characters passed over than a part may hold). The
+// per-tag limits are checked on the raw bytes before the parser sees them
+// and again on each token the parser gives. The part is read piece by piece
+// as parsing needs it, so memory stays bounded by these limits and not by
+// the part's size. Every malformed input throws IoError naming the part.
 class XmlPart {
  public:
   XmlPart(const QByteArray& bytes, const QString& part);
@@ -48,8 +52,12 @@ class XmlPart {
   int depth() const { return depth_; }
   QStringView name() const { return xml_.name(); }
   QStringView namespaceUri() const { return xml_.namespaceUri(); }
-  QString attribute(QStringView local) const;
-  bool hasAttribute(QStringView local) const;
+  // Attributes of the current start element without a namespace; a null
+  // view (or string) when the element has none of that name. A view is valid
+  // until the reader moves on.
+  QStringView attributeView(QStringView local) const;
+  QString attribute(QStringView local) const { return attributeView(local).toString(); }
+  bool hasAttribute(QStringView local) const { return !attributeView(local).isNull(); }
   // An attribute of the relationships namespace (r:id).
   QString relationshipAttribute(QStringView local) const;
   [[noreturn]] void fail(const QString& what) const;
@@ -57,10 +65,22 @@ class XmlPart {
  private:
   class Guard;
   QXmlStreamReader::TokenType step();
+  void check_encoding() const;
+  void check_start();
+  void pass_over(qint64 chars);
   QXmlStreamReader xml_;
   QString part_;
   ByteSource source_;
   std::unique_ptr<Guard> guard_;
+  // The current start element's attributes, taken once per element and let
+  // go before the parser moves on, so that the parser's own list is never
+  // shared when it refills it.
+  QXmlStreamAttributes attributes_;
+  std::vector<int> declarations_;  // namespace declarations of each open element
+  int in_scope_ = 0;               // their sum
+  qint64 elements_ = 0;
+  qint64 passed_over_ = 0;
+  int text_depth_ = -1;            // depth whose text text() is reading, or -1
   int depth_ = 0;
   bool started_ = false;
   bool ended_ = false;
