@@ -208,10 +208,10 @@ TEST_P(Hostile, RefusedOrLoaded) {
     XlsxReader reader(file);
     const Table t = reader.readSheet(0);
     ASSERT_EQ(c.refusal, nullptr) << "loaded, expected a refusal with \"" << c.refusal << "\"";
-    ASSERT_FALSE(t.rows.empty());
-    ASSERT_FALSE(t.rows[0].empty());
-    ASSERT_TRUE(t.rows[0][0].has_value());
-    EXPECT_EQ(t.rows[0][0]->toStdString(), c.a1);
+    ASSERT_FALSE(t.dense_rows().empty());
+    ASSERT_FALSE(t.dense_rows()[0].empty());
+    ASSERT_TRUE(t.dense_rows()[0][0].has_value());
+    EXPECT_EQ(t.dense_rows()[0][0]->toStdString(), c.a1);
   } catch (const IoError& e) {
     ASSERT_NE(c.refusal, nullptr) << "refused: " << e.what();
     EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
