@@ -61,6 +61,14 @@ QByteArray shared_formula(int cells) {
   return workbook(rows, "<si><t>" + formula + "</t></si>");
 }
 
+// 2,000,000 cells (1,000 a row) of shared string 0, the text "1".
+QByteArray shared_number() {
+  QByteArray row = "<row>";
+  for (int c = 0; c < 1000; ++c) row += "<c t=\"s\"><v>0</v></c>";
+  row += "</row>";
+  return workbook(row.repeated(2000), "<si><t>1</t></si>");
+}
+
 // `rows` rows with one text in A and one in XFD.
 QByteArray sparse_wide(int rows) {
   QByteArray body;
@@ -144,5 +152,6 @@ int main(int argc, char** argv) {
   run(0, "formula1k.xlsx", shared_formula(1000), "60 KB formula shared by 1,000 cells");
   run(1, "formula2m.xlsx", shared_formula(2000000), "60 KB formula shared by 2,000,000 cells");
   run(2, "sparse.xlsx", sparse_wide(1219), "cells in A and XFD on 1,219 rows");
+  run(3, "number2m.xlsx", shared_number(), "one shared number in 2,000,000 cells");
   return ok ? 0 : 1;
 }
