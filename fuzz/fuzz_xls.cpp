@@ -59,7 +59,7 @@ void round_trip(const uint8_t* data, size_t size) {
       const QString& want = rows[r][c];
       const bool empty = want.isEmpty() || want == QLatin1String(" ");
       QString got;
-      if (r < t.rows.size() && c < t.rows[r].size() && t.rows[r][c]) got = *t.rows[r][c];
+      got = t.at(static_cast<int>(r), static_cast<int>(c)).value_or(QString());
       if (got != (empty ? QString() : want)) __builtin_trap();
     }
 }

@@ -25,6 +25,22 @@ inline constexpr std::int64_t kMaxFilledCells = 2'000'000;
 // cells: a sheet of kMaxFilledCells cells of 60 characters still loads.
 inline constexpr std::int64_t kMaxLoadTextUnits = 128LL * 1024 * 1024;
 
+// Formula work one load may do, in units of one character of formula text
+// checked or evaluated, or one reference read. Each distinct formula text is
+// checked once and a formula without references evaluated once, so a text
+// shared by many cells costs little; past the budget the load is refused.
+inline constexpr std::int64_t kMaxLoadFormulaWork = 64LL * 1024 * 1024;
+
+// The memory a load needs before the grid grows, as the load estimates it:
+// bytes per place of the grown grid (its item pointer, twice while the list
+// grows), bytes per placed cell or header item (the item, its texts' role
+// data and the allocator's share), and the reserve that must stay free
+// beyond the estimate. A load whose estimate plus reserve does not fit the
+// address-space limit or the system's available memory is refused.
+inline constexpr std::int64_t kLoadPlaceBytes = 16;
+inline constexpr std::int64_t kLoadItemBytes = 512;
+inline constexpr std::int64_t kLoadMemoryReserve = 128LL * 1024 * 1024;
+
 // Longest cell text accepted from a file or the clipboard, in UTF-16 units.
 inline constexpr std::size_t kMaxCellTextUnits = 32'767 * 4;
 

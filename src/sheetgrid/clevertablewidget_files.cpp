@@ -3,17 +3,23 @@
 #include <QDebug>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <exception>
 #include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/filledbox.h"
+#include "sheetgrid/memoryroom.h"
 #include "sheetgrid/io/csv.h"
 #include "sheetgrid/io/table.h"
 #include "sheetgrid/io/tablesize.h"
 #include "sheetgrid/io/xls.h"
 #include "sheetgrid/io/xlsx.h"
+#include "sheetgriditem/formulacache.h"
 
 namespace {
 
@@ -41,24 +47,80 @@ QString error_text(const std::exception_ptr& error) {
 // passes the grid's limits, or when the table fills more cells than one load
 // may place.
 void check_fits_grid(const CleverTableWidget& grid, const Table& table) {
-  const auto [rows, cols] = grid.grown_size(static_cast<qint64>(table.rows.size()), table.width);
-  if (table.width < 0 || !trelvo::limits::fits_grid(rows, cols))
+  const auto [rows, cols] = grid.grown_size(table.height, table.width);
+  if (table.width < 0 || table.height < 0 || !trelvo::limits::fits_grid(rows, cols))
     throw IoError(QStringLiteral("The grid of %1 rows and %2 columns this table needs exceeds the grid's limits")
                       .arg(rows).arg(cols));
   qint64 filled = 0;
-  for (const trelvo::io::Row& row : table.rows) {
-    const std::size_t n = std::min(row.size(), static_cast<std::size_t>(table.width));
-    for (std::size_t j = 0; j < n; ++j)
-      if (row[j] && !is_empty_cell_text(*row[j])) ++filled;
-  }
+  for (const trelvo::io::Cell& cell : table.cells)
+    if (cell.col < table.width && !is_empty_cell_text(cell.text)) ++filled;
   trelvo::io::check_filled_cells(filled);
+}
+
+// Qt cannot recover from a failed allocation while the grid grows: the load
+// is refused before, when its estimated memory (the grown grid's places, the
+// new cells and header items) and the reserve exceed what the process may
+// still take.
+void check_memory(const CleverTableWidget& grid, const Table& table) {
+  namespace L = trelvo::limits;
+  const auto [rows, cols] = grid.grown_size(table.height, table.width);
+  const bool grows = rows > grid.rowCount() || cols > grid.columnCount();
+  const qint64 headers = (rows - grid.rowCount()) + (cols - grid.columnCount());
+  const qint64 need = (grows ? rows * cols * L::kLoadPlaceBytes : 0) +
+                      (static_cast<qint64>(table.cells.size()) + headers) * L::kLoadItemBytes;
+  const qint64 room = trelvo::memory_room();
+  if (room >= 0 && need + L::kLoadMemoryReserve > room)
+    throw IoError(QStringLiteral("The grid needs about %1 MiB for this table, more than the %2 MiB of memory left")
+                      .arg((need + L::kLoadMemoryReserve) >> 20).arg(room >> 20));
 }
 
 [[noreturn]] void no_sheet_chosen() { throw IoError(QStringLiteral("No sheet was chosen.")); }
 
+using Items = std::vector<std::unique_ptr<CleverTableWidgetItem>>;
+
+// The new cells of `table`, one per place (null for an empty text), built
+// before the grid changes. In row-major order, each formula is evaluated
+// seeing the cells built before it and no others, as the grid holds them
+// while it is filled; every formula text is checked once per load. Throws
+// IoError once the formula work passes its budget.
+Items build_cells(const Table& table) {
+  const std::vector<trelvo::io::Cell>& cells = table.cells;
+  Items items(cells.size());
+  std::size_t current = 0;
+  FormulaCache cache;
+  FormulaSite site;
+  site.cache = &cache;
+  site.lookup = [&](int row, int col) -> const QTableWidgetItem* {
+    const auto end = cells.begin() + static_cast<std::ptrdiff_t>(current);
+    const auto it = std::lower_bound(cells.begin(), end, std::make_pair(row, col),
+                                     [](const trelvo::io::Cell& c, const std::pair<int, int>& key) {
+                                       return std::make_pair(c.row, c.col) < key;
+                                     });
+    if (it == end || it->row != row || it->col != col) return nullptr;
+    return items[static_cast<std::size_t>(it - cells.begin())].get();
+  };
+  for (; current < cells.size(); ++current) {
+    const trelvo::io::Cell& cell = cells[current];
+    if (cell.col >= table.width || is_empty_cell_text(cell.text)) continue;
+    if (!cell.text.contains(QLatin1Char('='))) {
+      items[current] = std::make_unique<CleverTableWidgetItem>(cell.text);
+      continue;
+    }
+    site.row = cell.row;
+    site.column = cell.col;
+    items[current] = std::make_unique<CleverTableWidgetItem>();
+    items[current]->setTextAt(cell.text, site);
+    if (cache.work() > trelvo::limits::kMaxLoadFormulaWork)
+      throw IoError(QStringLiteral("The formulas of the table need more work than one load may do (%1 units)")
+                        .arg(trelvo::limits::kMaxLoadFormulaWork));
+  }
+  return items;
+}
+
 // The load procedure shared by the three formats. `read` gives the whole
 // table (after any sheet choice) or throws; `empty` says whether it counts as
-// an empty table.
+// an empty table. Every cell is made before the grid changes, so a refused or
+// failed load leaves the grid as it was.
 void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
                 const std::function<Table()>& read, const std::function<bool(const Table&)>& empty) {
   if (path.isEmpty()) return;
@@ -71,7 +133,9 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
       return;
     }
     check_fits_grid(grid, table);
-    const int height = static_cast<int>(table.rows.size());
+    check_memory(grid, table);
+    Items items = build_cells(table);
+    const int height = table.height;
     const int width = table.width;
     {
       CleverTableWidget::BulkGuard bulk(grid);
@@ -85,24 +149,8 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
         grid.renumber_header_row();
       }
       grid.clearContents();
-      for (int i = 0; i < height; ++i) {
-        trelvo::io::Row& row = table.rows[static_cast<std::size_t>(i)];
-        const int n = std::min(width, static_cast<int>(row.size()));
-        for (int j = 0; j < n; ++j) {
-          const trelvo::io::Value& value = row[static_cast<std::size_t>(j)];
-          if (!value || is_empty_cell_text(*value)) continue;
-          // A text without "=" is no formula: the cell is built whole before it
-          // is placed, which the grid announces once. A formula is placed
-          // first, so that it sees the cells placed before it.
-          if (value->contains(QLatin1Char('=')))
-            grid.set_cell_text(i, j, *value);
-          else
-            grid.setItem(i, j, new CleverTableWidgetItem(*value));
-        }
-        // The cells now share the texts: the row goes, so that the table and
-        // the grid are never both held whole.
-        trelvo::io::Row().swap(row);
-      }
+      for (std::size_t k = 0; k < items.size(); ++k)
+        if (items[k]) grid.setItem(table.cells[k].row, table.cells[k].col, items[k].release());
       // Also when no cell was placed: the emptied grid's extent is recomputed
       // once, as the bulk ends.
       grid._max_content_pos();
@@ -154,7 +202,7 @@ void save_table(CleverTableWidget& grid, const QString& path,
 void CleverTableWidget::load_csv(const QString& path) {
   load_table(
       *this, path, TableKind::Csv, [&] { return trelvo::io::read_csv(path); },
-      [](const Table& t) { return t.rows.empty(); });
+      [](const Table& t) { return t.empty(); });
 }
 
 void CleverTableWidget::load_excel03(const QString& path) {
@@ -172,11 +220,8 @@ void CleverTableWidget::load_excel03(const QString& path) {
         return reader.readSheet(index);
       },
       [](const Table& t) {
-        if (t.rows.empty()) return true;
-        if (t.rows.size() == 1 && t.width == 1) {
-          const trelvo::io::Row& row = t.rows.front();
-          return row.empty() || !row.front() || row.front()->isEmpty();
-        }
+        if (t.height == 0) return true;
+        if (t.height == 1 && t.width == 1) return t.at(0, 0).value_or(QString()).isEmpty();
         return false;
       });
 }
@@ -196,7 +241,7 @@ void CleverTableWidget::load_excel(const QString& path) {
         }
         return reader.readSheet(index);
       },
-      [](const Table& t) { return t.rows.empty(); });
+      [](const Table& t) { return t.empty(); });
 }
 
 void CleverTableWidget::save_csv(const QString& path) { save_table(*this, path, trelvo::io::write_csv); }

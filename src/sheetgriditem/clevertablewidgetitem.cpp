@@ -1,6 +1,7 @@
 #include "sheetgriditem/clevertablewidgetitem.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -18,6 +19,9 @@
 #include "fitcore/strrepr.h"
 
 namespace {
+
+// The site of the cell whose text setTextAt is setting (GUI thread only).
+const FormulaSite* current_site = nullptr;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -59,12 +63,6 @@ QString error_message(const std::exception& e) {
   return QString::fromUtf8(e.what());
 }
 
-QString names_repr(const QStringList& names) {
-  std::vector<std::string> items;
-  items.reserve(names.size());
-  for (const QString& n : names) items.push_back(n.toStdString());
-  return qs(trelvo::repr_str_list(items));
-}
 
 }  // namespace
 
@@ -212,6 +210,15 @@ std::optional<QString> CleverTableWidgetItem::formulaOffset(int row, int col) co
   return out;
 }
 
+void CleverTableWidgetItem::setTextAt(const QString& text, const FormulaSite& site) {
+  struct Restore {
+    const FormulaSite* was = current_site;
+    ~Restore() { current_site = was; }
+  } restore;
+  current_site = &site;
+  setText(text);
+}
+
 std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formula(const QString& text) {
   if (!is_formula) return std::nullopt;
   auto fail = [this](const QString& message) {
@@ -220,46 +227,79 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
     return Result{*result, value};
   };
 
-  const QString expression = py_strip(text).mid(1).toString();
+  const FormulaSite* const site = current_site;
+  FormulaCache* const cache = site ? site->cache : nullptr;
+  std::optional<FormulaCache::Entry> own;
+  FormulaCache::Entry* entry = nullptr;
   try {
-    auto [converted, names] = parse_expression(expression.toStdString(), false);
-    formula = qs(converted);
-    QStringList parsed;
-    for (const std::string& n : names) parsed.append(qs(n));
-    args = parsed;
+    if (cache) {
+      entry = &cache->entry(text);
+    } else {
+      own = FormulaCache::parse(text);
+      entry = &*own;
+    }
   } catch (const std::exception& e) {
     return fail(error_message(e));
   }
-  qDebug().noquote() << QStringLiteral("Parsed formula: ") + *formula + QStringLiteral(", args: ") +
-                            names_repr(*args);
+  if (!entry->parsed) return fail(entry->error);
+  formula = entry->formula;
+  args = entry->args;
+  if (entry->constant) {
+    result = entry->constant->first;
+    if (entry->constant->second) value = *entry->constant->second;
+    else value.reset();
+    return Result{*result, value};
+  }
 
-  QTableWidget* table = tableWidget();
-  std::vector<std::string> bound;
+  const bool debug = QLoggingCategory::defaultCategory()->isDebugEnabled();
+  const QTableWidget* table = tableWidget();
+  const int own_row = site ? site->row : row();
+  const int own_col = site ? site->column : column();
   std::vector<trelvo::Value> values;
-  for (const QString& arg : *args) {
+  values.reserve(static_cast<std::size_t>(entry->args.size()));
+  if (cache) cache->addWork(entry->args.size());
+  for (const QString& arg : entry->args) {
     const QString label = arg.toUpper();
     const std::optional<Position> pos = label2index(label);
     if (!pos) return fail(label + QStringLiteral(" is invalid"));
-    if (pos->first == row() && pos->second == column()) return fail(label + QStringLiteral(" is self-referencing"));
-    qDebug().noquote() << QStringLiteral("label2index(%1) = (%2, %3)").arg(label).arg(pos->first).arg(pos->second);
-    const QTableWidgetItem* item = table ? table->item(pos->first, pos->second) : nullptr;
+    if (pos->first == own_row && pos->second == own_col) return fail(label + QStringLiteral(" is self-referencing"));
+    if (debug)
+      qDebug().noquote() << QStringLiteral("label2index(%1) = (%2, %3)").arg(label).arg(pos->first).arg(pos->second);
+    const QTableWidgetItem* item =
+        site ? site->lookup(pos->first, pos->second) : (table ? table->item(pos->first, pos->second) : nullptr);
     if (!item) return fail(label + QStringLiteral(" is empty"));
     const std::optional<double> number = read_number(cellText(item));
     if (!number) return fail(label + QStringLiteral(" is not a value"));
     // The number is bound to the name as it is written, so it keeps its sign
     // under every operator (-2 squared is 4.0).
-    bound.push_back(arg.toStdString());
     values.push_back(trelvo::Value::real(*number));
   }
 
   try {
-    const trelvo::Expression compiled = trelvo::Expression::compile(formula->toStdString(), bound);
-    trelvo::Value v = compiled.eval(values);
+    if (!entry->compiled && !entry->compile_error) {
+      std::vector<std::string> bound;
+      bound.reserve(static_cast<std::size_t>(entry->args.size()));
+      for (const QString& arg : entry->args) bound.push_back(arg.toStdString());
+      try {
+        entry->compiled = trelvo::Expression::compile(entry->formula.toStdString(), bound);
+      } catch (const std::bad_alloc&) {
+        throw;
+      } catch (const std::exception& e) {
+        entry->compile_error = error_message(e);
+      }
+    }
+    if (entry->compile_error) return fail(*entry->compile_error);
+    if (cache) cache->addWork(entry->formula.size());
+    trelvo::Value v = entry->compiled->eval(values);
     result = value_text(v);
     value = std::move(v);
-  } catch (const std::exception& e) {
+  } catch (const std::bad_alloc& e) {
     return fail(error_message(e));
+  } catch (const std::exception& e) {
+    fail(error_message(e));
   }
+  // Without references the same text always gives the same result.
+  if (cache && entry->args.isEmpty()) entry->constant = Result{*result, value};
   return Result{*result, value};
 }
 

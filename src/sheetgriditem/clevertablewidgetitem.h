@@ -12,6 +12,7 @@
 
 #include "fitcore/export.h"
 #include "fitcore/value.h"
+#include "sheetgriditem/formulacache.h"
 #include "sheetgriditem/heapoptional.h"
 
 // Keeps Qt's default item type (QTableWidgetItem::Type): recognise it with
@@ -45,6 +46,11 @@ class TRELVO_EXPORT CleverTableWidgetItem : public QTableWidgetItem {
   // result), and re-applies a number format. Never throws on a bad formula:
   // the cell shows a text beginning "#ERR: ".
   void setText(const QString& text);
+  // setText for a cell that is not in its table yet: its formula reads its
+  // references through `site.lookup`, treats `site`'s row and column as its
+  // own, and takes what `site.cache` already knows of the text (a formula
+  // without references evaluates once per text), adding its work there.
+  void setTextAt(const QString& text, const FormulaSite& site);
   // Replaces the stored raw text only: no evaluation, roles and is_formula untouched.
   void setRawText(const QString& raw_text);
   QString rawText() const;

@@ -22,7 +22,7 @@ namespace {
 
 QJsonObject table_json(const Table& table) {
   QJsonArray rows;
-  for (const Row& row : table.rows) {
+  for (const Row& row : table.dense_rows()) {
     QJsonArray values;
     for (int c = 0; c < table.width; ++c) {
       if (c < static_cast<int>(row.size()) && row[c]) values.append(*row[c]);
@@ -80,7 +80,7 @@ int run(const QStringList& args) {
       XlsxReader reader(path);
       return reader.readSheet(reader.activeSheet());
     }();
-    std::printf("%zu %d\n", t.rows.size(), t.width);
+    std::printf("%zu %d\n", t.dense_rows().size(), t.width);
     return 0;
   }
   if (mode == QLatin1String("fill") && args.size() > 3) {

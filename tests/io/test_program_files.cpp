@@ -38,8 +38,8 @@ class ProgramFiles : public testing::TestWithParam<ProgramCell> {};
 TEST_P(ProgramFiles, CellGivesItsText) {
   const ProgramCell& c = GetParam();
   const Table t = read_table(c.file, c.sheet);
-  ASSERT_LT(c.row, static_cast<int>(t.rows.size()));
-  const auto& row = t.rows[static_cast<std::size_t>(c.row)];
+  ASSERT_LT(c.row, static_cast<int>(t.dense_rows().size()));
+  const auto row = t.dense_rows()[static_cast<std::size_t>(c.row)];
   ASSERT_LT(c.col, static_cast<int>(row.size()));
   ASSERT_TRUE(row[static_cast<std::size_t>(c.col)].has_value());
   EXPECT_EQ(*row[static_cast<std::size_t>(c.col)], c.text);

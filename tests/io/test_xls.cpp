@@ -28,8 +28,8 @@ QString fixture(const char* name) { return source_dir() + QStringLiteral("/tests
 
 // The text at (row, col), "" for a place without a value (as xlrd gives).
 QString at(const Table& t, int row, int col) {
-  if (row >= static_cast<int>(t.rows.size())) return QString();
-  const auto& r = t.rows[static_cast<std::size_t>(row)];
+  if (row >= static_cast<int>(t.dense_rows().size())) return QString();
+  const auto r = t.dense_rows()[static_cast<std::size_t>(row)];
   if (col >= static_cast<int>(r.size())) return QString();
   return r[static_cast<std::size_t>(col)].value_or(QString());
 }
@@ -123,9 +123,9 @@ TEST_P(XlsExtent, CountsRowsAndColumnsAsXlrd) {
   const ExtentCase& c = GetParam();
   const Table t = XlsReader(fixture(c.file)).readSheet(c.sheet);
   EXPECT_EQ(t.sheet_name, QString::fromUtf8(c.sheet_name));
-  EXPECT_EQ(static_cast<int>(t.rows.size()), c.nrows);
+  EXPECT_EQ(static_cast<int>(t.dense_rows().size()), c.nrows);
   EXPECT_EQ(t.width, c.ncols);
-  for (const auto& row : t.rows) EXPECT_LE(static_cast<int>(row.size()), c.ncols);
+  for (const auto& row : t.dense_rows()) EXPECT_LE(static_cast<int>(row.size()), c.ncols);
 }
 
 const ExtentCase kExtentCases[] = {
@@ -174,10 +174,10 @@ TEST(XlsReader, ListsWorksheetsOnlyInWorkbookOrder) {
 
 TEST(XlsReader, SingleEmptyStringCellHoldsEmptyText) {
   const Table t = XlsReader(fixture("crafted.xls")).readSheet(1);
-  ASSERT_EQ(t.rows.size(), 1u);
-  ASSERT_EQ(t.rows[0].size(), 1u);
-  ASSERT_TRUE(t.rows[0][0].has_value());
-  EXPECT_EQ(*t.rows[0][0], QString());
+  ASSERT_EQ(t.dense_rows().size(), 1u);
+  ASSERT_EQ(t.dense_rows()[0].size(), 1u);
+  ASSERT_TRUE(t.dense_rows()[0][0].has_value());
+  EXPECT_EQ(*t.dense_rows()[0][0], QString());
 }
 
 TEST(XlsReader, RefusesSheetIndexOutOfRange) {
@@ -262,7 +262,7 @@ TEST_P(XlsRoundTrip, ReadsBackEveryNonEmptyText) {
       ASSERT_EQ(at(t, static_cast<int>(r), static_cast<int>(c)), empty ? QString() : text)
           << "row " << r << " col " << c;
     }
-  EXPECT_EQ(static_cast<int>(t.rows.size()), nrows);
+  EXPECT_EQ(static_cast<int>(t.dense_rows().size()), nrows);
   EXPECT_EQ(t.width, ncols);
 }
 

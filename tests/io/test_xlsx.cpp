@@ -22,7 +22,7 @@ QString data_path(const QString& name) {
 
 std::vector<std::vector<std::string>> texts(const Table& t) {
   std::vector<std::vector<std::string>> out;
-  for (const auto& row : t.rows) {
+  for (const auto& row : t.dense_rows()) {
     std::vector<std::string> r;
     for (int c = 0; c < t.width; ++c) {
       r.push_back(c < static_cast<int>(row.size()) && row[c] ? row[c]->toStdString() : "<none>");
@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(XlsxWrite, TextAtThe32767LimitIsWritten) {
   trelvo::io::write_xlsx(path, {{QString(32767, u'a')}});
-  EXPECT_EQ(XlsxReader(path).readSheet(0).rows[0][0]->size(), 32767);
+  EXPECT_EQ(XlsxReader(path).readSheet(0).dense_rows()[0][0]->size(), 32767);
 }
 
 TEST_F(XlsxWrite, ColumnPastTheLastIsRefused) {

@@ -3,6 +3,8 @@
 // reader keeps working on the parts it is given (UTF-16 parts included).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -347,10 +349,10 @@ TEST_P(Hostile, RefusedOrLoaded) {
     XlsxReader reader(file);
     const Table t = reader.readSheet(0);
     ASSERT_EQ(c.refusal, nullptr) << "loaded, expected a refusal with \"" << c.refusal << "\"";
-    ASSERT_FALSE(t.rows.empty());
-    ASSERT_FALSE(t.rows[0].empty());
-    ASSERT_TRUE(t.rows[0][0].has_value());
-    EXPECT_EQ(t.rows[0][0]->toStdString(), c.a1);
+    ASSERT_FALSE(t.dense_rows().empty());
+    ASSERT_FALSE(t.dense_rows()[0].empty());
+    ASSERT_TRUE(t.dense_rows()[0][0].has_value());
+    EXPECT_EQ(t.dense_rows()[0][0]->toStdString(), c.a1);
   } catch (const IoError& e) {
     ASSERT_NE(c.refusal, nullptr) << "refused: " << e.what();
     EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
@@ -398,3 +400,26 @@ TEST(ZipMember, PiecesMakeTheMember) {
 }
 
 }  // namespace
+
+// Cells out of order, repeated and emptied again: the table holds each place
+// once, with the last value given there, in row-major order.
+TEST(SparseTable, LastValueAtEachPlace) {
+  const QByteArray rows =
+      "<row r=\"3\"><c r=\"B3\"><v>1</v></c><c r=\"C3\"><v>2</v></c></row>"
+      "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a</t></is></c>"
+      "<c r=\"A1\" t=\"inlineStr\"><is><t>b</t></is></c></row>"
+      "<row r=\"3\"><c r=\"B3\"/><c r=\"D3\" t=\"inlineStr\"><is><t>b</t></is></c></row>";
+  const Table t = XlsxReader(workbook(sheet_of(rows))).readSheet(0);
+  EXPECT_EQ(t.height, 3);
+  EXPECT_EQ(t.width, 4);
+  ASSERT_EQ(t.cells.size(), 3u);
+  EXPECT_EQ(t.at(0, 0), QStringLiteral("b"));
+  EXPECT_FALSE(t.at(2, 1).has_value());
+  EXPECT_EQ(t.at(2, 2), QStringLiteral("2"));
+  EXPECT_EQ(t.at(2, 3), QStringLiteral("b"));
+  // Equal stored texts share one string.
+  EXPECT_EQ(t.at(0, 0)->constData(), t.at(2, 3)->constData());
+  EXPECT_TRUE(std::is_sorted(t.cells.begin(), t.cells.end(), [](const auto& a, const auto& b) {
+    return std::make_pair(a.row, a.col) < std::make_pair(b.row, b.col);
+  }));
+}

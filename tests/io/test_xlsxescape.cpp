@@ -88,11 +88,11 @@ TEST(XlsxEscapes, TextsSurviveTheRoundTrip) {
   const QString path = dir.filePath("escapes.xlsx");
   trelvo::io::write_xlsx(path, {texts});
   const trelvo::io::Table table = trelvo::io::XlsxReader(path).readSheet(0);
-  ASSERT_EQ(table.rows.size(), 1u);
-  ASSERT_EQ(table.rows[0].size(), texts.size());
+  ASSERT_EQ(table.dense_rows().size(), 1u);
+  ASSERT_EQ(table.dense_rows()[0].size(), texts.size());
   for (std::size_t c = 0; c < texts.size(); ++c) {
-    ASSERT_TRUE(table.rows[0][c].has_value()) << c;
-    EXPECT_EQ(*table.rows[0][c], texts[c]) << "column " << c;
+    ASSERT_TRUE(table.dense_rows()[0][c].has_value()) << c;
+    EXPECT_EQ(*table.dense_rows()[0][c], texts[c]) << "column " << c;
   }
 }
 
@@ -101,7 +101,7 @@ TEST(XlsxEscapes, EscapedUnderscoresCountTowardsTheLimit) {
   const QString path = dir.filePath("long.xlsx");
   const QString fits = QStringLiteral("_x0041_") + QString(32767 - 13, u'a');
   trelvo::io::write_xlsx(path, {{fits}});
-  EXPECT_EQ(*trelvo::io::XlsxReader(path).readSheet(0).rows[0][0], fits);
+  EXPECT_EQ(*trelvo::io::XlsxReader(path).readSheet(0).dense_rows()[0][0], fits);
   EXPECT_THROW(trelvo::io::write_xlsx(path, {{fits + QStringLiteral("a")}}), trelvo::io::IoError);
 }
 

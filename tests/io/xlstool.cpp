@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
       if (!ok) return usage();
       const trelvo::io::Table t = trelvo::io::XlsReader(path).readSheet(index);
       QJsonArray rows;
-      for (const trelvo::io::Row& r : t.rows) {
+      for (const trelvo::io::Row& r : t.dense_rows()) {
         QJsonArray row;
         for (const trelvo::io::Value& v : r) row.append(v ? QJsonValue(*v) : QJsonValue());
         rows.append(row);

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "common/zipwriter.h"
 #include "filetestutil.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/io/atomicfile.h"
@@ -82,6 +83,33 @@ int inChild(const std::function<int()>& body) {
   return WEXITSTATUS(status);
 }
 
+// A one-sheet workbook whose sheet holds `rows` and whose one shared string
+// is `text`.
+QByteArray sharedStringWorkbook(const QByteArray& rows, const QByteArray& text) {
+  const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  return trelvo::test::zip_archive(
+      {{"[Content_Types].xml",
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Override PartName=\"/xl/workbook.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+        "<Override PartName=\"/xl/sharedStrings.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/></Types>",
+        true},
+       {"xl/workbook.xml",
+        "<workbook xmlns=\"" + main +
+            "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+            "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>",
+        true},
+       {"xl/_rels/workbook.xml.rels",
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>",
+        true},
+       {"xl/worksheets/sheet1.xml", "<worksheet xmlns=\"" + main + "\"><sheetData>" + rows + "</sheetData></worksheet>",
+        true},
+       {"xl/sharedStrings.xml", "<sst xmlns=\"" + main + "\"><si><t>" + text + "</t></si></sst>", true}});
+}
+
 const QString kLoadFailed = QStringLiteral("加载错误\n加载文件失败\n\n");
 const QString kSaveFailed = QStringLiteral("保存错误\n保存文件时出现错误\n\n");
 
@@ -127,6 +155,10 @@ class GridHostileFilesTest : public QObject {
       QTest::addRow("%s: /dev/zero", s.constData()) << f << QStringLiteral("/dev/zero") << 2 << 2;
     }
     QTest::newRow("xls: /dev/urandom") << Format::Xls << QStringLiteral("/dev/urandom") << 2 << 2;
+    QTest::newRow("xlsx: one 32,767-character text in 4,097 cells, more text than a load may place")
+        << Format::Xlsx << QStringLiteral("long shared text") << 2 << 2;
+    QTest::newRow("xlsx: one formula of 32 K characters with a reference in 2,100 cells, past the formula budget")
+        << Format::Xlsx << QStringLiteral("formula budget") << 2 << 2;
   }
   void refusedLoads() {
     QFETCH(Format, format);
@@ -145,6 +177,24 @@ class GridHostileFilesTest : public QObject {
       trelvo::io::TextRows rows(static_cast<std::size_t>((filled + 249) / 250));
       for (qint64 i = 0; i < filled; ++i) rows[static_cast<std::size_t>(i / 250)].push_back(QStringLiteral("1"));
       writeTable(format, path, rows);
+    } else if (file == QStringLiteral("long shared text") || file == QStringLiteral("formula budget")) {
+      // One text in every cell: the workbook stores it once, as a shared string.
+      QString text;
+      int cells = 0;
+      if (file == QStringLiteral("long shared text")) {
+        text = QString(trelvo::limits::kMaxXlsxCellChars, QLatin1Char('t'));
+        cells = static_cast<int>(trelvo::limits::kMaxLoadTextUnits / text.size()) + 1;
+      } else {
+        text = QStringLiteral("=min(A1") + QStringLiteral(",1").repeated(16380) + QStringLiteral(")");
+        cells = static_cast<int>(trelvo::limits::kMaxLoadFormulaWork / text.size()) + 50;
+      }
+      QByteArray sheet = "<row><c t=\"inlineStr\"><is><t>2</t></is></c></row>";
+      for (int i = 0; i < cells; i += 100) {
+        sheet += "<row>";
+        for (int j = i; j < std::min(cells, i + 100); ++j) sheet += "<c t=\"s\"><v>0</v></c>";
+        sheet += "</row>";
+      }
+      QVERIFY(trelvo::test::writeBytes(path, sharedStringWorkbook(sheet, text.toUtf8())));
     } else if (file == QStringLiteral("fifo")) {
       QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else if (file.startsWith(QLatin1Char('@'))) {
@@ -183,6 +233,63 @@ class GridHostileFilesTest : public QObject {
     QCOMPARE(grid.columnCount(), gridCols);
     QVERIFY(snapshot(grid) == before);
     QCOMPARE(cellText(grid.horizontalHeaderItem(0)), QStringLiteral("own"));
+  }
+
+  // Under an address-space limit a load either fits or is refused before
+  // the grid changes (Qt would crash on a failed allocation while the grid
+  // grows, and a grid cleared before its new cells exist would lose its
+  // content).
+  void loadsUnderAddressSpaceLimit_data() {
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("roomMiB");  // address space left above the child's present size
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("xlsx: two cells at A1 and XFD1219, 100 MiB of room")
+        << Format::Xlsx << QStringLiteral("wide corner") << 100 << false;
+    QTest::newRow("csv: 2,000,000 cells, 600 MiB of room") << Format::Csv << QStringLiteral("2m") << 600 << false;
+    QTest::newRow("csv: 1,000 cells, 600 MiB of room") << Format::Csv << QStringLiteral("1k") << 600 << true;
+  }
+  void loadsUnderAddressSpaceLimit() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than any limit here");
+#endif
+    QFETCH(Format, format);
+    QFETCH(QString, file);
+    QFETCH(int, roomMiB);
+    QFETCH(bool, loads);
+    const QString path = freshFolder() + QStringLiteral("/big") + suffix(format);
+    if (file == QStringLiteral("wide corner")) {
+      trelvo::io::TextRows rows = cornerTable(1219, trelvo::limits::kMaxCols);
+      rows.front().front() = QStringLiteral("x");
+      writeTable(format, path, rows);
+    } else {
+      const int records = file == QStringLiteral("2m") ? 1'000'000 : 500;
+      QByteArray bytes;
+      for (int r = 0; r < records; ++r) bytes += QByteArray::number(r) + ",1\n";
+      QVERIFY(trelvo::test::writeBytes(path, bytes));
+    }
+    CleverTableWidget grid;
+    trelvo::test::fillGrid(grid, 2, 2, QStringLiteral("old"));
+    const QStringList before = snapshot(grid);
+    const int status = inChild([&] {
+      QFile status_file(QStringLiteral("/proc/self/status"));
+      if (!status_file.open(QIODevice::ReadOnly)) return 3;
+      qint64 size = -1;
+      for (const QByteArray& line : status_file.readAll().split('\n'))
+        if (line.startsWith("VmSize:")) size = line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+      if (size <= 0) return 3;
+      const rlim_t cap = static_cast<rlim_t>(size + qint64(roomMiB) * 1024 * 1024);
+      const rlimit limit{cap, cap};
+      if (::setrlimit(RLIMIT_AS, &limit) != 0) return 3;
+      Modals modals;
+      ModalGuard guard(modals.action());
+      load(grid, format, path);
+      if (!guard.failures().isEmpty()) return 4;
+      if (loads) return modals.boxes.isEmpty() && cellText(grid.item(499, 0)) == QStringLiteral("499") ? 0 : 5;
+      if (modals.boxes.size() != 1 || !modals.boxes[0].startsWith(kLoadFailed)) return 6;
+      return snapshot(grid) == before ? 0 : 7;
+    });
+    QCOMPARE(status, 0);
   }
 
   // A save that fails shows "保存错误", never "保存成功", and the old file

@@ -5,6 +5,9 @@
 
 #include "filetestutil.h"
 #include "fitcore/limits.h"
+#include "sheetgrid/io/csv.h"
+#include "sheetgrid/io/xls.h"
+#include "sheetgrid/io/xlsx.h"
 
 using trelvo::test::LogCapture;
 using trelvo::test::ModalGuard;
@@ -143,6 +146,32 @@ class GridLoadTest : public QObject {
     auto* cell = asFormulaCell(grid.item(0, 1));
     QVERIFY(cell && cell->is_formula);
     QCOMPARE(cell->rawText(), QStringLiteral("=A1*2"));
+  }
+
+  // A formula text met in many cells (a workbook stores it once, as a shared
+  // string) is checked once, yet each cell evaluates it at its own place,
+  // seeing only the cells placed before it.
+  void sharedFormulasFollowTheirPlace_data() {
+    QTest::addColumn<Loader>("loader");
+    QTest::newRow("csv") << Loader::Csv;
+    QTest::newRow("xlsx") << Loader::Xlsx;
+    QTest::newRow("xls") << Loader::Xls;
+  }
+  void sharedFormulasFollowTheirPlace() {
+    QFETCH(Loader, loader);
+    const trelvo::io::TextRows rows = {{"=B1+1", "2", "=B1+1"}, {"=B2*2", "=B2*2", "=1+2"}, {"=1+2", "=B2*2", "=B1+1"}};
+    QString path;
+    switch (loader) {
+      case Loader::Csv: path = csvFile(trelvo::io::format_csv(rows)); break;
+      case Loader::Xlsx: trelvo::io::write_xlsx(path = dir_.filePath(QStringLiteral("shared.xlsx")), rows); break;
+      case Loader::Xls: trelvo::io::write_xls(path = dir_.filePath(QStringLiteral("shared.xls")), rows); break;
+    }
+    CleverTableWidget grid;
+    ModalGuard guard;
+    load(grid, loader, path);
+    QVERIFY2(guard.seen().isEmpty(), qPrintable(guard.seen().join("; ")));
+    QCOMPARE(snapshot(grid), (QStringList{"#ERR: B1 is empty|2|3.0", "#ERR: B2 is empty|#ERR: B2 is self-referencing|3",
+                                          "3|#ERR: B2 is not a value|3.0"}));
   }
 
   // One content-extent recomputation for the whole load, also when the

@@ -62,7 +62,7 @@ QStringList readBack(Saver saver, const QString& path, QString* sheet = nullptr)
   }
   if (sheet) *sheet = table.sheet_name;
   QStringList rows;
-  for (const auto& row : table.rows) {
+  for (const auto& row : table.dense_rows()) {
     QStringList cells;
     for (int c = 0; c < table.width; ++c)
       cells << (c < static_cast<int>(row.size()) && row[c] ? *row[c] : QString());

@@ -14,7 +14,10 @@ enum class State { StartRecord, StartField, InField, InQuotedField, QuoteInQuote
 
 class CsvParser {
  public:
-  Table table;
+  Table finish() {
+    check_table_extent(rows_, width_);
+    return table_.finish(rows_, width_);
+  }
 
   void feed(char16_t c) {
     switch (state_) {
@@ -114,28 +117,29 @@ class CsvParser {
   }
 
   void save_field() {
-    if (static_cast<qint64>(record_.size()) >= limits::kMaxCols) check_table_extent(1, record_.size() + 1);
+    if (record_len_ >= limits::kMaxCols) check_table_extent(1, record_len_ + 1);
     if (++total_fields_ > limits::kMaxCells) check_table_extent(1, limits::kMaxCells + 1);
-    if (!is_empty_cell_text(field_)) check_filled_cells(++filled_fields_);
-    record_.emplace_back(field_);
+    table_.put(rows_, record_len_++, field_);
     field_.clear();
     field_len_ = 0;
   }
 
   void end_record() {
-    if (record_.empty()) return;  // a blank line takes no row
-    check_table_extent(static_cast<qint64>(table.rows.size()) + 1, 1);
-    table.width = std::max<int>(table.width, static_cast<int>(record_.size()));
-    table.rows.push_back(std::move(record_));
-    record_ = Row();
+    if (record_len_ == 0) return;  // a blank line takes no row
+    check_table_extent(static_cast<qint64>(rows_) + 1, 1);
+    width_ = std::max(width_, record_len_);
+    ++rows_;
+    record_len_ = 0;
   }
 
   State state_ = State::StartRecord;
   QString field_;
   qsizetype field_len_ = 0;
   qint64 total_fields_ = 0;
-  qint64 filled_fields_ = 0;
-  Row record_;
+  TableBuilder table_;
+  int rows_ = 0;        // records kept so far
+  int record_len_ = 0;  // values of the record being read
+  int width_ = 0;
 };
 
 bool needs_quotes(const QString& value) {
@@ -161,8 +165,7 @@ Table parse_csv(const QByteArray& bytes) {
   }
   if (n > 0 && text[n - 1] != u'\n' && text[n - 1] != u'\r') parser.end_of_line();
   parser.end_of_input();
-  check_table_extent(static_cast<qint64>(parser.table.rows.size()), parser.table.width);
-  return std::move(parser.table);
+  return parser.finish();
 }
 
 Table read_csv(const QString& path) {

@@ -13,13 +13,13 @@ namespace trelvo::io {
 // closing quote is appended to the value; a quote inside an unquoted value is
 // an ordinary character; a file ending inside quotes ends its last value
 // there. Blank lines are dropped. One leading byte-order mark is removed.
-// Every value is present text (never std::nullopt); rows are as long as
-// their records, width is the longest record.
+// Every value of a record is a cell of the table ("" included); height is
+// the number of records, width the longest record.
 // Throws IoError when the file cannot be read or is not a regular file
 // (InputFile), is not valid UTF-8 ("'utf-8' codec can't decode byte 0xff in
 // position 3: invalid start byte"), holds a value longer than
 // limits::kMaxCsvFieldChars, or a table beyond the grid's limits (its extent,
-// or more non-empty values than one load may place).
+// or more non-empty values or cell text than one load may place, tablesize.h).
 // Reads only; changes nothing.
 Table read_csv(const QString& path);
 

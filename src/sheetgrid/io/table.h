@@ -14,11 +14,26 @@ namespace trelvo::io {
 using Value = std::optional<QString>;
 using Row = std::vector<Value>;
 
+// A place holding a value (0-based row and column) and the value's text.
+struct Cell {
+  int row = 0;
+  int col = 0;
+  QString text;
+};
+
+// A table holds only the places that have a value, so its memory follows
+// its content, not its extent.
 struct Table {
-  std::vector<Row> rows;  // rows may be shorter than width
-  int width = 0;          // columns the table needs (longest row, or XLS ncols)
-  QString sheet_name;     // the sheet read (workbooks only)
-  bool empty() const { return rows.empty(); }
+  std::vector<Cell> cells;  // row-major order, one per place
+  int height = 0;           // rows the table needs (records, last row, or XLS nrows)
+  int width = 0;            // columns the table needs (longest row, or XLS ncols)
+  QString sheet_name;       // the sheet read (workbooks only)
+  bool empty() const { return height == 0; }
+  // The value at (row, col); none for a place without one.
+  Value at(int row, int col) const;
+  // The table as dense rows (tests and tools): `height` rows, each ending
+  // after its last value.
+  std::vector<Row> dense_rows() const;
 };
 
 // A read or write failed. what() is the description shown to the user.

@@ -1,6 +1,11 @@
 #pragma once
 // The largest table a reader builds (limits.h), checked as it grows.
+#include <QString>
 #include <QtGlobal>
+
+#include <vector>
+
+#include "sheetgrid/io/table.h"
 
 namespace trelvo::io {
 
@@ -11,5 +16,34 @@ void check_table_extent(qint64 rows, qint64 cols);
 // Throws IoError when `filled` non-empty cells are more than one load may
 // place (limits::kMaxFilledCells).
 void check_filled_cells(qint64 filled);
+
+// Throws IoError when the non-empty cell texts of one table hold more than
+// limits::kMaxLoadTextUnits UTF-16 units together.
+void check_load_text(qint64 units);
+
+// Collects a reader's values, in any order, into a Table. Each value counts
+// as it arrives: more non-empty values than one load may place, more text
+// than one load may hold, or more values than the grid has places
+// (limits::kMaxCells) throw IoError at once. A value that replaces the one
+// just put at the same place takes its count over; values out of order count
+// until finish() sorts them.
+class TableBuilder {
+ public:
+  // The value `text` at (row, col) (0-based), replacing any earlier one there.
+  void put(int row, int col, QString text);
+  // No value at (row, col): an earlier one there is dropped.
+  void erase(int row, int col);
+  // The table of the values put, in row-major order, one per place (the
+  // last one put there), with the given extent. The builder is left empty.
+  Table finish(int height, int width);
+
+ private:
+  void count(const Cell& cell, int sign);
+  void append(Cell cell);
+  std::vector<Cell> cells_;  // an erased place is kept as a cell of column -1 - col
+  bool ordered_ = true;      // every cell lies after the one before it
+  qint64 filled_ = 0;
+  qint64 units_ = 0;
+};
 
 }  // namespace trelvo::io

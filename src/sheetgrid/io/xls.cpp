@@ -43,18 +43,12 @@ Table XlsReader::readSheet(int index) const {
   if (index < 0 || static_cast<std::size_t>(index) >= d_->globals.sheets.size())
     throw IoError(QStringLiteral("list index out of range: sheet %1 of %2").arg(index).arg(d_->globals.sheets.size()));
   const biff::SheetEntry& sheet = d_->globals.sheets[static_cast<std::size_t>(index)];
-  Table t;
-  t.sheet_name = sheet.name;
   const biff::Extent ext = d_->extents[static_cast<std::size_t>(index)];
-  t.rows.resize(static_cast<std::size_t>(ext.nrows));
-  qint64 filled = 0;
-  biff::read_sheet(d_->view(), d_->globals, sheet.offset, [&t, &filled](int row, int col, const QString& text) {
-    if (!is_empty_cell_text(text)) check_filled_cells(++filled);
-    Row& r = t.rows[static_cast<std::size_t>(row)];
-    if (static_cast<std::size_t>(col) >= r.size()) r.resize(static_cast<std::size_t>(col) + 1);
-    r[static_cast<std::size_t>(col)] = text;
-  });
-  t.width = ext.ncols;
+  TableBuilder cells;
+  biff::read_sheet(d_->view(), d_->globals, sheet.offset,
+                   [&cells](int row, int col, const QString& text) { cells.put(row, col, text); });
+  Table t = cells.finish(ext.nrows, ext.ncols);
+  t.sheet_name = sheet.name;
   return t;
 }
 

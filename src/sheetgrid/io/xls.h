@@ -33,11 +33,12 @@ class XlsReader {
   // Python float reprs ("3.0", "1e-05"), booleans "1"/"0", error cells (and
   // formulas whose result is an error) their error's text ("#DIV/0!", "#N/A";
   // the code's digits for a code the format does not define), other formulas
-  // their cached result. Places without a cell record
-  // have no value (std::nullopt; xlrd gives "" there) and rows end after
-  // their last cell. sheet_name is the sheet's name. Throws IoError when
-  // `index` is out of range, or when the sheet holds more non-empty cells
-  // than one load may place (limits::kMaxFilledCells).
+  // their cached result. Only places with a cell record are cells of the
+  // table (xlrd gives "" elsewhere); a later record at a place replaces an
+  // earlier one. height = nrows, width = ncols. sheet_name is the sheet's
+  // name. Throws IoError when `index` is out of range, or when the sheet
+  // holds more non-empty cells or cell text than one load may place
+  // (tablesize.h).
   Table readSheet(int index) const;
 
  private:

@@ -43,8 +43,9 @@ class XlsxReader {
 
   // The sheet at `index`: rows 1 to the last row holding a cell, each with the
   // values of columns A onwards; width is the last column holding a cell
-  // (cells without a value count too). A row may be shorter than width; a
-  // place without a value is std::nullopt. Value texts: shared and inline
+  // (cells without a value count too); only the places with a value are
+  // cells of the table, and cells with equal stored texts share one string.
+  // Value texts: shared and inline
   // text with its _xHHHH_ escapes decoded (xlsxescape.h); a number written
   // without "." or exponent is an integer in its decimal digits ("3", "-12"),
   // any other number the shortest float text ("2.5", "1e-05"); booleans "True" / "False"; date-formatted numbers
@@ -52,7 +53,7 @@ class XlsxReader {
   // can be held; error cells their text ("#DIV/0!"). A sheet without cells
   // gives a table without rows. sheet_name is set. Throws IoError for an
   // index out of range, a chart sheet, a malformed sheet, or a sheet holding
-  // more non-empty cells than one load may place (limits::kMaxFilledCells),
+  // more non-empty cells or cell text than one load may place (tablesize.h),
   // refused as soon as the count is passed.
   Table readSheet(int index) const;
 

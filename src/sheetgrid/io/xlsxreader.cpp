@@ -249,9 +249,21 @@ struct XlsxReader::Impl {
   void read_workbook(const QString& part);
   void read_shared_strings(const QString& part);
   void read_styles();
+  // The texts stored in the cells of the sheet being read (not the shared
+  // strings): cells with equal texts share one string.
+  mutable QSet<QString> inline_texts;
   Table read_sheet(const SheetEntry& sheet) const;
   std::optional<QString> cell_value(XmlPart& xml) const;
+  QString shared_text(const QString& text) const;
 };
+
+QString XlsxReader::Impl::shared_text(const QString& text) const {
+  if (text.isEmpty()) return text;
+  const auto known = inline_texts.constFind(text);
+  if (known != inline_texts.constEnd()) return *known;
+  inline_texts.insert(text);
+  return text;
+}
 
 void XlsxReader::Impl::read_content_types(QString& workbook, QString& strings) {
   const QString name = QStringLiteral("[Content_Types].xml");
@@ -408,6 +420,7 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
   }
   if (type == QLatin1String("inlineStr")) {
     if (inline_text) check_text_length(*inline_text);
+    if (inline_text) return shared_text(*inline_text);
     return inline_text;
   }
   if (!raw || raw->isEmpty()) return std::nullopt;
@@ -430,17 +443,16 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
   }
   if (type == QLatin1String("d")) return iso8601_text(*raw);
   check_text_length(*raw);
-  return raw;  // "str", "e" and unknown kinds: the text as stored
+  return shared_text(*raw);  // "str", "e" and unknown kinds: the text as stored
 }
 
 Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   if (sheet.chart) throw IoError(QStringLiteral("'%1' is a chart sheet and holds no cells").arg(sheet.name));
   XmlPart xml(member_source(*zip, sheet.part), sheet.part);
-  Table table;
-  table.sheet_name = sheet.name;
+  TableBuilder cells;
+  inline_texts.clear();
   qint64 max_row = 0, max_col = 0;
   qint64 row_counter = 0;
-  qint64 filled = 0;
   // At most one <row> for each row of the grid, each row number once.
   qint64 row_elements = 0;
   std::vector<bool> row_seen(static_cast<std::size_t>(limits::kMaxRows) + 1);
@@ -489,21 +501,13 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
       max_col = std::max(max_col, col);
       check_table_extent(max_row, max_col);
       std::optional<QString> value = cell_value(xml);
-      if (value && !is_empty_cell_text(*value)) check_filled_cells(++filled);
-      if (static_cast<qint64>(table.rows.size()) < row) {
-        if (!value) continue;
-        table.rows.resize(static_cast<std::size_t>(row));
-      }
-      Row& target = table.rows[static_cast<std::size_t>(row - 1)];
-      if (static_cast<qint64>(target.size()) < col) {
-        if (!value) continue;
-        target.resize(static_cast<std::size_t>(col));
-      }
-      target[static_cast<std::size_t>(col - 1)] = std::move(value);
+      if (value) cells.put(static_cast<int>(row - 1), static_cast<int>(col - 1), std::move(*value));
+      else cells.erase(static_cast<int>(row - 1), static_cast<int>(col - 1));
     }
   }
-  table.rows.resize(static_cast<std::size_t>(max_row));
-  table.width = static_cast<int>(max_col);
+  inline_texts.clear();
+  Table table = cells.finish(static_cast<int>(max_row), static_cast<int>(max_col));
+  table.sheet_name = sheet.name;
   return table;
 }
 

@@ -64,13 +64,12 @@ void check_written(const AtomicFile& file, const TextRows& rows) {
     for (const QString& text : row)
       if (!is_empty_cell_text(text)) ++written;
   std::size_t read = 0;
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
-      if (!table.rows[r][c]) continue;
-      ++read;
-      if (r >= rows.size() || c >= rows[r].size() || is_empty_cell_text(rows[r][c]))
-        throw damaged(QStringLiteral("a cell at %1").arg(cell_name(r, c)));
-    }
+  for (const Cell& cell : table.cells) {
+    const auto r = static_cast<std::size_t>(cell.row);
+    const auto c = static_cast<std::size_t>(cell.col);
+    ++read;
+    if (r >= rows.size() || c >= rows[r].size() || is_empty_cell_text(rows[r][c]))
+      throw damaged(QStringLiteral("a cell at %1").arg(cell_name(r, c)));
   }
   if (read != written) throw damaged(QStringLiteral("%1 of %2 cells").arg(read).arg(written));
 }

@@ -1,0 +1,66 @@
+#pragma once
+// What a run of many formula cells (a load) learns once per formula text:
+// the check and rewrite by parse_expression, the compiled expression, and
+// the result of a formula without references. It also counts the formula
+// work done, so that the run can stop once a budget is passed.
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QTableWidgetItem>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "fitcore/evaluator.h"
+#include "fitcore/export.h"
+#include "fitcore/value.h"
+
+class TRELVO_EXPORT FormulaCache {
+ public:
+  // One formula text: its parse, and what follows from it.
+  struct Entry {
+    QString text;       // the raw text (kept, so that its data stays where it is)
+    bool parsed = false;
+    QString error;      // parse_expression's message when !parsed
+    QString formula;    // the rewritten expression
+    QStringList args;   // its names
+    // Compiled on first use with the names bound; the message when compiling failed.
+    std::optional<trelvo::Expression> compiled;
+    std::optional<QString> compile_error;
+    // A formula without references: its (result, value) once evaluated.
+    std::optional<std::pair<QString, std::optional<trelvo::Value>>> constant;
+  };
+
+  // Parses the expression of `text` (a formula's raw text); writes the
+  // "Parsed formula" debug line on success.
+  static Entry parse(const QString& text);
+
+  // The entry of `text`. Texts are recognised by their shared data: cells
+  // holding one string (a workbook's shared string) find its entry without
+  // reading it; equal texts of their own each are parsed once each (each
+  // came from the file). Parsing counts the text's length as work. The cache
+  // keeps a bounded number of entries and characters; past them it starts
+  // afresh.
+  Entry& entry(const QString& text);
+
+  // Formula work so far: characters parsed and evaluated, references read.
+  qint64 work() const { return work_; }
+  void addWork(qint64 units) { work_ += units; }
+
+ private:
+  QHash<const QChar*, std::shared_ptr<Entry>> entries_;
+  qint64 held_units_ = 0;
+  qint64 work_ = 0;
+};
+
+// Where a formula cell that is not in its table yet will stand, how it reads
+// the cells it refers to, and the cache of the run it is part of.
+struct FormulaSite {
+  int row = -1;
+  int column = -1;
+  // The item at (row, column) as the formula sees it, or null.
+  std::function<const QTableWidgetItem*(int row, int column)> lookup;
+  FormulaCache* cache = nullptr;
+};
