@@ -37,7 +37,7 @@ class XlsReader {
   // have no value (std::nullopt; xlrd gives "" there) and rows end after
   // their last cell. sheet_name is the sheet's name. Throws IoError when
   // `index` is out of range, or when the sheet holds more non-empty cells
-  // than one load may place (limits::kMaxFilledCells).
+  // than one load may place (limits::kMaxLoadFilledCells).
   Table readSheet(int index) const;
 
  private:
