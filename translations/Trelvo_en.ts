@@ -207,6 +207,10 @@
         <source>文件已保存至：%1</source>
         <translation>File saved to: %1</translation>
     </message>
+    <message>
+        <source>操作后表格的非空单元格将超过%1个，无法执行该操作</source>
+        <translation>After this command the grid would hold more than %1 filled cells; it was not carried out</translation>
+    </message>
 </context>
 <context>
     <name>DeleteInsertDialog</name>

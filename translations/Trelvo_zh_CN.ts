@@ -207,6 +207,10 @@
         <source>文件已保存至：%1</source>
         <translation>文件已保存至：%1</translation>
     </message>
+    <message>
+        <source>操作后表格的非空单元格将超过%1个，无法执行该操作</source>
+        <translation>操作后表格的非空单元格将超过%1个，无法执行该操作</translation>
+    </message>
 </context>
 <context>
     <name>DeleteInsertDialog</name>

@@ -17,9 +17,16 @@ constexpr bool fits_grid(std::int64_t rows, std::int64_t cols) {
   return rows <= kMaxRows && cols <= kMaxCols && rows * cols <= kMaxCells;
 }
 
-// Most non-empty cells one load places: what the grid holds in memory (each
-// filled cell is an item of a few hundred bytes), well below kMaxCells.
+// Most non-empty cells the grid's bulk commands (paste, column paste,
+// formula fill) leave in the grid: what it holds in memory (each filled cell
+// is an item of a few hundred bytes), well below kMaxCells.
 inline constexpr std::int64_t kMaxFilledCells = 2'000'000;
+
+// Cells typed one at a time may take the grid past kMaxFilledCells; a load
+// accepts this many filled cells more, so that such a grid, once saved,
+// loads again.
+inline constexpr std::int64_t kTypedCellsMargin = 100'000;
+inline constexpr std::int64_t kMaxLoadFilledCells = kMaxFilledCells + kTypedCellsMargin;
 
 // Most UTF-16 units of cell text one load places, summed over its filled
 // cells: a sheet of kMaxFilledCells cells of 60 characters still loads.
@@ -65,10 +72,11 @@ inline constexpr int kXlsMaxSheets = 65'535;
 inline constexpr std::size_t kMaxSharedStrings = 4'000'000;
 
 // XLSX workbooks: the most shared strings and the most characters they hold
-// together, the most cell styles (<xf> of <cellXfs>) and custom number
-// formats, and the longest number format code.
+// together (as many as one load places, so that every workbook saved from a
+// grid that loaded reads again), the most cell styles (<xf> of <cellXfs>)
+// and custom number formats, and the longest number format code.
 inline constexpr std::size_t kMaxXlsxSharedStrings = 4'000'000;
-inline constexpr std::size_t kMaxXlsxSharedStringChars = 64 * 1024 * 1024;
+inline constexpr std::size_t kMaxXlsxSharedStringChars = static_cast<std::size_t>(kMaxLoadTextUnits);
 inline constexpr std::size_t kMaxXlsxCellStyles = 1'000'000;
 inline constexpr std::size_t kMaxXlsxNumberFormats = 100'000;
 inline constexpr std::size_t kMaxNumberFormatChars = 4096;

@@ -141,7 +141,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // cell and formula in a modal FormulaExpander and, when accepted, writes
   // every cell of the range with the base formula moved by the cell's distance
   // from the base cell (row-major order). Anything else: returns silently.
-  // Writes run under one BulkGuard: one ContentsChangeSignal at the end.
+  // Writes run under one BulkGuard: one ContentsChangeSignal at the end. A
+  // fill that would pass the filled-cell limit writes nothing
+  // (refuse_past_filled_limit).
   void expand_formula();
 
   // ---- label lookup --------------------------------------------------------
@@ -243,6 +245,13 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // _max_content_pos(), then the stored pair (inside a bulk: the stored pair
   // as last computed, the recomputation being deferred).
   std::pair<int, int> get_max_content_pos();
+  // Cells holding text other than "" or " "; visits every place.
+  qint64 filled_cell_count() const;
+  // A paste, column paste or formula fill that would leave `filled_after`
+  // filled cells, more than limits::kMaxFilledCells (the most a load
+  // places), is refused: warns "操作后表格的非空单元格将超过%1个，无法执行该操作"
+  // and returns true; the caller then changes nothing.
+  bool refuse_past_filled_limit(qint64 filled_after, const char* command);
   // On an editable grid that is not self-extending: remove every empty row
   // (bottom-up) / column (right to left), interior ones included. Headers are
   // not renumbered; the extent is not recomputed.
@@ -370,7 +379,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void reverse_col();
   // Exactly one selected column, else warns "只能选择一列进行粘贴替换操作"; a
   // clipboard without numbers warns "粘贴数据中不包含有效数字字符"; more numbers
-  // than the grid limits allow rows warns "粘贴数据行数超出表格大小上限，无法替换列".
+  // than the grid limits allow rows warns "粘贴数据行数超出表格大小上限，无法替换列";
+  // one that would pass the filled-cell limit is refused by
+  // refuse_past_filled_limit.
   void paste_col();
   void float_col();
   // Numbers matching "[-+]?\d+\.?\d*(?:[eE][-+]?\d+)?", in order.
@@ -401,7 +412,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
 
   // Clipboard: tab-separated cells, line-feed-separated rows, no final line
   // feed. Paste grows the grid from the anchor; a paste that would exceed the
-  // grid limits changes nothing and warns "粘贴数据超出表格大小上限，无法粘贴".
+  // grid limits changes nothing and warns "粘贴数据超出表格大小上限，无法粘贴";
+  // one that would pass the filled-cell limit is refused by
+  // refuse_past_filled_limit.
   void copy_selection();
   void paste_selection();
   void clear_selection();

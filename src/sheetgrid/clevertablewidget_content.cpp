@@ -1,4 +1,7 @@
 // Empty cells, the content extent and its signal, bulk writes, trimming.
+#include <QDebug>
+#include <QMessageBox>
+
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/io/table.h"
@@ -16,6 +19,25 @@ bool CleverTableWidget::col_is_empty(int col) const {
   if (col < 0 || col >= columnCount()) return true;
   for (int row = rowCount() - 1; row >= 0; --row)
     if (!is_empty_cell_text(cellText(item(row, col)))) return false;
+  return true;
+}
+
+qint64 CleverTableWidget::filled_cell_count() const {
+  qint64 filled = 0;
+  for (int row = 0; row < rowCount(); ++row)
+    for (int col = 0; col < columnCount(); ++col)
+      if (const QTableWidgetItem* it = item(row, col); it && !is_empty_cell_text(cellText(it))) ++filled;
+  return filled;
+}
+
+bool CleverTableWidget::refuse_past_filled_limit(qint64 filled_after, const char* command) {
+  if (filled_after <= trelvo::limits::kMaxFilledCells) return false;
+  qDebug().noquote() << QStringLiteral("%1 refused: %2 filled cells exceed the limit of %3")
+                            .arg(QLatin1String(command))
+                            .arg(filled_after)
+                            .arg(trelvo::limits::kMaxFilledCells);
+  QMessageBox::warning(this, tr("警告"),
+                       tr("操作后表格的非空单元格将超过%1个，无法执行该操作").arg(trelvo::limits::kMaxFilledCells));
   return true;
 }
 

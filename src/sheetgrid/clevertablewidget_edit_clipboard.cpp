@@ -8,6 +8,7 @@
 
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/io/table.h"
 
 void CleverTableWidget::copy_selection() {
   if (!_judge_rectangular_selected()) return;
@@ -52,6 +53,20 @@ void CleverTableWidget::paste_selection() {
                               .arg(cols_needed);
     QMessageBox::warning(this, tr("警告"), tr("粘贴数据超出表格大小上限，无法粘贴"));
     return;
+  }
+  // Counted only when the grid as it will be has room for more filled cells
+  // than the limit.
+  if (rows_needed * cols_needed > trelvo::limits::kMaxFilledCells) {
+    qint64 filled = filled_cell_count();
+    for (qsizetype i = 0; i < block.size(); ++i) {
+      const int row = top + int(i);
+      for (qsizetype j = 0; j < block[i].size(); ++j) {
+        const int col = left + int(j);
+        const bool was = row < rowCount() && col < columnCount() && !trelvo::io::is_empty_cell_text(cellText(item(row, col)));
+        filled += int(!trelvo::io::is_empty_cell_text(block[i][j])) - int(was);
+      }
+    }
+    if (refuse_past_filled_limit(filled, "Paste")) return;
   }
 
   BulkGuard bulk(*this);

@@ -14,6 +14,7 @@
 #include "fitcore/limits.h"
 #include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/io/table.h"
 
 namespace {
 
@@ -124,6 +125,13 @@ void CleverTableWidget::paste_col() {
                               .arg(rows);
     QMessageBox::warning(this, tr("警告"), tr("粘贴数据行数超出表格大小上限，无法替换列"));
     return;
+  }
+  // The column is rewritten whole: its filled cells give way to the numbers.
+  if (std::max<qint64>(rows, rowCount()) * columnCount() > trelvo::limits::kMaxFilledCells) {
+    qint64 filled = filled_cell_count() + rows;
+    for (int row = 0; row < rowCount(); ++row)
+      if (!trelvo::io::is_empty_cell_text(cellText(item(row, col)))) --filled;
+    if (refuse_past_filled_limit(filled, "Column paste")) return;
   }
   QStringList texts;
   texts.reserve(rows);

@@ -9,10 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 #include "fitcore/expression.h"
+#include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/io/table.h"
 #include "sheetgrid/slotguard.h"
 
 namespace {
@@ -186,6 +189,26 @@ void CleverTableWidget::expand_formula() {
   const QString base_label = dialog->item_edit->text();
   delete dialog;
   if (result != QDialog::Accepted) return;
+
+  // Every cell of the range inside the grid takes a formula; so may the base
+  // cell outside it.
+  const int fill_bottom = std::min(range.bottomRow(), rowCount() - 1);
+  const int fill_right = std::min(range.rightColumn(), columnCount() - 1);
+  const qint64 fill_cells = qint64(std::max(0, fill_bottom - range.topRow() + 1)) *
+                            std::max(0, fill_right - range.leftColumn() + 1);
+  if (qint64(rowCount()) * columnCount() > trelvo::limits::kMaxFilledCells) {
+    qint64 filled = filled_cell_count() + fill_cells;
+    if (const auto pos = CleverTableWidgetItem::label2index(base_label)) {
+      const auto [r, c] = *pos;
+      const bool in_grid = r >= 0 && c >= 0 && r < rowCount() && c < columnCount();
+      const bool in_fill = r >= range.topRow() && r <= fill_bottom && c >= range.leftColumn() && c <= fill_right;
+      if (in_grid && !in_fill && trelvo::io::is_empty_cell_text(cellText(item(r, c)))) ++filled;
+    }
+    for (int row = range.topRow(); row <= fill_bottom; ++row)
+      for (int col = range.leftColumn(); col <= fill_right; ++col)
+        if (!trelvo::io::is_empty_cell_text(cellText(item(row, col)))) --filled;
+    if (refuse_past_filled_limit(filled, "Formula fill")) return;
+  }
 
   BulkGuard bulk(*this);
   int base_row = 0;

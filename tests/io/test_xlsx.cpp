@@ -189,7 +189,8 @@ TEST_P(XlsxWriteRefused, ThrowsAndKeepsTheOldFile) {
 INSTANTIATE_TEST_SUITE_P(
     Limits, XlsxWriteRefused,
     ::testing::Values(RefusedWrite{"text_over_32767", {{QString(32768, u'a')}}},
-                      RefusedWrite{"control_character", {{QStringLiteral("a\x01z")}}},
+                      RefusedWrite{"nul", {{QStringLiteral("a") + QChar(0) + QStringLiteral("z")}}},
+                      RefusedWrite{"escapes_past_32767", {{QString(32762, u'a') + QChar(0xFFFE)}}},
                       RefusedWrite{"lone_surrogate", {{QString(QChar(0xD800))}}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -11,7 +11,7 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 using trelvo::io::decode_xlsx_text;
-using trelvo::io::escape_xlsx_underscores;
+using trelvo::io::escape_xlsx_text;
 
 namespace {
 
@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, XlsxDecode, testing::ValuesIn(kDecodeCases), cas
 class XlsxEscape : public testing::TestWithParam<TextCase> {};
 
 TEST_P(XlsxEscape, EscapesOnlyUnderscoresThatStartAnEscape) {
-  EXPECT_EQ(escape_xlsx_underscores(GetParam().in), GetParam().out);
+  EXPECT_EQ(escape_xlsx_text(GetParam().in), GetParam().out);
 }
 
 const TextCase kEscapeCases[] = {
@@ -67,6 +67,10 @@ const TextCase kEscapeCases[] = {
     {"AtTheEnd", "_x0041", "_x0041"},
     {"NotHex", "_x00G1_", "_x00G1_"},
     {"CarriageReturnAlone", "a\rb", "a\rb"},
+    // XML holds neither U+FFFE nor U+FFFF: the text escapes them itself.
+    {"NonCharacters", QStringLiteral("a") + QChar(0xFFFE) + QChar(0xFFFF), "a_xFFFE__xFFFF_"},
+    {"FollowedByNonCharacter", QStringLiteral("_x0041") + QChar(0xFFFF), "_x005F_x0041_xFFFF_"},
+    {"ControlCharacterLeftToTheLibrary", "a\x01", "a\x01"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Texts, XlsxEscape, testing::ValuesIn(kEscapeCases), case_name);
@@ -75,8 +79,11 @@ INSTANTIATE_TEST_SUITE_P(Texts, XlsxEscape, testing::ValuesIn(kEscapeCases), cas
 TEST(XlsxEscapes, TextsSurviveTheRoundTrip) {
   std::vector<QString> texts = {"a\rb",    "a_x000D_b", "_x005F_",   "_x0041\r", "_x0000_", "_xD800_",
                                 "\r\n",    "_x0009_\t", "A_x4E2D_",  "__x0041__", "_x0041_x0042_"};
+  // The characters XML cannot hold, as a workbook's _xHHHH_ escapes load them.
+  for (char16_t c = 1; c < 0x20; ++c) texts.push_back(QStringLiteral("a") + QChar(c) + QStringLiteral("b"));
+  for (char16_t c : {u'\xFFFE', u'\xFFFF'}) texts.push_back(QString(QChar(c)));
   // Random texts over the characters that make and break escapes.
-  const QString alphabet = QStringLiteral("_x0D5Fa\r\n");
+  const QString alphabet = QStringLiteral("_x0D5Fa\r\n\x01") + QChar(0xFFFE);
   std::mt19937 rng(15);
   for (int i = 0; i < 400; ++i) {
     QString t;

@@ -301,6 +301,9 @@ class GridSaveTest : public QObject {
     QTest::newRow("csv, escaped texts") << Saver::Csv << true << escaped;
     QTest::newRow("xlsx, escaped texts") << Saver::Xlsx << true << escaped;
     QTest::newRow("xls, escaped texts") << Saver::Xls << true << escaped;
+    // What a workbook's _x0001_ and _xFFFE_ load as, which XML cannot hold.
+    const QStringList unheld{QStringLiteral("a\x01|b") + QChar(0xFFFE) + QStringLiteral("|\x1f") + QChar(0xFFFF)};
+    QTest::newRow("xlsx, characters XML cannot hold") << Saver::Xlsx << true << unheld;
   }
   void roundTrip() {
     QFETCH(Saver, saver);

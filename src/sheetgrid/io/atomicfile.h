@@ -3,12 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
+#include "fitcore/export.h"
+
 namespace trelvo::io {
 
 // A new file for `target` that takes the target's place only on commit():
 // content goes to a temporary file in the target's folder; commit() flushes
-// it to disk and renames it over the target (a symbolic link is followed,
-// the file it names is replaced). Until then an existing target is
+// it to disk and renames it over the target (a chain of symbolic links is
+// followed to its end, and the file it ends at is replaced; the links stay). Until then an existing target is
 // untouched; an AtomicFile destroyed without commit removes its temporary
 // file. A new file gets the mode an existing target has, else 0666 less the
 // umask.
@@ -60,7 +62,16 @@ class AtomicFile {
   bool committed_ = false;
 };
 
+using ReadBackHook = void (*)(const QString& temp_path);
+
 // The text of a failed system call, as Python words an OSError.
 QString os_error_text(int err, const QString& path);
 
 }  // namespace trelvo::io
+
+// For tests: `hook` is called with the temporary file's path right before
+// each read-back (AtomicFile::readBack, verifyContent), so that a test can
+// change the file between the write and the check; nullptr, the default,
+// calls nothing. Exported under a plain name, so that a test can reach the
+// copy inside the grid's shared library (dlsym).
+extern "C" TRELVO_EXPORT void trelvo_io_set_read_back_hook(trelvo::io::ReadBackHook hook);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 
 #include "sheetgrid/io/atomicfile.h"
@@ -20,6 +21,20 @@ void check_regular(const struct stat& st, const QString& path) {
 }
 
 }  // namespace
+
+void read_descriptor(int fd, qint64 limit, const QString& path, const std::function<void(const char*, qsizetype)>& piece) {
+  char buf[1 << 16];
+  for (qint64 offset = 0; offset < limit;) {
+    const ssize_t n = ::pread(fd, buf, static_cast<size_t>(std::min<qint64>(sizeof buf, limit - offset)), offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw IoError(os_error_text(errno, path));
+    }
+    if (n == 0) return;
+    piece(buf, static_cast<qsizetype>(n));
+    offset += n;
+  }
+}
 
 InputFile::InputFile(const QString& path) : path_(path) {
   const QByteArray name = QFile::encodeName(path);
@@ -54,18 +69,8 @@ int InputFile::release() {
 }
 
 QByteArray InputFile::head(qint64 n) const {
-  QByteArray data(static_cast<qsizetype>(n), Qt::Uninitialized);
-  qint64 got = 0;
-  while (got < n) {
-    const ssize_t r = ::pread(fd_, data.data() + got, static_cast<size_t>(n - got), got);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      throw IoError(os_error_text(errno, path_));
-    }
-    if (r == 0) break;
-    got += r;
-  }
-  data.truncate(static_cast<qsizetype>(got));
+  QByteArray data;
+  read_descriptor(fd_, std::min(n, size_), path_, [&data](const char* p, qsizetype k) { data.append(p, k); });
   return data;
 }
 
@@ -76,22 +81,7 @@ QByteArray InputFile::readAll(qint64 max_bytes) const {
   }
   QByteArray data;
   data.reserve(static_cast<qsizetype>(size_));
-  char buf[1 << 16];
-  for (qint64 offset = 0;;) {
-    const ssize_t n = ::pread(fd_, buf, sizeof buf, offset);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw IoError(os_error_text(errno, path_));
-    }
-    if (n == 0) break;
-    // The file may have grown since it was opened.
-    if (data.size() + n > max_bytes) {
-      throw IoError(QStringLiteral("The file holds more than the %1 bytes a table file may hold: '%2'")
-                        .arg(max_bytes).arg(path_));
-    }
-    data.append(buf, n);
-    offset += n;
-  }
+  read_descriptor(fd_, size_, path_, [&data](const char* p, qsizetype k) { data.append(p, k); });
   return data;
 }
 

@@ -50,9 +50,9 @@ void check_table_extent(qint64 rows, qint64 cols) {
 }
 
 void check_filled_cells(qint64 filled) {
-  if (filled > limits::kMaxFilledCells) {
+  if (filled > limits::kMaxLoadFilledCells) {
     throw IoError(QStringLiteral("The table fills more than %1 cells, more than the grid can hold")
-                      .arg(limits::kMaxFilledCells));
+                      .arg(limits::kMaxLoadFilledCells));
   }
 }
 

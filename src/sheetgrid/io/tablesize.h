@@ -14,7 +14,7 @@ namespace trelvo::io {
 void check_table_extent(qint64 rows, qint64 cols);
 
 // Throws IoError when `filled` non-empty cells are more than one load may
-// place (limits::kMaxFilledCells).
+// place (limits::kMaxLoadFilledCells).
 void check_filled_cells(qint64 filled);
 
 // Throws IoError when the non-empty cell texts of one table hold more than

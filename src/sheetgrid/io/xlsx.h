@@ -69,12 +69,12 @@ class XlsxReader {
 // leaving no file behind, when it cannot be written or reads back damaged,
 // when `path` is read-only, when the rows pass the format's 1048576 rows or
 // 16384 columns, when a text
-// is longer than 32767 characters, holds a control character a workbook
-// cannot store (U+0000 to U+001F other than tab, LF and CR), or an unpaired
-// surrogate.
-// Texts are stored with the _xHHHH_ escapes of xlsxescape.h, so that CR and a
-// literal "_x000D_" read back as written; each literal _xHHHH_ counts 6
-// characters more towards the 32767, for its escaped underscore.
+// is longer than 32767 characters, holds U+0000 (which no escape can store)
+// or an unpaired surrogate.
+// Texts are stored with the _xHHHH_ escapes of xlsxescape.h, so that control
+// characters, U+FFFE, U+FFFF and a literal "_x000D_" read back as written;
+// each literal _xHHHH_ and each U+FFFE or U+FFFF counts 6 characters more
+// towards the 32767, for its escape.
 void write_xlsx(const QString& path, const TextRows& rows);
 
 }  // namespace trelvo::io

@@ -1,5 +1,7 @@
 #include "sheetgrid/io/xlsxescape.h"
 
+#include <algorithm>
+
 namespace trelvo::io {
 namespace {
 
@@ -23,19 +25,24 @@ int escape_code(const QString& text, qsizetype i) {
   return code;
 }
 
-// Characters that are stored as _xHHHH_.
-bool stored_escaped(QChar c) { return c.unicode() < 0x20 && c != u'\t' && c != u'\n'; }
+// The non-characters XML cannot hold; the text escapes them itself.
+bool non_xml_character(QChar c) { return c.unicode() == 0xFFFE || c.unicode() == 0xFFFF; }
+
+// Characters that are stored as _xHHHH_ (by the library or by the text).
+bool stored_escaped(QChar c) { return (c.unicode() < 0x20 && c != u'\t' && c != u'\n') || non_xml_character(c); }
 
 }  // namespace
 
-QString escape_xlsx_underscores(const QString& text) {
-  if (!text.contains(QLatin1String("_x"))) return text;
+QString escape_xlsx_text(const QString& text) {
+  if (!text.contains(QLatin1String("_x")) && std::none_of(text.begin(), text.end(), non_xml_character)) return text;
   QString out;
   out.reserve(text.size() + 6);
   for (qsizetype i = 0; i < text.size(); ++i) {
     if (text[i] == u'_' && i + 6 < text.size() && escape_code(text, i + 1) >= 0 &&
         (text[i + 6] == u'_' || stored_escaped(text[i + 6]))) {
       out += QLatin1String("_x005F_");
+    } else if (non_xml_character(text[i])) {
+      out += text[i].unicode() == 0xFFFE ? QLatin1String("_xFFFE_") : QLatin1String("_xFFFF_");
     } else {
       out += text[i];
     }

@@ -6,12 +6,14 @@
 
 namespace trelvo::io {
 
-// Writes as "_x005F_" the underscore of every "_xHHHH" in `text` that a
-// reader would take for the start of an escape once the text is stored: one
-// followed by "_", or by a control character other than tab and LF, which the
-// XLSX writer library stores as _xHHHH_ itself (after its length check, so
-// they are left to it here). Everything else is kept.
-QString escape_xlsx_underscores(const QString& text);
+// The text as the XLSX writer library is handed it. U+FFFE and U+FFFF, which
+// XML cannot hold, are written "_xFFFE_" and "_xFFFF_"; the control
+// characters other than tab and LF the library stores as _xHHHH_ itself
+// (after its length check), so they are left to it here. The underscore of
+// every "_xHHHH" that a reader would take for the start of an escape once
+// the text is stored (one followed by "_", or by a character stored as an
+// escape) is written "_x005F_". Everything else is kept.
+QString escape_xlsx_text(const QString& text);
 
 // Decodes every _xHHHH_ (either case of hexadecimal digit) in one pass from
 // left to right: a decoded character is never part of a further sequence, so

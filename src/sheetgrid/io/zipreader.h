@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace trelvo::io {
@@ -18,6 +19,8 @@ class ZipReader {
   ZipReader(const QByteArray& archive, qint64 max_decompressed);
 
   bool contains(const QString& name) const { return entries_.contains(name); }
+  // The names of every member.
+  QStringList names() const { return entries_.keys(); }
 
   // The member's bytes. Throws IoError when it is missing ("There is no item
   // named 'x' in the archive"), encrypted, uses another compression method,

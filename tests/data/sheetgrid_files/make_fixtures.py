@@ -112,12 +112,12 @@ def xls_same_named_sheets():
 
 
 def xlsx_filled_beyond_limit():
-    """2,000,001 cells holding 1 (one more than a load may place), in rows of
+    """2,100,001 cells holding 1 (one more than a load may place), in rows of
     250, written by hand so that the file stays small."""
     main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
     rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
     pkg = "http://schemas.openxmlformats.org/package/2006"
-    filled = 2_000_001
+    filled = 2_100_001
     full_row = "<row>" + "<c><v>1</v></c>" * 250 + "</row>"
     rows = full_row * (filled // 250) + "<row>" + "<c><v>1</v></c>" * (filled % 250) + "</row>"
     parts = {
