@@ -43,14 +43,18 @@ void expect_loads_back(const Format& format, const TextRows& rows) {
   ASSERT_NO_THROW(format.write(path, rows));
   Table table;
   ASSERT_NO_THROW(table = format.read(path));
-  ASSERT_EQ(table.rows.size(), rows.size());
+  ASSERT_EQ(static_cast<std::size_t>(table.height), rows.size());
+  // Every text written is a value of the table at its place, and nothing else is.
+  std::size_t k = 0;
   for (std::size_t r = 0; r < rows.size(); ++r) {
-    ASSERT_EQ(table.rows[r].size(), rows[r].size()) << "row " << r;
-    for (std::size_t c = 0; c < rows[r].size(); ++c) {
-      const auto& value = table.rows[r][c];
-      ASSERT_TRUE(value && *value == rows[r][c]) << "row " << r << ", column " << c;
+    for (std::size_t c = 0; c < rows[r].size(); ++c, ++k) {
+      ASSERT_LT(k, table.cells.size()) << "row " << r << ", column " << c;
+      const trelvo::io::Cell& cell = table.cells[k];
+      ASSERT_TRUE(cell.row == static_cast<int>(r) && cell.col == static_cast<int>(c) && cell.text == rows[r][c])
+          << "row " << r << ", column " << c;
     }
   }
+  ASSERT_EQ(k, table.cells.size());
 }
 
 class SavesAtTheLimits : public testing::TestWithParam<Format> {};

@@ -37,7 +37,7 @@ const Format kFormats[] = {
     {"xls", trelvo::io::write_xls, [](const QString& p) { return trelvo::io::XlsReader(p).readSheet(0); }},
 };
 
-QString first_text(const Table& t) { return t.rows.at(0).at(0).value_or(QStringLiteral("<none>")); }
+QString first_text(const Table& t) { return t.at(0, 0).value_or(QStringLiteral("<none>")); }
 
 class Saves : public testing::TestWithParam<Format> {};
 

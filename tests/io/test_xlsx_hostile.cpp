@@ -405,10 +405,10 @@ TEST(ZipMember, PiecesMakeTheMember) {
 // once, with the last value given there, in row-major order.
 TEST(SparseTable, LastValueAtEachPlace) {
   const QByteArray rows =
-      "<row r=\"3\"><c r=\"B3\"><v>1</v></c><c r=\"C3\"><v>2</v></c></row>"
+      "<row r=\"3\"><c r=\"B3\"><v>1</v></c><c r=\"C3\"><v>2</v></c>"
+      "<c r=\"B3\"/><c r=\"D3\" t=\"inlineStr\"><is><t>b</t></is></c></row>"
       "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a</t></is></c>"
-      "<c r=\"A1\" t=\"inlineStr\"><is><t>b</t></is></c></row>"
-      "<row r=\"3\"><c r=\"B3\"/><c r=\"D3\" t=\"inlineStr\"><is><t>b</t></is></c></row>";
+      "<c r=\"A1\" t=\"inlineStr\"><is><t>b</t></is></c></row>";
   const Table t = XlsxReader(workbook(sheet_of(rows))).readSheet(0);
   EXPECT_EQ(t.height, 3);
   EXPECT_EQ(t.width, 4);
