@@ -26,7 +26,9 @@ constexpr std::array<char32_t, 66> kDigitZeros = {
     0x11950, 0x11c50, 0x11d50, 0x11da0, 0x16a60, 0x16ac0, 0x16b50, 0x1d7ce, 0x1d7d8, 0x1d7e2,
     0x1d7ec, 0x1d7f6, 0x1e140, 0x1e2f0, 0x1e950, 0x1fbf0};
 
-bool is_unicode_space(char32_t c) {
+}  // namespace
+
+bool is_python_space(char32_t c) {
   if (c < 0x80) return (c >= 0x09 && c <= 0x0d) || (c >= 0x1c && c <= 0x20);
   switch (c) {
     case 0x85: case 0xa0: case 0x1680: case 0x2028: case 0x2029: case 0x202f: case 0x205f:
@@ -37,7 +39,12 @@ bool is_unicode_space(char32_t c) {
   }
 }
 
-}  // namespace
+std::u16string_view strip_python_space(std::u16string_view text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && is_python_space(text[b])) ++b;
+  while (e > b && is_python_space(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
 
 int unicode_digit(char32_t c) {
   auto it = std::upper_bound(kDigitZeros.begin(), kDigitZeros.end(), c);
@@ -125,31 +132,14 @@ void shortest_digits(double v, std::string& digits, int& decpt) {
   decpt = exp + 1;
 }
 
-}  // namespace
-
-std::optional<double> parse_python_float(std::string_view text) {
-  // Map Unicode spaces to ' ' and Unicode digits to ASCII, as the host does.
-  std::string a;
-  a.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    char32_t c = next_code_point(text, i);
-    if (c == 0) return std::nullopt;
-    if (c < 0x80) {
-      a += static_cast<char>(c);
-    } else if (is_unicode_space(c)) {
-      a += ' ';
-    } else if (int d = unicode_digit(c); d >= 0) {
-      a += static_cast<char>('0' + d);
-    } else {
-      return std::nullopt;
-    }
-  }
+// float() of a text whose Unicode spaces and digits are already mapped to
+// ASCII (any other character that is no ASCII makes no number before this).
+std::optional<double> parse_ascii_float(std::string_view a) {
   auto space = [](char c) { return c == ' ' || (c >= 0x09 && c <= 0x0d) || (c >= 0x1c && c <= 0x1f); };
   std::size_t b = 0, e = a.size();
   while (b < e && space(a[b])) ++b;
   while (e > b && space(a[e - 1])) --e;
-  std::string_view s(a.data() + b, e - b);
+  std::string_view s = a.substr(b, e - b);
   // Underscores: only single ones between two digits.
   std::string plain;
   if (s.find('_') != std::string_view::npos) {
@@ -180,6 +170,63 @@ std::optional<double> parse_python_float(std::string_view text) {
   if (r.ec == std::errc::result_out_of_range) v = out_of_range_value(s);
   else if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return std::nullopt;
   return negative ? -v : v;
+}
+
+}  // namespace
+
+std::optional<double> parse_python_float(std::string_view text) {
+  // Map Unicode spaces to ' ' and Unicode digits to ASCII, as the host does.
+  std::string a;
+  a.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    char32_t c = next_code_point(text, i);
+    if (c == 0) return std::nullopt;
+    if (c < 0x80) {
+      a += static_cast<char>(c);
+    } else if (is_python_space(c)) {
+      a += ' ';
+    } else if (int d = unicode_digit(c); d >= 0) {
+      a += static_cast<char>('0' + d);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return parse_ascii_float(a);
+}
+
+std::optional<double> parse_python_float(std::u16string_view text) {
+  // The same mapping as for UTF-8 text, into a buffer on the stack for the
+  // short texts of cells.
+  constexpr std::size_t kShort = 64;
+  char stack[kShort];
+  std::string heap;
+  char* a = stack;
+  if (text.size() > kShort) {
+    heap.resize(text.size());
+    a = heap.data();
+  }
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c < 0x80) {
+      if (c == 0) return std::nullopt;
+      a[n++] = static_cast<char>(c);
+      continue;
+    }
+    if (c >= 0xd800 && c <= 0xdbff && i + 1 < text.size() && text[i + 1] >= 0xdc00 && text[i + 1] <= 0xdfff) {
+      c = 0x10000 + ((c - 0xd800) << 10) + (text[i + 1] - 0xdc00);
+      ++i;
+    }
+    if (is_python_space(c)) {
+      a[n++] = ' ';
+    } else if (int d = unicode_digit(c); d >= 0) {
+      a[n++] = static_cast<char>('0' + d);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return parse_ascii_float(std::string_view(a, n));
 }
 
 std::string repr_double(double v) {

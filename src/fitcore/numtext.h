@@ -16,6 +16,14 @@ namespace trelvo {
 // optional point and exponent, or inf/infinity/nan in any case. Overflow gives
 // +-inf. Returns nullopt when float() would raise ValueError. `text` is UTF-8.
 TRELVO_EXPORT std::optional<double> parse_python_float(std::string_view text);
+// The same for UTF-16 text (a lone surrogate is no number).
+TRELVO_EXPORT std::optional<double> parse_python_float(std::u16string_view text);
+
+// The host's whitespace (str.isspace()): what float() and str.strip() skip,
+// and what the formula cell skips before its "=".
+TRELVO_EXPORT bool is_python_space(char32_t c);
+// `text` without the host's whitespace at either end (str.strip()).
+TRELVO_EXPORT std::u16string_view strip_python_space(std::u16string_view text);
 
 // Value 0-9 of a Unicode decimal digit (category Nd) as the Python host
 // knows them, or -1 for any other code point.

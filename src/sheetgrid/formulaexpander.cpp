@@ -1,6 +1,8 @@
 // The formula-fill command of the grid and its dialog.
 #include "sheetgrid/formulaexpander.h"
 
+#include "fitcore/numtext.h"
+
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,9 +22,8 @@
 
 namespace {
 
-// White space as the formula cell strips it before its "=" test (Qt's
-// isSpace() and the four separators U+001C to U+001F).
-bool is_formula_space(QChar c) { return c.isSpace() || (c.unicode() >= 0x1c && c.unicode() <= 0x1f); }
+// White space as the formula cell strips it before its "=" test: the host's.
+bool is_formula_space(QChar c) { return trelvo::is_python_space(c.unicode()); }
 
 QStringView strip_space(QStringView text) {
   qsizetype b = 0, e = text.size();

@@ -30,23 +30,15 @@ bool is_ascii_alnum(QChar c) {
   return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9');
 }
 
-// The host's whitespace (str.isspace()), which str.strip() removes.
-bool is_py_space(QChar c) {
-  const char16_t u = c.unicode();
-  if (u < 0x80) return (u >= 0x09 && u <= 0x0d) || (u >= 0x1c && u <= 0x20);
-  return u == 0x85 || u == 0xa0 || u == 0x1680 || (u >= 0x2000 && u <= 0x200a) || u == 0x2028 ||
-         u == 0x2029 || u == 0x202f || u == 0x205f || u == 0x3000;
-}
-
+// The text without the host's whitespace at either end (str.strip()).
 QStringView py_strip(QStringView text) {
-  qsizetype b = 0, e = text.size();
-  while (b < e && is_py_space(text[b])) ++b;
-  while (e > b && is_py_space(text[e - 1])) --e;
-  return text.mid(b, e - b);
+  const std::u16string_view stripped =
+      trelvo::strip_python_space(std::u16string_view(text.utf16(), static_cast<std::size_t>(text.size())));
+  return text.mid(static_cast<qsizetype>(stripped.data() - text.utf16()), static_cast<qsizetype>(stripped.size()));
 }
 
-std::optional<double> read_number(const QString& text) {
-  return trelvo::parse_python_float(text.toStdString());
+std::optional<double> read_number(QStringView text) {
+  return trelvo::parse_python_float(std::u16string_view(text.utf16(), static_cast<std::size_t>(text.size())));
 }
 
 // The value as the host prints it (str()): plain digits for an int, the
@@ -91,11 +83,26 @@ void CleverTableWidgetItem::setText(const QString& text) {
     value.reset();
     setEditText(text);
     setDisplayText(text);
+    keepNumber();
   }
   if (format) setFormat(dec.value_or(0), sci);
 }
 
-void CleverTableWidgetItem::setRawText(const QString& raw_text) { _raw_data = raw_text; }
+void CleverTableWidgetItem::setRawText(const QString& raw_text) {
+  _raw_data = raw_text;
+  keepNumber();
+}
+
+std::optional<double> CleverTableWidgetItem::number() const {
+  if (!has_number_) return std::nullopt;
+  return number_;
+}
+
+void CleverTableWidgetItem::keepNumber() {
+  const std::optional<double> n = read_number(text());
+  has_number_ = n.has_value();
+  number_ = n.value_or(0.0);
+}
 
 QString CleverTableWidgetItem::rawText() const { return _raw_data; }
 
@@ -134,9 +141,8 @@ void CleverTableWidgetItem::setFormat(int dec_, bool sci_) {
     if (!value || !value->is_scalar()) return;
     number = value->as_double();
   } else {
-    const std::optional<double> n = read_number(_raw_data);
-    if (!n) return;
-    number = *n;
+    if (!has_number_) return;
+    number = number_;
   }
   setDisplayText(qs(trelvo::format_number(number, sci_, dec_)));
 }
@@ -224,6 +230,7 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
   auto fail = [this](const QString& message) {
     result = QStringLiteral("#ERR: ") + message;
     value.reset();
+    keepNumber();
     return Result{*result, value};
   };
 
@@ -248,6 +255,7 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
     result = entry->constant->first;
     if (entry->constant->second) value = *entry->constant->second;
     else value.reset();
+    keepNumber();
     return Result{*result, value};
   }
 
@@ -268,7 +276,7 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
     const QTableWidgetItem* item =
         site ? site->lookup(pos->first, pos->second) : (table ? table->item(pos->first, pos->second) : nullptr);
     if (!item) return fail(label + QStringLiteral(" is empty"));
-    const std::optional<double> number = read_number(cellText(item));
+    const std::optional<double> number = cellNumber(item);
     if (!number) return fail(label + QStringLiteral(" is not a value"));
     // The number is bound to the name as it is written, so it keeps its sign
     // under every operator (-2 squared is 4.0).
@@ -300,7 +308,14 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
   }
   // Without references the same text always gives the same result.
   if (cache && entry->args.isEmpty()) entry->constant = Result{*result, value};
+  keepNumber();
   return Result{*result, value};
+}
+
+std::optional<double> cellNumber(const QTableWidgetItem* item) {
+  if (!item) return std::nullopt;
+  if (const CleverTableWidgetItem* cell = asFormulaCell(item)) return cell->number();
+  return read_number(item->text());
 }
 
 CleverTableWidgetItem* asFormulaCell(QTableWidgetItem* item) { return dynamic_cast<CleverTableWidgetItem*>(item); }

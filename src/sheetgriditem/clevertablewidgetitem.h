@@ -64,6 +64,12 @@ class TRELVO_EXPORT CleverTableWidgetItem : public QTableWidgetItem {
   // Invalid QVariant when the item holds no data.
   QVariant editText() const;
 
+  // The number text() reads as (the host's float(text()), as the columns are
+  // read), kept from the moment the text was last set: none for a text that
+  // is no number, "" and " " among them. A number format changes the shown
+  // text only, not this.
+  std::optional<double> number() const;
+
   // (result, value) of a formula cell; none for a plain cell.
   std::optional<Result> formulaResult() const;
   // The rewritten formula of a formula cell (none when it never parsed); none
@@ -113,6 +119,13 @@ class TRELVO_EXPORT CleverTableWidgetItem : public QTableWidgetItem {
   bool format = false;
   bool sci = false;
   std::optional<int> dec;
+
+ private:
+  // Reads text() into the kept number; run wherever text() may change
+  // (setText, setRawText, _calc_formula).
+  void keepNumber();
+  bool has_number_ = false;
+  double number_ = 0.0;
 };
 
 using CTWItem = CleverTableWidgetItem;
@@ -120,6 +133,9 @@ using CTWItem = CleverTableWidgetItem;
 // The text of any cell: a formula cell's text(), a plain Qt item's own text;
 // "" for null.
 TRELVO_EXPORT QString cellText(const QTableWidgetItem* item);
+// The number of any cell's text: a formula cell's number(), the host's
+// float() of a plain Qt item's own text; none for null.
+TRELVO_EXPORT std::optional<double> cellNumber(const QTableWidgetItem* item);
 // Sets the text of any cell: the formula cell's setText(), or the plain Qt
 // item's setText(). Null is ignored.
 TRELVO_EXPORT void setCellText(QTableWidgetItem* item, const QString& text);

@@ -87,7 +87,9 @@ class TRELVO_EXPORT Widget : public QWidget {
   trelvo::chartpoints::SeriesPoints* seriesPoints = nullptr;
 
   // ---- data files and refresh ---------------------------------------------
-  // Drops the grid's selection, rebuilds the column choosers, rereads xList/yList.
+  // Drops the grid's selection, rebuilds the column choosers, rereads xList
+  // and yList (each column as its chooser reads it); when every row pairs,
+  // the lists are no longer stale.
   void onRefreshBtnClicked();
 
   // ---- data files (widget_files.cpp) ----
@@ -278,6 +280,10 @@ class TRELVO_EXPORT Widget : public QWidget {
   // / "X轴和Y轴数据长度不一致" and returns false, the lists and the flag as
   // they were. True otherwise.
   bool readChosenColumnsIfStale();
+  // One pass over the rows of the chosen x and y columns: each cell's number
+  // appended to `xs` or `ys`. Returns the first row holding only one of the
+  // two numbers, or none when every row pairs.
+  std::optional<int> readChosenColumns(std::vector<double>& xs, std::vector<double>& ys) const;
   // False, after the warning box, when xList or yList is empty or the two
   // differ in length (the checks the plot and the fit share).
   bool dataListsUsable();

@@ -2,9 +2,7 @@
 #include <QDebug>
 #include <QMessageBox>
 
-#include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
-#include "sheetgrid/io/table.h"
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
@@ -68,11 +66,8 @@ void Widget::inputTableChanged(std::optional<int> max_row, std::optional<int> ma
 }
 
 std::optional<double> Widget::cellNumber(int row, int column) const {
-  const QTableWidgetItem* item = ui->inputTable->item(row, column);
-  if (!item) return std::nullopt;
-  const QString text = cellText(item);
-  if (trelvo::io::is_empty_cell_text(text)) return std::nullopt;
-  return trelvo::parse_python_float(text.toStdString());
+  // The cell's kept number: "" and " ", the empty cells, are no number.
+  return ::cellNumber(ui->inputTable->item(row, column));
 }
 
 std::vector<double> Widget::readColumn(int column) const {
@@ -82,23 +77,27 @@ std::vector<double> Widget::readColumn(int column) const {
   return values;
 }
 
-bool Widget::readChosenColumnsIfStale() {
-  if (!dataListsStale_) return true;
+std::optional<int> Widget::readChosenColumns(std::vector<double>& xs, std::vector<double>& ys) const {
   const int xc = ui->xDataBox->currentIndex();
   const int yc = ui->yDataBox->currentIndex();
-  std::vector<double> xs, ys;
+  std::optional<int> unpaired;
   for (int r = 0; r < ui->inputTable->rowCount(); ++r) {
     const std::optional<double> x = cellNumber(r, xc);
     const std::optional<double> y = cellNumber(r, yc);
-    if (x.has_value() != y.has_value()) {
-      qDebug().noquote() << QStringLiteral("Unpaired data in row %1").arg(r + 1);
-      QMessageBox::warning(this, tr("输入错误"), tr("X轴和Y轴数据长度不一致"));
-      return false;
-    }
-    if (x) {
-      xs.push_back(*x);
-      ys.push_back(*y);
-    }
+    if (x) xs.push_back(*x);
+    if (y) ys.push_back(*y);
+    if (x.has_value() != y.has_value() && !unpaired) unpaired = r;
+  }
+  return unpaired;
+}
+
+bool Widget::readChosenColumnsIfStale() {
+  if (!dataListsStale_) return true;
+  std::vector<double> xs, ys;
+  if (const std::optional<int> unpaired = readChosenColumns(xs, ys)) {
+    qDebug().noquote() << QStringLiteral("Unpaired data in row %1").arg(*unpaired + 1);
+    QMessageBox::warning(this, tr("输入错误"), tr("X轴和Y轴数据长度不一致"));
+    return false;
   }
   xList = std::move(xs);
   yList = std::move(ys);
@@ -126,6 +125,17 @@ void Widget::onYDataBoxChanged() {
 void Widget::onRefreshBtnClicked() {
   ui->inputTable->clearSelection();
   inputTableChanged();
-  onXDataBoxChanged();
-  onYDataBoxChanged();
+  // Both columns in one pass, each as its chooser reads it alone. When every
+  // row pairs, the lists are what the paired read of the next fit, plot or
+  // curve would give, and that read is spared.
+  std::vector<double> xs, ys;
+  const bool paired = !readChosenColumns(xs, ys);
+  xList = std::move(xs);
+  yList = std::move(ys);
+  dataListsStale_ = !paired;
+  if (trelvo::fitflow::debugOn()) {
+    qDebug().noquote() << "X data: " + trelvo::fitflow::listText(xList);
+    qDebug().noquote() << "Y data: " + trelvo::fitflow::listText(yList);
+  }
+  if (paired) qDebug().noquote() << QStringLiteral("Data pairs read: %1").arg(xList.size());
 }

@@ -1,9 +1,7 @@
 // Utility routines over grid items and the input grid.
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QSet>
 
-#include "fitcore/numtext.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgriditem/clevertablewidgetitem.h"
 #include "viewdesign/widgetform.h"
@@ -15,13 +13,7 @@ CleverTableWidgetItem* Widget::createFormattedItem(double value, bool scientific
 }
 
 QList<double> Widget::filterStringToList(const QString& input_str) const {
-  static const QRegularExpression number(QStringLiteral(R"([-+]?\d+\.?\d*(?:[eE][-+]?\d+)?)"),
-                                         QRegularExpression::UseUnicodePropertiesOption);
-  QList<double> result;
-  for (auto it = number.globalMatch(input_str); it.hasNext();) {
-    if (auto v = trelvo::parse_python_float(it.next().captured(0).toStdString())) result.append(*v);
-  }
-  return result;
+  return CleverTableWidget::filter_string_to_float_list(input_str);
 }
 
 void Widget::clearEmptyRowsOfTableEnd(int loop) {

@@ -235,3 +235,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// The host's str.isspace() and str.strip(), shared by the number reader, the
+// formula cell and the fill dialog.
+TEST(PythonSpace, IsTheHostsWhitespace) {
+  for (char32_t c : {U'\t', U'\n', U'\v', U'\f', U'\r', U'\x1c', U'\x1f', U' ', U'\x85', U'\xa0', U'\u1680', U'\u2000',
+                     U'\u200a', U'\u2028', U'\u2029', U'\u202f', U'\u205f', U'\u3000'})
+    EXPECT_TRUE(trelvo::is_python_space(c)) << static_cast<unsigned>(c);
+  for (char32_t c : {U'\0', U'\x08', U'\x0e', U'\x1b', U'!', U'\u180e', U'\u200b', U'\ufeff', U'\U0001D7CE'})
+    EXPECT_FALSE(trelvo::is_python_space(c)) << static_cast<unsigned>(c);
+  EXPECT_EQ(trelvo::strip_python_space(u"\u3000 =A1\x1c\u00a0"), u"=A1");
+  EXPECT_EQ(trelvo::strip_python_space(u" \u2003 "), u"");
+}

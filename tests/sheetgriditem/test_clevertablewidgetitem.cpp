@@ -5,6 +5,7 @@
 #include <QTableWidget>
 
 #include <chrono>
+#include <cmath>
 #include <climits>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "common/logcapture.h"
 #include "common/qtapp.h"
 #include "fitcore/errors.h"
+#include "fitcore/numtext.h"
 #include "sheetgriditem/clevertablewidgetitem.h"
 
 namespace {
@@ -413,6 +415,89 @@ TEST_F(Grid, ClearFormatShowsRawTextAndReevaluates) {
   formula->clearFormat();
   EXPECT_EQ(str(formula->displayText().toString()), "10.0");
   EXPECT_EQ(str(formula->text()), "10.0");
+}
+
+// ---- The kept number ---------------------------------------------------------------
+
+// The number a cell keeps is always what its text reads as: the host's float()
+// of cellText(), whichever way the text came, number format or not.
+void expectNumberOfText(const QTableWidgetItem* item, const std::string& how) {
+  const std::optional<double> expected = trelvo::parse_python_float(cellText(item).toStdString());
+  const std::optional<double> kept = cellNumber(item);
+  ASSERT_EQ(kept.has_value(), expected.has_value()) << how << ": " << str(cellText(item));
+  if (!expected) return;
+  if (std::isnan(*expected))
+    EXPECT_TRUE(std::isnan(*kept)) << how;
+  else
+    EXPECT_EQ(std::signbit(*kept), std::signbit(*expected)) << how;
+  if (!std::isnan(*expected)) EXPECT_EQ(*kept, *expected) << how << ": " << str(cellText(item));
+  if (const CleverTableWidgetItem* cell = asFormulaCell(item)) {
+    EXPECT_EQ(cell->number().has_value(), kept.has_value()) << how;
+  }
+}
+
+const char* const kKeptTexts[] = {
+    "1", " 2 ", "", " ", "abc", "3e2", "1_000", "1__0", "-0.0", "nan", "-inf", "1e999", "1e-999",
+    "\u00a07\u2003", "\u0663.5", "\U0001D7D7", "1\u00e9", "12345678901234567890123456789012345678901234567890123456789012345678",
+    " 1234567890123456789012345678901234567890123456789012345678901234567\u3000", "0x10", "1 2",
+    "=A1*2", " =A1+0.5", "=1/0", "=B3", "=Z1", "=2**3", "=-A2", "=A4", "=A6*0", "=[1, 2]"};
+
+TEST_F(Grid, KeptNumberIsTheNumberOfTheTextHoweverItIsSet) {
+  for (const char* utf8 : kKeptTexts) {
+    const QString text = QString::fromUtf8(utf8);
+    const std::string name = utf8;
+
+    CleverTableWidgetItem built(text);
+    expectNumberOfText(&built, name + " built outside a grid");
+
+    CleverTableWidgetItem* cell = place(11, 29, "9");
+    expectNumberOfText(cell, name + " before");
+    cell->setText(text);
+    expectNumberOfText(cell, name + " set");
+    setCellText(cell, QStringLiteral("abc"));
+    setCellText(cell, text);
+    expectNumberOfText(cell, name + " set through setCellText");
+
+    cell->setFormat(2);
+    expectNumberOfText(cell, name + " formatted");
+    cell->setFormat(3, true);
+    cell->setText(text);
+    expectNumberOfText(cell, name + " set while formatted");
+    cell->clearFormat();
+    expectNumberOfText(cell, name + " format cleared");
+
+    std::unique_ptr<QTableWidgetItem> copy(cell->clone());
+    expectNumberOfText(copy.get(), name + " cloned");
+
+    cell->setRawText(QStringLiteral("4"));
+    expectNumberOfText(cell, name + " raw text replaced");
+    cell->setText(QStringLiteral("4"));
+    cell->setRawText(text);
+    expectNumberOfText(cell, name + " raw text set");
+
+    table->setItem(0, 0, new QTableWidgetItem(text));
+    expectNumberOfText(table->item(0, 0), name + " plain Qt item");
+    table->setItem(0, 0, new QTableWidgetItem(QStringLiteral("1")));
+  }
+  CleverTableWidgetItem lone(QString(QChar(0xd835)) + QStringLiteral("1"));
+  EXPECT_EQ(lone.number(), std::nullopt);
+}
+
+TEST_F(Grid, KeptNumberFollowsAFormulaEvaluatedAgain) {
+  CleverTableWidgetItem* source = place(7, 0, "2");
+  CleverTableWidgetItem* formula = place(7, 1, "=A8*3");
+  ASSERT_EQ(formula->number(), 6.0);
+  for (const char* text : {"5", "x", "", " ", "-0.0", "=A1*7", "1e308"}) {
+    const QString before = formula->text();
+    source->setText(QString::fromUtf8(text));
+    EXPECT_EQ(formula->text(), before) << "not evaluated again yet: " << text;
+    expectNumberOfText(formula, std::string("before A8 became ") + text);
+    formula->setText(formula->rawText());
+    expectNumberOfText(formula, std::string("after A8 became ") + text);
+    formula->clearFormat();
+    expectNumberOfText(formula, std::string("format cleared after A8 became ") + text);
+  }
+  EXPECT_EQ(cellNumber(nullptr), std::nullopt);
 }
 
 // ---- A1 labels -------------------------------------------------------------------

@@ -196,6 +196,37 @@ TEST_F(GridInUse, CurveReadsTheColumnsOnce) {
   EXPECT_EQ(w().xList.size(), 7u);
 }
 
+// Refresh reads both columns once; the plot after it finds the lists fresh
+// and reads nothing again.
+TEST_P(NewData, RefreshReadsOnceAndPlotReadsNothingMore) {
+  GetParam().enter(*this);
+  ASSERT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+  LogCapture log;
+  ui().refreshBtn->click();
+  EXPECT_EQ(log.startingWith("Data pairs read: "), QStringList{"Data pairs read: 6"});
+  EXPECT_EQ(w().xList, (std::vector<double>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(w().yList, (std::vector<double>{3, 5, 7, 9, 11, 13}));
+  log.clear();
+  ui().plotBtn->click();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(log.startingWith("Data pairs read: ").isEmpty());
+  EXPECT_EQ(w().xList.size(), 6u);
+}
+
+// A refresh over rows that do not pair reads each column alone, and leaves
+// the warning to the plot that follows.
+TEST_F(GridInUse, RefreshOfUnpairedRowsLeavesTheWarningToThePlot) {
+  writeColumns({"1", "2", "n/a", "4", "5", "6"}, {"3", "5", "7", "9", "11", "13"});
+  ui().refreshBtn->click();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(w().xList, (std::vector<double>{1, 2, 4, 5, 6}));
+  EXPECT_EQ(w().yList, (std::vector<double>{3, 5, 7, 9, 11, 13}));
+  ui().plotBtn->click();
+  const auto box = takeBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "X轴和Y轴数据长度不一致");
+}
+
 // A non-number in x row 3 and another in y row 7: no shifted pairs, but the
 // length warning, and nothing fitted, plotted or drawn.
 struct UnpairedCase {
