@@ -34,8 +34,10 @@ test-asan: deps $(ASAN)/build.ninja
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS) -L cpp
 
-test: build test-asan
+# Every test through ctest first, then the C++ tests again under the sanitizers.
+test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-asan
 
 bench: build
 	@if [ -x bench/run.sh ]; then bash bench/run.sh $(BUILD); fi

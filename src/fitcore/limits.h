@@ -48,7 +48,8 @@ inline constexpr std::int64_t kLoadPlaceBytes = 16;
 inline constexpr std::int64_t kLoadItemBytes = 512;
 inline constexpr std::int64_t kLoadMemoryReserve = 128LL * 1024 * 1024;
 
-// Longest cell text accepted from a file or the clipboard, in UTF-16 units.
+// Longest cell text the XLSX reader accepts (a shared or inline string, in
+// UTF-16 units, after its escapes are resolved).
 inline constexpr std::size_t kMaxCellTextUnits = 32'767 * 4;
 
 // Longest CSV value the reader takes, in code points (Python's
@@ -124,6 +125,17 @@ inline constexpr std::int64_t kMaxCurvePoints = 1'000'000;
 // longer one as its first and last kDebugListEnds values.
 inline constexpr std::size_t kDebugListWhole = 20;
 inline constexpr std::size_t kDebugListEnds = 5;
+
+// Chart view: its size at start, and the range the size dialog offers for
+// each side, in pixels.
+inline constexpr int kChartStartWidth = 720;
+inline constexpr int kChartStartHeight = 385;
+inline constexpr int kChartSideMin = 10;
+inline constexpr int kChartSideMax = 5000;
+
+// Fitted curve: a refined curve above this level (10^level points) asks
+// first whether to go on.
+inline constexpr int kCurveLevelAsked = 5;
 
 // Chart series: above this many points per device-pixel column of the plot
 // area a series is drawn from its reduced point list.

@@ -16,6 +16,7 @@
 #include <exception>
 
 #include "fitcore/errors.h"
+#include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/slotguard.h"
 #include "viewdesign/widgetform.h"
@@ -126,7 +127,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
   xAxis = new QValueAxis(this);
   yAxis = new QValueAxis(this);
   chartView->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  chartView->setFixedSize(720, 385);
+  chartView->setFixedSize(trelvo::limits::kChartStartWidth, trelvo::limits::kChartStartHeight);
   seriesPoints = new trelvo::chartpoints::SeriesPoints(chart, xAxis, chartView, this);
 
   xList.clear();

@@ -41,7 +41,7 @@ void Widget::onCurveBtnClicked() {
         QMessageBox::warning(this, tr("警告"), tr("细化等级过大，无法绘制"));
         return;
       }
-      if (level > 5) {
+      if (level > trelvo::limits::kCurveLevelAsked) {
         const auto answer = QMessageBox::warning(this, tr("警告"), tr("细化等级太小可能导致进程假死！"),
                                                  QMessageBox::Ok | QMessageBox::Cancel);
         if (answer != QMessageBox::Ok) return;

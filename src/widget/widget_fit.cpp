@@ -7,9 +7,5 @@ void Widget::onFitBtnClicked() {
   if (!readChosenColumnsIfStale()) return;
   if (!dataListsUsable()) return;
   const trelvo::ModelKindRow* row = trelvo::modelKindAt(ui->comboBox->currentIndex());
-  if (!row) return;
-  if (row->fit)
-    (this->*row->fit)();
-  else
-    trelvo::fitBuiltInModel(this, *row);
+  if (row) (this->*row->fit)();
 }

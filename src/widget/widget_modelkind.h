@@ -53,7 +53,8 @@ struct ModelKindRow {
   const char* label;    // funcLabel's text; nullptr: the expression field shows instead
   bool degree;          // numberSpin is enabled
   InterceptUse intercept;
-  // The kind's fit procedure; nullptr: fitBuiltInModel runs this row.
+  // The kind's fit procedure; every row has one (those of the built-in
+  // non-linear kinds call fitBuiltInModel with their row).
   void (Widget::*fit)();
   PaneBuilder pane;
 

@@ -15,6 +15,7 @@
 
 #include <array>
 
+#include "fitcore/limits.h"
 #include "sheetgrid/slotguard.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
@@ -154,11 +155,11 @@ void Widget::onSetPlotSizeBtn() {
   auto* layout = new QFormLayout(&dialog);
   auto* widthLabel = new QLabel(tr("宽度:"));
   auto* widthSpinBox = new QSpinBox(&dialog);
-  widthSpinBox->setRange(10, 5000);
+  widthSpinBox->setRange(trelvo::limits::kChartSideMin, trelvo::limits::kChartSideMax);
   widthSpinBox->setValue(chartView->width());
   auto* heightLabel = new QLabel(tr("高度:"));
   auto* heightSpinBox = new QSpinBox(&dialog);
-  heightSpinBox->setRange(10, 5000);
+  heightSpinBox->setRange(trelvo::limits::kChartSideMin, trelvo::limits::kChartSideMax);
   heightSpinBox->setValue(chartView->height());
   layout->addRow(widthLabel, widthSpinBox);
   layout->addRow(heightLabel, heightSpinBox);
