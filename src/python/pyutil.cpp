@@ -89,4 +89,10 @@ void install_python_warning_sink() {
   });
 }
 
+namespace {
+const void* volatile kept_symbol = nullptr;
+}  // namespace
+
+void keep_loaded(const void* symbol) { kept_symbol = symbol; }
+
 }  // namespace trelvo::py

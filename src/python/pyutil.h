@@ -40,6 +40,11 @@ void install_python_warning_sink();
 // relative import: "<package>.<name>").
 py::module_ import_sibling(const py::module_& module, const char* name);
 
+// Keeps the library that defines `symbol` a load-time dependency of the
+// module that calls it: for the modules that bind nothing of their library
+// and load it only so that it is there for the C++ code above it.
+void keep_loaded(const void* symbol);
+
 // Python's type name of a value ("int", "NoneType").
 std::string type_name(py::handle value);
 

@@ -9,15 +9,9 @@
 
 namespace py = pybind11;
 
-namespace {
-// Keeps the grid library (and with it the workbook libraries) a load-time
-// dependency of the module.
-const void* volatile keep_grid_library = &CleverTableWidget::staticMetaObject;
-}  // namespace
-
 PYBIND11_MODULE(sheetgrid, m) {
   trelvo::py::register_error_translator();
   trelvo::py::import_sibling(m, "sheetgriditem");
   trelvo::py::import_sibling(m, "fitcore");
-  (void)m;
+  trelvo::py::keep_loaded(&CleverTableWidget::staticMetaObject);
 }

@@ -12,7 +12,5 @@ PYBIND11_MODULE(widget, m) {
   trelvo::py::import_sibling(m, "fitcore");
   trelvo::py::import_sibling(m, "sheetgriditem");
   trelvo::py::import_sibling(m, "viewdesign");
-  // The module needs the window library loaded with it.
-  static const void* const window_class [[maybe_unused]] = &Widget::staticMetaObject;
-  (void)m;
+  trelvo::py::keep_loaded(&Widget::staticMetaObject);
 }
