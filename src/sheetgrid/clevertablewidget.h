@@ -43,8 +43,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // extent are up to date (ContentsChangeSignal comes first).
   void ItemSelectionSignal();
   // The double-click editor's whole text on each change / when it finishes.
-  // An edit cancelled by Escape finishes with the typed text the cell held
-  // when the editor opened, not the editor's text.
+  // An edit cancelled by Escape does not finish: the cell stays exactly as it
+  // was (no text is set again, so a formula is not evaluated again).
   // `item` is the cell's formula cell at the moment of emission, owned by the
   // grid: valid only while the slot runs, until the next change of the grid.
   void ItemTextChangedSignal(CleverTableWidgetItem* item, const QString& text);
@@ -485,8 +485,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void keyboardSearch(const QString& search) override;
 
  protected slots:
-  // Marks an editor closed with Escape (Qt reverts its cell) as cancelled
-  // before Qt closes it, so that its finish reports the cell's own text.
+  // Marks an editor closed with Escape (Qt leaves its cell alone) as
+  // cancelled before Qt closes it, so that it reports no finish.
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  public slots:
@@ -502,10 +502,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Replaces the item at (row, col) by an empty formula cell and sets `text`
   // on it; returns the new cell (valid until the next grid change).
   CleverTableWidgetItem* replace_with_formula_cell(int row, int col, const QString& text);
-  // `began`: the typed text of the cell when the editor opened, reported
-  // instead of the editor's text when the edit was cancelled.
-  void emit_editor_text(const QPersistentModelIndex& cell, QLineEdit* editor, bool finished,
-                        const QString& began = QString());
+  // Reports the editor's text; a cancelled editor reports no finish.
+  void emit_editor_text(const QPersistentModelIndex& cell, QLineEdit* editor, bool finished);
   // clear_empty_row / clear_empty_col without the `editable` test.
   void trim_empty_rows();
   void trim_empty_cols();

@@ -57,15 +57,14 @@ void CleverTableWidget::_cell_double_clicked_(int row, int col) {
     if (!editor) return;
     qDebug().noquote() << QStringLiteral("Editor is open for item ") +
                               cell_pair(cell->row(), cell->column());
-    const QString began = cell->rawText();
-    editor->setText(began);
+    editor->setText(cell->rawText());
     // The cell is named by its index, not its pointer: the item can be
     // replaced while the editor is open.
     const QPersistentModelIndex where(index);
     connect(editor, &QLineEdit::textChanged, this,
             [this, where, editor] { emit_editor_text(where, editor, false); });
     connect(editor, &QLineEdit::editingFinished, this,
-            [this, where, editor, began] { emit_editor_text(where, editor, true, began); });
+            [this, where, editor] { emit_editor_text(where, editor, true); });
   });
 }
 
@@ -77,12 +76,14 @@ void CleverTableWidget::closeEditor(QWidget* editor, QAbstractItemDelegate::EndE
 }
 
 void CleverTableWidget::emit_editor_text(const QPersistentModelIndex& where, QLineEdit* editor,
-                                         bool finished, const QString& began) {
+                                         bool finished) {
   trelvo::guard_slot(finished ? "ItemTextFinishedSignal" : "ItemTextChangedSignal", [&] {
     if (!where.isValid()) return;
     CleverTableWidgetItem* cell = asFormulaCell(itemFromIndex(where));
     if (!cell) return;
-    const QString text = finished && editor->property(kCancelled).toBool() ? began : editor->text();
+    // Escape: the cell keeps its text, shown value and number untouched.
+    if (finished && editor->property(kCancelled).toBool()) return;
+    const QString text = editor->text();
     if (finished)
       emit ItemTextFinishedSignal(cell, text);
     else
