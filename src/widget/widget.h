@@ -241,10 +241,14 @@ class TRELVO_EXPORT Widget : public QWidget {
   // back), editable, untouched. With `takeKeys` the bar takes the focus with
   // its whole text selected; else the grid keeps (or takes) it.
   void bindBar(bool takeKeys);
+  // The bound cell becomes the top-left cell of the input grid's first
+  // selection range (link_row, link_col only); false, binding nothing, when
+  // nothing is selected.
+  bool bindToSelection();
   // A key pressed while the input grid has the focus: a printable key without
-  // Ctrl, Alt or Meta binds the bar to the grid's current cell, as a click on
-  // it does, and is typed into the bar (replacing the cell's text); true when
-  // the key was taken so.
+  // Ctrl, Alt or Meta is typed into the bar, replacing the text of the cell
+  // the bar names (a bar bound to nothing is bound to the selection, else to
+  // Qt's current cell, first); true when the key was taken so.
   bool onInputTableKeyPress(QKeyEvent* event);
   // After the grid rewrote cells (CellsRewrittenSignal): marks the data lists
   // stale and shows the bound cell's current label and text in the bar,

@@ -47,8 +47,7 @@ QString Widget::boundCellText() const {
 }
 
 void Widget::onItemSelected() {
-  const QList<QTableWidgetSelectionRange> ranges = ui->inputTable->selectedRanges();
-  if (ranges.isEmpty()) {
+  if (!bindToSelection()) {
     ui->inputLabel->setText(QString());
     {
       const QScopedValueRollback binding(bindingBar_, true);
@@ -59,8 +58,6 @@ void Widget::onItemSelected() {
     link_col.reset();
     return;
   }
-  link_row = ranges.first().topRow();
-  link_col = ranges.first().leftColumn();
   const QTableWidgetItem* item = linkItem();
   const QString label = cellLabel(*link_row, *link_col);
   qDebug().noquote() << QStringLiteral("Item selected: ") + label + QStringLiteral(", ") +
@@ -69,8 +66,17 @@ void Widget::onItemSelected() {
   // Several cells: the grid keeps the keyboard (copy, paste, arrows); one
   // cell: typing replaces its whole text.
   qint64 cells = 0;
-  for (const QTableWidgetSelectionRange& r : ranges) cells += qint64(r.rowCount()) * r.columnCount();
+  for (const QTableWidgetSelectionRange& r : ui->inputTable->selectedRanges())
+    cells += qint64(r.rowCount()) * r.columnCount();
   bindBar(cells <= 1);
+}
+
+bool Widget::bindToSelection() {
+  const QList<QTableWidgetSelectionRange> ranges = ui->inputTable->selectedRanges();
+  if (ranges.isEmpty()) return false;
+  link_row = ranges.first().topRow();
+  link_col = ranges.first().leftColumn();
+  return true;
 }
 
 void Widget::bindBar(bool takeKeys) {
@@ -99,12 +105,20 @@ bool Widget::onInputTableKeyPress(QKeyEvent* event) {
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   for (const QChar ch : text)
     if (!ch.isPrint()) return false;
-  const QModelIndex current = grid->currentIndex();
-  if (!current.isValid()) return true;
+  // The key writes the cell the bar names, whatever Qt's current cell is (it
+  // sits at the far end of a Shift+click or drag, and moves with the items
+  // when lines are inserted). A bar bound to nothing is bound first, as a
+  // selection of the current cell would bind it.
+  if (!link_row || !link_col) bindToSelection();
+  if (!link_row || !link_col) {
+    const QModelIndex current = grid->currentIndex();
+    if (!current.isValid()) return true;
+    grid->setRangeSelected(QTableWidgetSelectionRange(current.row(), current.column(), current.row(), current.column()),
+                           true);
+    if (!link_row || !link_col) return true;
+  }
   // As after a click on the cell: the bar holds its whole text selected, and
   // the key replaces it there.
-  link_row = current.row();
-  link_col = current.column();
   bindBar(true);
   QCoreApplication::sendEvent(ui->inputEdit, event);
   return true;

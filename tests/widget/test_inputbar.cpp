@@ -4,6 +4,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
@@ -19,7 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "common/menuwatch.h"
+#include "common/modalguard.h"
 #include "sheetgrid/clevertablewidget.h"
+#include "sheetgrid/deleteinsertdialog.h"
 #include "viewdesign/widgetform.h"
 #include "windowtools.h"
 
@@ -28,7 +35,7 @@ using trelvo::test::LogCapture;
 namespace {
 
 class InputBar : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     w = trelvo::test::shownWindow();
     grid = w->ui->inputTable;
@@ -346,19 +353,135 @@ TEST_F(InputBar, KeysTypedAfterReturnReachTheSameCellOfATallColumn) {
   EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
 }
 
-TEST_F(InputBar, KeyTypedIntoASeveralCellSelectionReplacesTheCurrentCell) {
+// A key typed into the grid writes the cell the bar's label names, however the
+// selection was made and however the cells moved since: never Qt's current
+// cell, which sits at the far end of a Shift+click, a drag or Shift+arrows, or
+// moves with the items of an insert.
+class TypedKey;
+struct TypedKeyCase {
+  const char* name;
+  std::function<void(TypedKey&)> steps;
+  const char* label;  // the cell the bar names before the key; "" for none
+};
+void PrintTo(const TypedKeyCase& c, std::ostream* os) { *os << c.name; }
+
+class TypedKey : public InputBar, public ::testing::WithParamInterface<TypedKeyCase> {
+ public:
+  void shiftClick(int row, int col) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, rect(row, col).center());
+  }
+  void drag(int r0, int c0, int r1, int c1) {
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, rect(r0, c0).center());
+    QTest::mouseMove(grid->viewport(), rect(r1, c1).center());
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, rect(r1, c1).center());
+  }
+  void clickHeader(int row, Qt::KeyboardModifiers m = {}) {
+    QHeaderView* header = grid->verticalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, m,
+                      QPoint(header->width() / 2, header->sectionViewportPosition(row) + 3));
+  }
+  static void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(QApplication::focusWidget(), k, m); }
+  // A right click on the cell, then `entry` of the context menu; a chooser
+  // dialog that opens gets `choice` checked and OK.
+  void menuOnCell(int row, int col, const QString& entry, QRadioButton* DeleteInsertDialog::*choice = nullptr) {
+    trelvo::test::MenuWatch menu([entry](QMenu* m) {
+      QAction* action = trelvo::test::MenuWatch::find(m, entry);
+      ASSERT_NE(action, nullptr) << entry.toStdString();
+      action->trigger();
+    });
+    trelvo::test::ModalGuard guard([choice](QWidget* w) {
+      auto* dialog = qobject_cast<DeleteInsertDialog*>(w);
+      if (!dialog || !choice) return;
+      (dialog->*choice)->setChecked(true);
+      dialog->buttonOK->click();
+    });
+    // A right press moves Qt's current cell there (the selection stays when
+    // the cell is selected); the window system then asks for the menu.
+    const QPoint at = rect(row, col).center();
+    QTest::mousePress(grid->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &request);
+    QTest::mouseRelease(grid->viewport(), Qt::RightButton, {}, at);
+    ASSERT_EQ(menu.opened(), 1);
+    ASSERT_TRUE(guard.failures().isEmpty()) << guard.failures().join("; ").toStdString();
+    // The menu and the dialog took the activation; the window gets it back.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  }
+
+ private:
+  QRect rect(int row, int col) const { return grid->visualRect(grid->model()->index(row, col)); }
+};
+
+TEST_P(TypedKey, WritesTheCellTheBarNames) {
+  const TypedKeyCase& c = GetParam();
+  c.steps(*this);
+  const QString shown = w->ui->inputLabel->text();
+  ASSERT_EQ(shown, *c.label ? QString::fromLatin1(c.label) + " : " : QString());
   const auto before = allCells();
-  grid->setFocus();
-  grid->setCurrentCell(1, 1);  // B2 "0.4"
-  grid->setRangeSelected(QTableWidgetSelectionRange(1, 0, 3, 1), true);
-  ASSERT_TRUE(grid->hasFocus());
-  typeKeys(" 7");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_7);
+  pressReturn();
+  // A bar that named no cell names the one the key bound it to.
+  QString label = w->ui->inputLabel->text();
+  if (!shown.isEmpty()) EXPECT_EQ(label, shown);
+  ASSERT_TRUE(label.endsWith(" : "));
+  label.chop(3);
+  const auto at = CleverTableWidgetItem::label2index(label);
+  ASSERT_TRUE(at);
   auto want = before;
-  want[{1, 1}] = " 7";
+  want[{at->first, at->second}] = "7";
   EXPECT_EQ(differences(want, allCells()), std::vector<std::string>{});
-  EXPECT_EQ(w->ui->inputLabel->text(), "B2 : ");
-  EXPECT_TRUE(edit()->hasFocus());
 }
+
+const TypedKeyCase kTypedKeyCases[] = {
+    {"ShiftClick", [](TypedKey& t) { t.clickCell(1, 0); t.shiftClick(3, 1); }, "A2"},
+    {"Drag", [](TypedKey& t) { t.drag(1, 0, 3, 1); }, "A2"},
+    {"DragUpwards", [](TypedKey& t) { t.drag(3, 1, 1, 0); }, "A2"},
+    {"ShiftDownAfterReturn",
+     [](TypedKey& t) {
+       t.clickCell(1, 0);
+       TypedKey::pressReturn();
+       TypedKey::key(Qt::Key_Down, Qt::ShiftModifier);
+       TypedKey::key(Qt::Key_Down, Qt::ShiftModifier);
+     },
+     "A2"},
+    {"InsertEntireColumn",
+     [](TypedKey& t) {
+       t.clickCell(1, 0);
+       t.menuOnCell(1, 0, QStringLiteral("插入"), &DeleteInsertDialog::radioButtonD);
+     },
+     "A2"},
+    {"InsertRowsAbove",
+     [](TypedKey& t) {
+       t.clickCell(2, 1);
+       t.menuOnCell(2, 1, QStringLiteral("插入"), &DeleteInsertDialog::radioButtonC);
+     },
+     "B3"},
+    {"Transpose",
+     [](TypedKey& t) {
+       t.clickCell(0, 0);
+       t.shiftClick(4, 1);
+       t.menuOnCell(1, 0, QStringLiteral("列表转置"));
+     },
+     "A1"},
+    {"DeleteRows",
+     [](TypedKey& t) {
+       t.clickCell(1, 1);
+       t.shiftClick(2, 1);
+       t.menuOnCell(2, 1, QStringLiteral("删除"), &DeleteInsertDialog::radioButtonC);
+     },
+     ""},
+    {"ColumnSort",
+     [](TypedKey& t) {
+       t.clickCell(1, 0);
+       t.shiftClick(3, 0);
+       TypedKey::key(Qt::Key_D, Qt::AltModifier);
+     },
+     "A2"},
+};
+
+INSTANTIATE_TEST_SUITE_P(InputBar, TypedKey, ::testing::ValuesIn(kTypedKeyCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- height -------------------------------------------------------------------------
 
@@ -471,6 +594,28 @@ const CancelCase kCancelCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(InputBar, CancelledInCellEdit, ::testing::ValuesIn(kCancelCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Escape sets no text again: a formula whose reference changed since it was
+// set keeps the value it showed (formulas do not recompute on their own).
+TEST_F(InputBar, EscapeLeavesAFormulaCellAsItWas) {
+  grid->set_cell_text(0, 5, "2");
+  grid->set_cell_text(0, 6, "=F1*2");
+  clickCell(0, 6);  // the bar is bound to G1 before F1 changes
+  grid->set_cell_text(0, 5, "5");
+  ASSERT_EQ(cell(0, 6), "4.0");
+  const auto before = allCells();
+  QSignalSpy changed(grid, &QTableWidget::cellChanged);
+  QLineEdit* editor = openCellEditor(0, 6);
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "9");
+  QTest::keyClick(editor, Qt::Key_Escape);
+  waitEcho();
+  EXPECT_EQ(cell(0, 6), "4.0");
+  EXPECT_EQ(raw(0, 6), "=F1*2");
+  EXPECT_EQ(asFormulaCell(grid->item(0, 6))->number(), 4.0);
+  EXPECT_EQ(changed.count(), 0);
+  EXPECT_EQ(differences(before, allCells()), std::vector<std::string>{});
+}
 
 TEST_F(InputBar, EchoReachesAnItemThatReplacedTheFinishedOne) {
   select(1, 0);
