@@ -39,10 +39,21 @@ class ModalGuard {
       if (auto s = weak.lock()) poll(*s);
     });
     state_->timer.start();
+    ++live();
   }
-  ~ModalGuard() { state_->timer.stop(); }
+  ~ModalGuard() {
+    state_->timer.stop();
+    --live();
+  }
   ModalGuard(const ModalGuard&) = delete;
   ModalGuard& operator=(const ModalGuard&) = delete;
+
+  // Guards alive now: while there is none, a modal widget is unexpected
+  // (tests/common/unexpectedmodals.h).
+  static int& live() {
+    static int count = 0;
+    return count;
+  }
 
   // Modal widgets seen, as "ClassName: title", in order of appearance.
   QStringList seen() const { return state_->seen; }
