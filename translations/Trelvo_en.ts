@@ -211,6 +211,10 @@
         <source>操作后表格的非空单元格将超过%1个，无法执行该操作</source>
         <translation>After this command the grid would hold more than %1 filled cells; it was not carried out</translation>
     </message>
+    <message>
+        <source>操作后表格单元格的文字将超过%1个字符，无法执行该操作</source>
+        <translation>After this the cells of the grid would hold more than %1 characters of text; it was not carried out</translation>
+    </message>
 </context>
 <context>
     <name>DeleteInsertDialog</name>

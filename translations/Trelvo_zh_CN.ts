@@ -211,6 +211,10 @@
         <source>操作后表格的非空单元格将超过%1个，无法执行该操作</source>
         <translation>操作后表格的非空单元格将超过%1个，无法执行该操作</translation>
     </message>
+    <message>
+        <source>操作后表格单元格的文字将超过%1个字符，无法执行该操作</source>
+        <translation>操作后表格单元格的文字将超过%1个字符，无法执行该操作</translation>
+    </message>
 </context>
 <context>
     <name>DeleteInsertDialog</name>

@@ -17,20 +17,17 @@ constexpr bool fits_grid(std::int64_t rows, std::int64_t cols) {
   return rows <= kMaxRows && cols <= kMaxCols && rows * cols <= kMaxCells;
 }
 
-// Most non-empty cells the grid's bulk commands (paste, column paste,
-// formula fill) leave in the grid: what it holds in memory (each filled cell
-// is an item of a few hundred bytes), well below kMaxCells.
-inline constexpr std::int64_t kMaxFilledCells = 2'000'000;
+// What the grid holds, the one bound for every way cells are filled: a load
+// places at most this many non-empty cells, and typing, paste, column paste
+// and formula fill are refused where they would pass it, so that every grid
+// saved loads again. Each filled cell is an item of a few hundred bytes, well
+// below kMaxCells; a sheet of 1,048,576 x 2 cells fits.
+inline constexpr std::int64_t kMaxFilledCells = 2'100'000;
 
-// Cells typed one at a time may take the grid past kMaxFilledCells; a load
-// accepts this many filled cells more, so that such a grid, once saved,
-// loads again.
-inline constexpr std::int64_t kTypedCellsMargin = 100'000;
-inline constexpr std::int64_t kMaxLoadFilledCells = kMaxFilledCells + kTypedCellsMargin;
-
-// Most UTF-16 units of cell text one load places, summed over its filled
-// cells: a sheet of kMaxFilledCells cells of 60 characters still loads.
-inline constexpr std::int64_t kMaxLoadTextUnits = 128LL * 1024 * 1024;
+// Most UTF-16 units of cell text the grid holds, summed over its filled cells
+// (each as a save writes it: a formula's result), with the same reach as
+// kMaxFilledCells: a sheet of 2,000,000 cells of 60 characters still loads.
+inline constexpr std::int64_t kMaxTextUnits = 128LL * 1024 * 1024;
 
 // Formula work one load may do, in units of one character of formula text
 // checked or evaluated, or one reference read. Each distinct formula text is
@@ -77,7 +74,7 @@ inline constexpr std::size_t kMaxSharedStrings = 4'000'000;
 // grid that loaded reads again), the most cell styles (<xf> of <cellXfs>)
 // and custom number formats, and the longest number format code.
 inline constexpr std::size_t kMaxXlsxSharedStrings = 4'000'000;
-inline constexpr std::size_t kMaxXlsxSharedStringChars = static_cast<std::size_t>(kMaxLoadTextUnits);
+inline constexpr std::size_t kMaxXlsxSharedStringChars = static_cast<std::size_t>(kMaxTextUnits);
 inline constexpr std::size_t kMaxXlsxCellStyles = 1'000'000;
 inline constexpr std::size_t kMaxXlsxNumberFormats = 100'000;
 inline constexpr std::size_t kMaxNumberFormatChars = 4096;

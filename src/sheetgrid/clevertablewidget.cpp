@@ -54,6 +54,7 @@ CleverTableWidget::CleverTableWidget(QWidget* parent, int rowCount, int columnCo
           &CleverTableWidget::_cell_double_clicked_);
   connect_editing_commands();
   watch_titles();
+  watch_content();
 }
 
 CleverTableWidget::~CleverTableWidget() {

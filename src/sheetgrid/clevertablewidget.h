@@ -142,8 +142,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // every cell of the range with the base formula moved by the cell's distance
   // from the base cell (row-major order). Anything else: returns silently.
   // Writes run under one BulkGuard: one ContentsChangeSignal at the end. A
-  // fill that would pass the filled-cell limit writes nothing
-  // (refuse_past_filled_limit).
+  // fill that would pass the grid's content limits writes nothing
+  // (refuse_past_content_limits).
   void expand_formula();
 
   // ---- label lookup --------------------------------------------------------
@@ -245,13 +245,29 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // _max_content_pos(), then the stored pair (inside a bulk: the stored pair
   // as last computed, the recomputation being deferred).
   std::pair<int, int> get_max_content_pos();
-  // Cells holding text other than "" or " "; visits every place.
-  qint64 filled_cell_count() const;
-  // A paste, column paste or formula fill that would leave `filled_after`
-  // filled cells, more than limits::kMaxFilledCells (the most a load
-  // places), is refused: warns "操作后表格的非空单元格将超过%1个，无法执行该操作"
-  // and returns true; the caller then changes nothing.
-  bool refuse_past_filled_limit(qint64 filled_after, const char* command);
+  // What the grid's cells hold together: the cells holding text other than
+  // "" or " ", and the UTF-16 units of those texts as cellText gives them
+  // (what a save writes and a load then reads).
+  struct Content {
+    qint64 filled = 0;
+    qint64 units = 0;
+  };
+  // Counted over every place on the first call after the cells changed, then
+  // kept until the model reports the next change.
+  Content content() const;
+  qint64 filled_cell_count() const { return content().filled; }
+  // The one test of what the grid may hold, for every way cells are filled
+  // (typing, paste, column paste, formula fill) and the same the loaders
+  // apply, so that every grid saved loads again: a change after which the
+  // grid would hold `after`, more than limits::kMaxFilledCells filled cells
+  // or limits::kMaxTextUnits units of text, is refused. Warns "警告" ("操作后
+  // 表格的非空单元格将超过%1个…" or "操作后表格单元格的文字将超过%1个字符…") and
+  // returns true; the caller then changes nothing.
+  bool refuse_past_content_limits(const Content& after, const char* command);
+  // Sets `text` typed into the cell (row, col), creating a formula cell where
+  // there is none (set_cell_text), unless the grid would then hold more than
+  // its limits (refuse_past_content_limits): false, with the grid unchanged.
+  bool write_typed_text(int row, int col, const QString& text);
   // On an editable grid that is not self-extending: remove every empty row
   // (bottom-up) / column (right to left), interior ones included. Headers are
   // not renumbered; the extent is not recomputed.
@@ -380,8 +396,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Exactly one selected column, else warns "只能选择一列进行粘贴替换操作"; a
   // clipboard without numbers warns "粘贴数据中不包含有效数字字符"; more numbers
   // than the grid limits allow rows warns "粘贴数据行数超出表格大小上限，无法替换列";
-  // one that would pass the filled-cell limit is refused by
-  // refuse_past_filled_limit.
+  // one that would pass the grid's content limits is refused by
+  // refuse_past_content_limits.
   void paste_col();
   void float_col();
   // Numbers matching "[-+]?\d+\.?\d*(?:[eE][-+]?\d+)?", in order.
@@ -413,8 +429,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Clipboard: tab-separated cells, line-feed-separated rows, no final line
   // feed. Paste grows the grid from the anchor; a paste that would exceed the
   // grid limits changes nothing and warns "粘贴数据超出表格大小上限，无法粘贴";
-  // one that would pass the filled-cell limit is refused by
-  // refuse_past_filled_limit.
+  // one that would pass the grid's content limits is refused by
+  // refuse_past_content_limits.
   void copy_selection();
   void paste_selection();
   void clear_selection();
@@ -527,6 +543,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   void mark_titles_stale(Qt::Orientation orientation, int first, int last = -1);
   // Gives every stale section of `orientation` its title; then none is stale.
   void retitle(Qt::Orientation orientation);
+  // content() as last counted; dropped by every change the model reports.
+  mutable std::optional<Content> content_;
+  void watch_content();
   int bulk_depth_ = 0;
   bool extent_pending_ = false;
   bool fill_pending_ = false;

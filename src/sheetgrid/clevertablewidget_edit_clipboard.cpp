@@ -54,19 +54,24 @@ void CleverTableWidget::paste_selection() {
     QMessageBox::warning(this, tr("警告"), tr("粘贴数据超出表格大小上限，无法粘贴"));
     return;
   }
-  // Counted only when the grid as it will be has room for more filled cells
-  // than the limit.
-  if (rows_needed * cols_needed > trelvo::limits::kMaxFilledCells) {
-    qint64 filled = filled_cell_count();
+  {
+    Content after = content();
     for (qsizetype i = 0; i < block.size(); ++i) {
       const int row = top + int(i);
       for (qsizetype j = 0; j < block[i].size(); ++j) {
         const int col = left + int(j);
-        const bool was = row < rowCount() && col < columnCount() && !trelvo::io::is_empty_cell_text(cellText(item(row, col)));
-        filled += int(!trelvo::io::is_empty_cell_text(block[i][j])) - int(was);
+        const QString was = row < rowCount() && col < columnCount() ? cellText(item(row, col)) : QString();
+        if (!trelvo::io::is_empty_cell_text(was)) {
+          --after.filled;
+          after.units -= was.size();
+        }
+        if (!trelvo::io::is_empty_cell_text(block[i][j])) {
+          ++after.filled;
+          after.units += block[i][j].size();
+        }
       }
     }
-    if (refuse_past_filled_limit(filled, "Paste")) return;
+    if (refuse_past_content_limits(after, "Paste")) return;
   }
 
   BulkGuard bulk(*this);

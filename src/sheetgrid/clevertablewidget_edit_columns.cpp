@@ -126,16 +126,24 @@ void CleverTableWidget::paste_col() {
     QMessageBox::warning(this, tr("警告"), tr("粘贴数据行数超出表格大小上限，无法替换列"));
     return;
   }
-  // The column is rewritten whole: its filled cells give way to the numbers.
-  if (std::max<qint64>(rows, rowCount()) * columnCount() > trelvo::limits::kMaxFilledCells) {
-    qint64 filled = filled_cell_count() + rows;
-    for (int row = 0; row < rowCount(); ++row)
-      if (!trelvo::io::is_empty_cell_text(cellText(item(row, col)))) --filled;
-    if (refuse_past_filled_limit(filled, "Column paste")) return;
-  }
   QStringList texts;
   texts.reserve(rows);
   for (double number : numbers) texts << QString::fromStdString(trelvo::repr_double(number));
+  // The column is rewritten whole: its filled cells give way to the numbers.
+  {
+    Content after = content();
+    for (int row = 0; row < rowCount(); ++row) {
+      const QString was = cellText(item(row, col));
+      if (trelvo::io::is_empty_cell_text(was)) continue;
+      --after.filled;
+      after.units -= was.size();
+    }
+    for (const QString& text : texts) {
+      ++after.filled;
+      after.units += text.size();
+    }
+    if (refuse_past_content_limits(after, "Column paste")) return;
+  }
   BulkGuard bulk(*this);
   if (rows > rowCount()) setRowCount(int(rows));
   rewrite_column(*this, col, texts);

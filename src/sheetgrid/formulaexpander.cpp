@@ -197,18 +197,20 @@ void CleverTableWidget::expand_formula() {
   const int fill_right = std::min(range.rightColumn(), columnCount() - 1);
   const qint64 fill_cells = qint64(std::max(0, fill_bottom - range.topRow() + 1)) *
                             std::max(0, fill_right - range.leftColumn() + 1);
-  if (qint64(rowCount()) * columnCount() > trelvo::limits::kMaxFilledCells) {
-    qint64 filled = filled_cell_count() + fill_cells;
+  // Counted in cells: the texts are formulas whose results are yet to come.
+  {
+    Content after = content();
+    after.filled += fill_cells;
     if (const auto pos = CleverTableWidgetItem::label2index(base_label)) {
       const auto [r, c] = *pos;
       const bool in_grid = r >= 0 && c >= 0 && r < rowCount() && c < columnCount();
       const bool in_fill = r >= range.topRow() && r <= fill_bottom && c >= range.leftColumn() && c <= fill_right;
-      if (in_grid && !in_fill && trelvo::io::is_empty_cell_text(cellText(item(r, c)))) ++filled;
+      if (in_grid && !in_fill && trelvo::io::is_empty_cell_text(cellText(item(r, c)))) ++after.filled;
     }
     for (int row = range.topRow(); row <= fill_bottom; ++row)
       for (int col = range.leftColumn(); col <= fill_right; ++col)
-        if (!trelvo::io::is_empty_cell_text(cellText(item(row, col)))) --filled;
-    if (refuse_past_filled_limit(filled, "Formula fill")) return;
+        if (!trelvo::io::is_empty_cell_text(cellText(item(row, col)))) --after.filled;
+    if (refuse_past_content_limits(after, "Formula fill")) return;
   }
 
   BulkGuard bulk(*this);

@@ -88,6 +88,12 @@ void CleverTableWidgetItem::setText(const QString& text) {
   if (format) setFormat(dec.value_or(0), sci);
 }
 
+void CleverTableWidgetItem::showStoredText() {
+  setEditText(_raw_data);
+  setDisplayText(text());
+  if (format) setFormat(dec.value_or(0), sci);
+}
+
 void CleverTableWidgetItem::setRawText(const QString& raw_text) {
   _raw_data = raw_text;
   keepNumber();

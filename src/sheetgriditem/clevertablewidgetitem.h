@@ -51,6 +51,10 @@ class TRELVO_EXPORT CleverTableWidgetItem : public QTableWidgetItem {
   // own, and takes what `site.cache` already knows of the text (a formula
   // without references evaluates once per text), adding its work there.
   void setTextAt(const QString& text, const FormulaSite& site);
+  // Shows the stored text again (a formula's result; the number format
+  // applied) without evaluating anything: after Qt's in-cell editor wrote
+  // its own text into the roles.
+  void showStoredText();
   // Replaces the stored raw text only: no evaluation, roles and is_formula untouched.
   void setRawText(const QString& raw_text);
   QString rawText() const;

@@ -231,8 +231,11 @@ class TRELVO_EXPORT Widget : public QWidget {
 
  private:
   // Writes `text` into the cell (row, col) of the input grid, creating a
-  // formula cell where there is none, logs it and recomputes the extent.
+  // formula cell where there is none, logs it and recomputes the extent; the
+  // grid may refuse it (its limits), and then the cell and the bar show what
+  // the cell holds (showRefusedCell).
   void writeInputCell(int row, int col, const QString& text);
+  void showRefusedCell(int row, int col);
   // The echo step of onCellTextFinished, run by its timer.
   void echoCellText(int row, int col, const QString& text);
   // The bound cell's text as the bar shows it (a formula with its "=").

@@ -161,18 +161,34 @@ void Widget::onInputEditTextChanged() {
 
 void Widget::writeInputCell(int row, int col, const QString& text) {
   CleverTableWidget* grid = ui->inputTable;
-  if (QTableWidgetItem* item = grid->item(row, col)) {
-    setCellText(item, text);
-    qDebug().noquote() << QStringLiteral("Item text changed: ") + rowColumn(row, col) +
-                              QStringLiteral(", Text: ") + text;
-  } else {
-    // The new cell is placed before its text is set, so that a formula sees
-    // the grid (and the grid grows when the cell lies past its end).
-    if (!grid->set_cell_text(row, col, text)) return;
-    qDebug().noquote() << QStringLiteral("Item created new: ") + rowColumn(row, col) +
-                              QStringLiteral(", Text: ") + text;
+  const bool existed = row < grid->rowCount() && col < grid->columnCount() && grid->item(row, col);
+  // The grid decides whether it may hold the text (its limits, which are
+  // the loaders' too); the new cell is placed before its text is set, so
+  // that a formula sees the grid (and the grid grows when the cell lies past
+  // its end).
+  if (!grid->write_typed_text(row, col, text)) {
+    showRefusedCell(row, col);
+    return;
   }
+  qDebug().noquote() << (existed ? QStringLiteral("Item text changed: ") : QStringLiteral("Item created new: ")) +
+                            rowColumn(row, col) + QStringLiteral(", Text: ") + text;
   grid->_max_content_pos();
+}
+
+void Widget::showRefusedCell(int row, int col) {
+  // An in-cell edit left its own text on show: the cell shows what it holds.
+  CleverTableWidget* grid = ui->inputTable;
+  if (row < grid->rowCount() && col < grid->columnCount())
+    if (CleverTableWidgetItem* cell = asFormulaCell(grid->item(row, col))) cell->showStoredText();
+  // The bar follows once the text change that asked for the write is over.
+  QTimer::singleShot(0, this, [this, row, col] {
+    if (link_row != row || link_col != col) return;
+    const QScopedValueRollback silent(echoing_, true);
+    const QScopedValueRollback binding(bindingBar_, true);
+    ui->inputEdit->setPlainText(boundCellText());
+    ui->inputEdit->selectAll();
+    barUntouched_ = true;
+  });
 }
 
 void Widget::onCellTextFinished(CleverTableWidgetItem* item, const QString& text) {

@@ -1,6 +1,7 @@
-// Paste, column paste and formula fill keep the grid within the filled cells
-// a load places (limits::kMaxFilledCells), so that every grid saved loads
-// again: a command that would pass it changes nothing and warns.
+// Typing, paste, column paste and formula fill keep the grid within the
+// filled cells and the text a load places (limits::kMaxFilledCells,
+// kMaxTextUnits), so that every grid saved loads again: a change that would
+// pass them changes nothing and warns.
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -100,7 +101,80 @@ class FilledLimitTest : public QObject {
     QCOMPARE(cellText(grid->item(1, 3)), QStringLiteral("6"));
     QCOMPARE(grid->filled_cell_count(), trelvo::limits::kMaxFilledCells);
   }
+
+  // Typing into the grid at the limit: a new filled cell is refused, a filled
+  // cell takes a new text, and one emptied cell makes room for one.
+  void typing() {
+    QStringList boxes;
+    ModalGuard guard([&](QWidget* w) {
+      if (auto* box = qobject_cast<QMessageBox*>(w)) boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+    });
+    QVERIFY(!grid->write_typed_text(0, kEmptyCol, QStringLiteral("1")));
+    QCOMPARE(boxes, QStringList{kRefused});
+    QCOMPARE(grid->item(0, kEmptyCol) ? cellText(grid->item(0, kEmptyCol)) : QString(), QString());
+    boxes.clear();
+    QVERIFY(grid->write_typed_text(1, 0, QStringLiteral("22")));
+    QVERIFY(grid->write_typed_text(1, 1, QStringLiteral(" ")));
+    QVERIFY(grid->write_typed_text(1, kEmptyCol, QStringLiteral("=2*3")));
+    QCOMPARE(cellText(grid->item(1, kEmptyCol)), QStringLiteral("6"));
+    QCOMPARE(boxes, QStringList());
+    QCOMPARE(grid->filled_cell_count(), trelvo::limits::kMaxFilledCells);
+  }
+};
+
+// The text the grid holds has its limit too: limits::kMaxTextUnits, summed
+// over the cells as a save writes them (a formula's result, not its text).
+class TextLimitTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void typing_data() {
+    QTest::addColumn<int>("spare");  // units below the limit before the write
+    QTest::addColumn<int>("col");    // 0: replaces a full cell's text; 1: an empty cell
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("new cell at the limit") << 0 << 1 << "7" << false;
+    QTest::newRow("new cell just fitting") << 1 << 1 << "7" << true;
+    QTest::newRow("longer text at the limit") << 0 << 0 << QString(kLong + 1, u'y') << false;
+    QTest::newRow("shorter text at the limit") << 0 << 0 << "short" << true;
+    // "=1/3" saves as 0.3333333333333333: 18 units, not 4.
+    QTest::newRow("formula whose result does not fit") << 10 << 1 << "=1/3" << false;
+    QTest::newRow("formula whose result fits") << 18 << 1 << "=1/3" << true;
+  }
+  void typing() {
+    QFETCH(int, spare);
+    QFETCH(int, col);
+    QFETCH(QString, text);
+    QFETCH(bool, taken);
+    constexpr qint64 kCells = trelvo::limits::kMaxTextUnits / kLong;
+    static_assert(kCells * kLong == trelvo::limits::kMaxTextUnits);
+    CleverTableWidget grid(nullptr, int(kCells), 2);
+    const QString full(kLong, u'x');  // one text shared by every cell
+    {
+      CleverTableWidget::BulkGuard bulk(grid);
+      for (int r = 0; r < kCells; ++r) grid.setItem(r, 0, new CleverTableWidgetItem(full));
+      grid.setItem(0, 0, new CleverTableWidgetItem(QString(kLong - spare, u'x')));
+    }
+    QStringList boxes;
+    ModalGuard guard([&](QWidget* w) {
+      if (auto* box = qobject_cast<QMessageBox*>(w)) boxes << box->text();
+    });
+    QCOMPARE(grid.write_typed_text(0, col, text), taken);
+    if (taken) {
+      QCOMPARE(boxes, QStringList());
+    } else {
+      QCOMPARE(boxes, QStringList{QStringLiteral("操作后表格单元格的文字将超过%1个字符，无法执行该操作")
+                                      .arg(trelvo::limits::kMaxTextUnits)});
+      QCOMPARE(cellText(grid.item(0, 0)).size(), qsizetype(kLong - spare));
+      QCOMPARE(grid.item(0, 1), nullptr);
+    }
+    QVERIFY(grid.content().units <= trelvo::limits::kMaxTextUnits);
+  }
+
+ private:
+  static constexpr int kLong = 131'072;
 };
 
 TRELVO_REGISTER_TEST(FilledLimitTest)
+TRELVO_REGISTER_TEST(TextLimitTest)
 #include "test_editing_filledlimit.moc"

@@ -188,7 +188,7 @@ class GridHostileFilesTest : public QObject {
       writeTable(format, path, cornerTable(65536, 1));
     } else if (file == QStringLiteral("full")) {
       // Rows of 250 values, one more value than a load may place.
-      const qint64 filled = trelvo::limits::kMaxLoadFilledCells + 1;
+      const qint64 filled = trelvo::limits::kMaxFilledCells + 1;
       trelvo::io::TextRows rows(static_cast<std::size_t>((filled + 249) / 250));
       for (qint64 i = 0; i < filled; ++i) rows[static_cast<std::size_t>(i / 250)].push_back(QStringLiteral("1"));
       writeTable(format, path, rows);
@@ -198,7 +198,7 @@ class GridHostileFilesTest : public QObject {
       int cells = 0;
       if (file == QStringLiteral("long shared text")) {
         text = QString(trelvo::limits::kMaxXlsxCellChars, QLatin1Char('t'));
-        cells = static_cast<int>(trelvo::limits::kMaxLoadTextUnits / text.size()) + 1;
+        cells = static_cast<int>(trelvo::limits::kMaxTextUnits / text.size()) + 1;
       } else {
         text = QStringLiteral("=min(A1") + QStringLiteral(",1").repeated(16380) + QStringLiteral(")");
         cells = static_cast<int>(trelvo::limits::kMaxLoadFormulaWork / text.size()) + 50;

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "common/logcapture.h"
+#include "fitcore/limits.h"
 #include "fitflow_fixture.h"
 
 using trelvo::test::FitflowTest;
@@ -370,6 +371,113 @@ TEST_F(GridInUse, BarAfterInsertRowsAboveShowsTheNewCell) {
   key(Qt::Key_5);
   EXPECT_EQ(cell(2, 0), "5");
   EXPECT_EQ(cell(3, 0), "6");
+}
+
+// ---- the grid's limits are the loads' --------------------------------------------
+
+// A grid loaded to the filled-cell limit takes no further filled cell, typed
+// or pasted; so every file it saves loads again.
+TEST_F(GridInUse, GridAtTheFilledCellLimitRefusesAnotherTypedCellAndItsSaveLoads) {
+  namespace L = trelvo::limits;
+  // 2,100 rows of 1,000 values with A1 empty, and one more value below: the
+  // limit exactly.
+  constexpr int kCols = 1000;
+  const int rows = int(L::kMaxFilledCells / kCols);
+  QTemporaryDir dir;
+  const QString path = dir.filePath("limit.csv");
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QByteArray line;
+    for (int c = 0; c < kCols; ++c) line += (c ? ",1" : "1");
+    line += "\n";
+    f.write("," + line.mid(2));
+    for (int r = 1; r < rows; ++r) f.write(line);
+    f.write("1\n");
+  }
+  grid->load_csv(path);
+  ASSERT_EQ(boxes.size(), 0u);
+  ASSERT_EQ(grid->filled_cell_count(), L::kMaxFilledCells);
+  const QString refused = QStringLiteral("警告\n操作后表格的非空单元格将超过%1个，无法执行该操作").arg(L::kMaxFilledCells);
+  // The boxes shown since the last call; the window is active again after them.
+  const auto boxTexts = [&] {
+    QStringList out;
+    for (const auto& b : boxes) out << b.title + "\n" + b.text;
+    boxes.clear();
+    w().activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&w()));
+    return out;
+  };
+
+  // Typed into the empty A1: refused, the grid and the bar as they were.
+  grid->scrollToTop();
+  clickCell(0, 0);
+  key(Qt::Key_7);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(boxTexts(), QStringList{refused});
+  EXPECT_EQ(cell(0, 0), "");
+  EXPECT_EQ(bar()->toPlainText(), "");
+  EXPECT_EQ(grid->filled_cell_count(), L::kMaxFilledCells);
+  // A paste into it likewise.
+  QApplication::clipboard()->setText("5\t6");
+  grid->paste_selection();
+  EXPECT_EQ(boxTexts(), QStringList{refused});
+  EXPECT_EQ(cell(0, 0), "");
+
+  // A filled cell still takes a new text; once one cell is emptied, A1 takes one.
+  clickCell(0, 1);
+  key(Qt::Key_8);
+  EXPECT_EQ(cell(0, 1), "8");
+  key(Qt::Key_Backspace);
+  EXPECT_EQ(cell(0, 1), "");
+  clickCell(0, 0);
+  key(Qt::Key_9);
+  EXPECT_EQ(cell(0, 0), "9");
+  EXPECT_EQ(boxTexts(), QStringList{});
+  EXPECT_EQ(grid->filled_cell_count(), L::kMaxFilledCells);
+
+  // Saved and loaded again, cell for cell.
+  grid->get_max_content_pos();
+  const QString saved = dir.filePath("saved.csv");
+  grid->save_csv(saved);
+  ASSERT_EQ(boxTexts().value(0).section('\n', 0, 0), "保存成功");
+  grid->load_csv(saved);
+  EXPECT_EQ(boxTexts(), QStringList{});
+  EXPECT_EQ(grid->filled_cell_count(), L::kMaxFilledCells);
+  EXPECT_EQ(cell(0, 0), "9");
+  EXPECT_EQ(cell(0, 1), "");
+}
+
+// An in-cell edit the grid refuses (its text limit) leaves the cell showing
+// what it holds, not the editor's text.
+TEST_F(GridInUse, RefusedInCellEditShowsTheCellAsItWas) {
+  namespace L = trelvo::limits;
+  constexpr int kLong = 131'072;
+  const QString full(kLong, u'x');  // one text shared by every cell
+  {
+    CleverTableWidget::BulkGuard bulk(*grid);
+    grid->clearContents();
+    grid->setRowCount(int(L::kMaxTextUnits / kLong) + 1);
+    for (int r = 0; r < L::kMaxTextUnits / kLong; ++r) grid->setItem(r, 4, new CleverTableWidgetItem(full));
+  }
+  grid->scrollToTop();
+  clickCell(0, 3);
+  const QPoint at = cellRect(0, 3).center();
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+  auto* editor = grid->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "5");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QTest::qWait(250);  // the echo
+  QCoreApplication::processEvents();  // and what follows its box
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, QStringLiteral("操作后表格单元格的文字将超过%1个字符，无法执行该操作").arg(L::kMaxTextUnits));
+  boxes.clear();
+  ASSERT_NE(grid->item(0, 3), nullptr);
+  EXPECT_EQ(cell(0, 3), "");
+  EXPECT_EQ(grid->item(0, 3)->data(Qt::DisplayRole).toString(), "");
+  EXPECT_EQ(bar()->toPlainText(), "");
+  EXPECT_EQ(grid->content().units, L::kMaxTextUnits);
 }
 
 }  // namespace

@@ -50,16 +50,16 @@ void check_table_extent(qint64 rows, qint64 cols) {
 }
 
 void check_filled_cells(qint64 filled) {
-  if (filled > limits::kMaxLoadFilledCells) {
+  if (filled > limits::kMaxFilledCells) {
     throw IoError(QStringLiteral("The table fills more than %1 cells, more than the grid can hold")
-                      .arg(limits::kMaxLoadFilledCells));
+                      .arg(limits::kMaxFilledCells));
   }
 }
 
 void check_load_text(qint64 units) {
-  if (units > limits::kMaxLoadTextUnits) {
+  if (units > limits::kMaxTextUnits) {
     throw IoError(QStringLiteral("The cell texts of the table hold more than %1 characters together")
-                      .arg(limits::kMaxLoadTextUnits));
+                      .arg(limits::kMaxTextUnits));
   }
 }
 

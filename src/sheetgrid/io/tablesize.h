@@ -14,11 +14,11 @@ namespace trelvo::io {
 void check_table_extent(qint64 rows, qint64 cols);
 
 // Throws IoError when `filled` non-empty cells are more than one load may
-// place (limits::kMaxLoadFilledCells).
+// place (limits::kMaxFilledCells).
 void check_filled_cells(qint64 filled);
 
 // Throws IoError when the non-empty cell texts of one table hold more than
-// limits::kMaxLoadTextUnits UTF-16 units together.
+// limits::kMaxTextUnits UTF-16 units together.
 void check_load_text(qint64 units);
 
 // Collects a reader's values, in any order, into a Table. Each value counts
