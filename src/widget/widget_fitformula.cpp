@@ -8,6 +8,10 @@
 namespace trelvo::fitformula {
 namespace {
 
+// Below this a coefficient's text, and its term's share of the largest |y|,
+// count as nothing.
+constexpr double kVanishing = 1e-12;
+
 const QString kR2Header = QStringLiteral("[R²]\n");
 const QString kFormulaHeader = QStringLiteral("\n[Formula]\n");
 const QString kPowerShellHeader = QStringLiteral("\n[PowerShell]\n");
@@ -80,11 +84,11 @@ bool vanishes(const QString& numberText, int power, const DataSpan& span) {
   const auto v = parse_python_float(numberText.toStdString());
   if (!v) return false;
   const double m = std::fabs(*v);
-  if (!(m < 1e-12)) return false;
-  if (m == 0 || power == 0) return true;
+  if (!(m < kVanishing)) return false;
+  if (m == 0 || span.maxAbsY == 0) return true;
   // An overflowing reach makes the product infinite: the term is kept.
   const double reach = std::pow(span.maxAbsX, power);
-  return m * reach < 1e-12 * std::max(1.0, span.maxAbsY);
+  return m * reach < kVanishing * span.maxAbsY;
 }
 
 PaneText polynomialPane(double r2, const std::vector<double>& coef, bool scientific, int decimals,
@@ -141,11 +145,11 @@ PaneText powerPane(double r2, double a, double b, bool scientific, int decimals)
                        cpp, powershell);
 }
 
-PaneText logarithmicPane(double r2, double a, double b, bool scientific, int decimals) {
+PaneText logarithmicPane(double r2, double a, double b, bool scientific, int decimals, const DataSpan& span) {
   QString cpp = QStringLiteral("y = a + b * log(x)");
   const QString ta = numberText(a, scientific, decimals);
   const QString tb = numberText(b, scientific, decimals);
-  if (vanishes(ta))
+  if (vanishes(ta, 0, span))
     cpp.replace(QLatin1String("a + b"), QLatin1String("b"));
   else
     cpp.replace(QLatin1String("a"), ta);
@@ -161,12 +165,13 @@ PaneText logarithmicPane(double r2, double a, double b, bool scientific, int dec
                        cpp, powershell);
 }
 
-PaneText exponentialPane(double r2, double a, double b, double c, bool scientific, int decimals) {
+PaneText exponentialPane(double r2, double a, double b, double c, bool scientific, int decimals,
+                         const DataSpan& span) {
   QString cpp = QStringLiteral("y = a + b * exp(c * x)");
   const QString ta = numberText(a, scientific, decimals);
   const QString tb = numberText(b, scientific, decimals);
   const QString tc = numberText(c, scientific, decimals);
-  if (vanishes(ta))
+  if (vanishes(ta, 0, span))
     cpp.replace(QLatin1String("a + b"), QLatin1String("b"));
   else
     cpp.replace(QLatin1String("a"), ta);

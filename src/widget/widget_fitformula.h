@@ -12,9 +12,10 @@
 
 namespace trelvo::fitformula {
 
-// The data a formula is written for: the largest |x| and |y| over the fitted
-// values. A term is kept when its contribution could matter at some x of the
-// data (see vanishes).
+// The data a formula is written for: the largest |x| and |y| over the finite
+// fitted values. A term is kept when its contribution could matter against
+// the data's y (see vanishes). The empty span (no data, or every y zero)
+// leaves each term to its number text alone.
 struct DataSpan {
   double maxAbsX = 0;
   double maxAbsY = 0;
@@ -32,11 +33,12 @@ struct PaneText {
 // trelvo::format_number as a QString: the window's one number text.
 TRELVO_EXPORT QString numberText(double value, bool scientific, int decimals);
 // True when the term of x^power whose coefficient is written `numberText` is
-// left out of a formula: the value the text reads back as is below 1e-12 in
-// magnitude, and so is its largest contribution over the data,
-// |value|·maxAbsX^power, against max(1, maxAbsY). A text that reads 0 always
-// vanishes, a "nan" text never. For a constant term (power 0) only the first
-// test counts.
+// left out of a formula, the one rule of every model kind: the text reads
+// exactly 0 (so fixed decimals drop what they round to zero), or it reads
+// below 1e-12 in magnitude and so does its largest contribution over the
+// data, |value|·maxAbsX^power (|value| for the constant term), against
+// maxAbsY. With maxAbsY 0 every text below 1e-12 vanishes. A "nan" text
+// never vanishes.
 TRELVO_EXPORT bool vanishes(const QString& numberText, int power = 0, const DataSpan& span = {});
 
 // y = c0 + c1*x + ... with `coef` lowest power first; each vanishing term over
@@ -46,10 +48,13 @@ TRELVO_EXPORT PaneText polynomialPane(double r2, const std::vector<double>& coef
                                       const DataSpan& span = {});
 // y = a * x**b.
 TRELVO_EXPORT PaneText powerPane(double r2, double a, double b, bool scientific, int decimals);
-// y = a + b * log(x); a vanishing a is left out.
-TRELVO_EXPORT PaneText logarithmicPane(double r2, double a, double b, bool scientific, int decimals);
-// y = a + b * exp(c * x); a vanishing a is left out.
-TRELVO_EXPORT PaneText exponentialPane(double r2, double a, double b, double c, bool scientific, int decimals);
+// y = a + b * log(x); a, vanishing over `span` as a constant term, is left out.
+TRELVO_EXPORT PaneText logarithmicPane(double r2, double a, double b, bool scientific, int decimals,
+                                       const DataSpan& span = {});
+// y = a + b * exp(c * x); a, vanishing over `span` as a constant term, is left
+// out.
+TRELVO_EXPORT PaneText exponentialPane(double r2, double a, double b, double c, bool scientific, int decimals,
+                                       const DataSpan& span = {});
 // y = a * exp(b * x).
 TRELVO_EXPORT PaneText exponential2Pane(double r2, double a, double b, bool scientific, int decimals);
 // "y = " + the typed expression with each whole parameter name (an identifier

@@ -29,8 +29,8 @@ const std::array<ModelKindRow, 6> kRows{{
      .intercept = InterceptUse::None,
      .fit = &Widget::fitOnExponential,
      .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d,
-                const ff::DataSpan&) {
-       return ff::exponentialPane(r2, c.at(0), c.at(1), c.at(2), s, d);
+                const ff::DataSpan& span) {
+       return ff::exponentialPane(r2, c.at(0), c.at(1), c.at(2), s, d, span);
      },
      .modelText = "a + b * np.exp(c * x)",
      .domain = Domain::Any,
@@ -64,8 +64,8 @@ const std::array<ModelKindRow, 6> kRows{{
      .intercept = InterceptUse::None,
      .fit = &Widget::fitOnLogarithmic,
      .pane = [](double r2, const std::vector<double>& c, const QStringList&, const QString&, bool s, int d,
-                const ff::DataSpan&) {
-       return ff::logarithmicPane(r2, c.at(0), c.at(1), s, d);
+                const ff::DataSpan& span) {
+       return ff::logarithmicPane(r2, c.at(0), c.at(1), s, d, span);
      },
      .modelText = "a + b * np.log(x)",
      .domain = Domain::PositiveX,

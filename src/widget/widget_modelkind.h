@@ -42,7 +42,7 @@ using FixedStartGuess = std::optional<std::vector<double>> (*)(const std::vector
 // The pane of a fit: R², the fitted values (every parameter after x in
 // order; a polynomial's lowest power first), their names, the typed
 // expression (used by the custom kind only) and the fitted data's span (which
-// terms of a polynomial may be left out).
+// terms may be left out).
 using PaneBuilder = fitformula::PaneText (*)(double r2, const std::vector<double>& coef, const QStringList& names,
                                              const QString& expression, bool scientific, int decimals,
                                              const fitformula::DataSpan& span);

@@ -1,6 +1,6 @@
-// The output pane's texts of each model kind: notations, dropped terms,
-// joined signs, and the custom model's name replacement; and a fitted
-// polynomial's texts giving the model's value.
+// The output pane's texts of each model kind: notations, the rule that drops
+// a term, joined signs, and the custom model's name replacement; and the
+// texts of real fits giving the model's value.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -120,6 +120,40 @@ INSTANTIATE_TEST_SUITE_P(
                  "[R²]\nr2 = 0.500000\n[Formula]\ny = -2.000000*x+0.500000\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct VanishCase {
+  const char* name;
+  const char* text;  // the coefficient's number text
+  int power;
+  ff::DataSpan span;
+  bool vanishes;
+};
+
+class TermVanishes : public ::testing::TestWithParam<VanishCase> {};
+
+TEST_P(TermVanishes, AgainstTheDataSpan) {
+  const VanishCase& c = GetParam();
+  EXPECT_EQ(ff::vanishes(c.text, c.power, c.span), c.vanishes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, TermVanishes,
+    ::testing::Values(
+        // What fixed decimals round to zero goes, whatever the data.
+        VanishCase{"text_reading_zero", "0.000000", 0, {1, 1e-13}, true},
+        VanishCase{"text_reading_negative_zero", "-0.000000", 3, {1e9, 1e-13}, true},
+        // A constant of small data is the data: it stays.
+        VanishCase{"small_constant_of_small_y", "1.000000e-13", 0, {1, 6e-13}, false},
+        VanishCase{"small_constant_of_large_y", "5.0e-13", 0, {1e9, 1e9}, true},
+        VanishCase{"small_term_of_small_y", "5.000000e-13", 1, {1, 6e-13}, false},
+        VanishCase{"small_term_reaching_large_y", "5.000000e-22", 2, {1e9, 1.0005}, false},
+        VanishCase{"small_term_short_of_y", "5.000000e-22", 2, {1e4, 1.0005}, true},
+        VanishCase{"every_y_zero", "3.0e-13", 2, {1e9, 0}, true},
+        VanishCase{"reach_overflowing", "1.0e-13", 99, {1e9, 1}, false},
+        // Only a text below 1e-12 is ever tested against the data.
+        VanishCase{"text_above_threshold", "2.0e-12", 5, {1e-3, 1e9}, false},
+        VanishCase{"nan_text", "nan", 0, {1, 1}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct CustomCase {
   const char* name;
   QString expression;
@@ -162,13 +196,15 @@ namespace {
 using trelvo::test::FitflowTest;
 
 // The notation under `header` in the pane text, as a model expression: the
-// right side of "y = ", PowerShell's and Python's prefixes removed.
+// right side of "y = ", PowerShell's and Python's prefixes removed, and the
+// Formula notation's ln and e^ written as the evaluator's log and exp.
 QString notation(const QString& pane, const QString& header) {
   const QStringList lines = pane.split('\n');
   const qsizetype at = lines.indexOf(header);
   if (at < 0 || at + 1 >= lines.size()) return {};
   QString line = lines[at + 1];
   line.remove(QStringLiteral("[math]::")).remove(QStringLiteral("math.")).remove(QLatin1Char('$'));
+  line.replace(QStringLiteral("ln("), QStringLiteral("log(")).replace(QStringLiteral("e^("), QStringLiteral("exp("));
   return line.startsWith(QStringLiteral("y = ")) ? line.mid(4) : QString();
 }
 
@@ -184,9 +220,14 @@ double evaluateAt(const QString& expression, double x) {
   }
 }
 
+constexpr int kPolynomial = 0;
+constexpr int kExponential = 1;
+constexpr int kLogarithmic = 3;
+
 struct ReproduceCase {
   const char* name;
-  int degree;
+  int kind;    // the model chooser's index
+  int degree;  // the polynomial's
   std::vector<double> x;
   double (*truth)(double);
 };
@@ -201,6 +242,9 @@ std::vector<double> steps(double from, double step, int n) {
 
 class FormulaReproducesModel : public FitflowTest, public ::testing::WithParamInterface<ReproduceCase> {};
 
+// Every notation of the pane, in scientific notation with 6 decimals,
+// evaluated at the largest x, gives the fitted model's value there: no term
+// that carries the data is left out, however small the data are.
 TEST_P(FormulaReproducesModel, AtTheLargestX) {
   const ReproduceCase& c = GetParam();
   std::vector<double> y;
@@ -208,14 +252,17 @@ TEST_P(FormulaReproducesModel, AtTheLargestX) {
   setData(c.x, y);
   ui().numberSpin->setValue(c.degree);
   ASSERT_TRUE(ui().scientificOutCheck->isChecked());  // the default notation
-  fit(0);
-  ASSERT_TRUE(boxes.empty());
+  ASSERT_EQ(ui().decimalOutBox->value(), 6);
+  fit(c.kind);
+  ASSERT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
   ASSERT_TRUE(w().fit_class && w().fit_class->fitted());
   const double xmax = *std::max_element(c.x.begin(), c.x.end());
   const double model = w().fit_class->yval(xmax);
   ASSERT_NEAR(model, c.truth(xmax), 1e-6 * std::fabs(c.truth(xmax)));
   const QString pane = paneText();
-  for (const char* header : {"[Formula]", "[Python/Fortran]", "[C/C++]", "[PowerShell]"}) {
+  const bool polynomial = c.kind == kPolynomial;
+  for (const char* header : {"[Formula]", polynomial ? "[Python/Fortran]" : "[Python]",
+                             polynomial ? "[C/C++]" : "[C/C++/Fortran]", "[PowerShell]"}) {
     const QString text = notation(pane, header);
     ASSERT_FALSE(text.isEmpty()) << header << "\n" << pane.toStdString();
     EXPECT_NEAR(evaluateAt(text, xmax), model, 1e-4 * std::fabs(model)) << header << ": " << text.toStdString();
@@ -223,12 +270,27 @@ TEST_P(FormulaReproducesModel, AtTheLargestX) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Polynomials, FormulaReproducesModel,
+    Models, FormulaReproducesModel,
     ::testing::Values(
-        ReproduceCase{"degree5_x_in_hundreds", 5, steps(400, 10, 31),
+        ReproduceCase{"degree5_x_in_hundreds", kPolynomial, 5, steps(400, 10, 31),
                       [](double x) { return 2 + 4e-14 * std::pow(x, 5); }},
-        ReproduceCase{"degree2_x_up_to_a_million", 2, steps(0, 1e5, 11),
-                      [](double x) { return 1 + 1e-7 * x + 3e-13 * x * x; }}),
+        ReproduceCase{"degree2_x_up_to_a_million", kPolynomial, 2, steps(0, 1e5, 11),
+                      [](double x) { return 1 + 1e-7 * x + 3e-13 * x * x; }},
+        // The x² term is written 5e-22 yet carries 5e-4 of y at x = 1e9.
+        ReproduceCase{"degree2_x_up_to_1e9", kPolynomial, 2, steps(0, 1e8, 11),
+                      [](double x) { return 1 + 5e-22 * x * x; }},
+        ReproduceCase{"degree1_y_of_size_1e_minus13", kPolynomial, 1, steps(0, 0.1, 11),
+                      [](double x) { return 1e-13 + 5e-13 * x; }},
+        ReproduceCase{"degree1_y_of_size_1e9", kPolynomial, 1, steps(0, 0.1, 11),
+                      [](double x) { return 2e9 - 3e9 * x; }},
+        ReproduceCase{"logarithmic_y_of_size_1e_minus13", kLogarithmic, 2, steps(1, 0.5, 19),
+                      [](double x) { return 3e-13 + 4e-13 * std::log(x); }},
+        ReproduceCase{"logarithmic_y_of_size_1e9", kLogarithmic, 2, steps(1, 0.5, 19),
+                      [](double x) { return 3e9 + 4e9 * std::log(x); }},
+        ReproduceCase{"exponential_y_of_size_1e_minus13", kExponential, 2, steps(0, 0.1, 31),
+                      [](double x) { return 2e-13 + 5e-13 * std::exp(-2 * x); }},
+        ReproduceCase{"exponential_y_of_size_1e9", kExponential, 2, steps(0, 0.1, 31),
+                      [](double x) { return 2e9 + 5e9 * std::exp(-2 * x); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
