@@ -180,8 +180,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Renumbers the headers (the stale titles only, see renumber_header_col),
   // then adds columns (all still missing at the default width in one change)
   // / rows until the last one reaches the viewport's right / bottom edge or
-  // the grid's limits, then removes trailing empty, unprotected columns /
-  // rows that start beyond it.
+  // the grid's limits, then removes trailing empty, unprotected columns
+  // (all in one change) / rows that start beyond it.
   void _fill_visible_area();
   // One line at the end, unless the grid would pass its limits (rows x
   // columns, rows, columns): the self-extension stops there.
@@ -524,6 +524,9 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   bool retitling_ = false;
   // Up to `count` columns at the end, as many as the grid's limits allow.
   void add_columns_at_end(int count);
+  // Whether the self-extension may remove column `col` once it is the last:
+  // empty, not selected whole, not the right column of a selected range.
+  bool column_may_go(int col) const;
   void watch_titles();
   // Sections first..last (last < 0: first to the end) may have a wrong title.
   void mark_titles_stale(Qt::Orientation orientation, int first, int last = -1);

@@ -2,6 +2,7 @@
 // sheds trailing empty, unprotected lines.
 #include <QDebug>
 #include <QHeaderView>
+#include <QLoggingCategory>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -90,12 +91,14 @@ void CleverTableWidget::make_room_for(qint64 rows, qint64 cols) {
   if (r < rowCount()) setRowCount(static_cast<int>(r));
 }
 
+bool CleverTableWidget::column_may_go(int col) const {
+  return col >= 0 && col_is_empty(col) && !protects(whole_cols, col) && !selected_corner_cols.contains(col);
+}
+
 void CleverTableWidget::_remove_columns_at_end() {
   if (columnCount() <= 0) return;
   const int last = columnCount() - 1;
-  if (last < 0 || !col_is_empty(last)) return;
-  if (protects(whole_cols, last)) return;
-  if (selected_corner_cols.contains(last)) return;
+  if (!column_may_go(last)) return;
   _change_columns(last, -1);
   qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(last);
 }
@@ -143,15 +146,19 @@ void CleverTableWidget::_fill_visible_area() {
     bottom = next;
   }
 
-  int left = columnViewportPosition(lastCol);
-  int top = rowViewportPosition(lastRow);
-  while (left > w && col_is_empty(lastCol)) {
-    const int before = columnCount();
-    _remove_columns_at_end();
-    if (columnCount() == before) break;
-    lastCol = columnCount() - 1;
-    left = columnViewportPosition(lastCol);
+  // The trailing columns that may go and start beyond the view leave in one
+  // change (on a tall grid every column change refills all rows), with one
+  // debug line each, the last column first.
+  const int columns = columnCount();
+  int keep = columns;
+  while (keep > 0 && columnViewportPosition(keep - 1) > w && column_may_go(keep - 1)) --keep;
+  if (keep < columns) {
+    _change_columns(keep, keep - columns);
+    if (QLoggingCategory::defaultCategory()->isDebugEnabled())
+      for (int col = columns - 1; col >= keep; --col)
+        qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(col);
   }
+  int top = rowViewportPosition(lastRow);
   while (top > h && row_is_empty(lastRow)) {
     const int before = rowCount();
     _remove_rows_at_end();

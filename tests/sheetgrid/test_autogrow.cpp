@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "common/logcapture.h"
 #include "common/modalguard.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -174,6 +175,59 @@ class GridExtendTest : public QObject {
     change(*grid);
     QCoreApplication::processEvents();
     QVERIFY(inserted.count() + removed.count() > 0);
+    check_view_agrees(*grid);
+  }
+
+  // A resize of a tall grid makes one column change, narrowing as widening:
+  // the trailing empty columns beyond the narrowed view leave together (with
+  // one debug line each), up to a protected one that stays.
+  void resizeMakesOneColumnChange_data() {
+    QTest::addColumn<int>("corner");  // a selected range's right column, or -1
+    QTest::newRow("nothing protected") << -1;
+    QTest::newRow("stops at a selected range's right column") << 18;
+  }
+  void resizeMakesOneColumnChange() {
+    QFETCH(int, corner);
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 3000, 2, {2600, 500});
+    QVERIFY(grid);
+    QVERIFY(grid->rowCount() > grid->column_change_rows);
+    {
+      CleverTableWidget::BulkGuard bulk(*grid);
+      for (int r = 0; r < grid->rowCount(); ++r) grid->set_cell_text(r, 0, QString::number(r));
+    }
+    grid->enable_infinite();
+    QCoreApplication::processEvents();
+    const int wide = grid->columnCount();
+    QVERIFY(wide > 20);
+    if (corner >= 0) grid->setCurrentCell(1, corner);
+    QSignalSpy inserted(grid->model(), &QAbstractItemModel::columnsInserted);
+    QSignalSpy removed(grid->model(), &QAbstractItemModel::columnsRemoved);
+    trelvo::test::LogCapture log;
+    grid->resize(1400, 500);
+    QCoreApplication::processEvents();
+    QCOMPARE(inserted.count(), 0);
+    QCOMPARE(removed.count(), 1);
+    const int w = grid->viewport()->width();
+    const int narrow = grid->columnCount();
+    if (corner >= 0) {
+      QCOMPARE(narrow, corner + 1);
+    } else {
+      QVERIFY(grid->columnViewportPosition(narrow - 1) <= w);
+      QVERIFY(right_edge(*grid, narrow - 1) >= w);
+    }
+    QStringList lines;
+    for (int c = wide - 1; c >= narrow; --c) lines << QStringLiteral("Removed empty column %1 at end").arg(c);
+    QCOMPARE(log.startingWith(QStringLiteral("Removed empty column")), lines);
+    check_view_agrees(*grid);
+
+    inserted.clear();
+    removed.clear();
+    grid->resize(2600, 500);
+    QCoreApplication::processEvents();
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(removed.count(), 0);
+    QCOMPARE(grid->columnCount(), wide);
     check_view_agrees(*grid);
   }
 
