@@ -41,7 +41,17 @@ void CleverTableWidget::disable_infinite() {
   clear_empty_space();
 }
 
+// Inside a bulk a scroll bar moves with the grid's passing shape (a range
+// that shrinks as columns go while rows are still to come), not with the
+// user: the lines are fitted once, as the bulk ends.
+bool CleverTableWidget::scroll_waits_for_bulk() {
+  if (bulk_depth_ <= 0) return false;
+  fill_pending_ = true;
+  return true;
+}
+
 void CleverTableWidget::_handle_horizontal_scroll(int value) {
+  if (scroll_waits_for_bulk()) return;
   if (value == horizontalScrollBar()->maximum())
     _add_columns_at_end();
   else
@@ -50,6 +60,7 @@ void CleverTableWidget::_handle_horizontal_scroll(int value) {
 }
 
 void CleverTableWidget::_handle_vertical_scroll(int value) {
+  if (scroll_waits_for_bulk()) return;
   if (value == verticalScrollBar()->maximum())
     _add_rows_at_end();
   else
@@ -76,16 +87,17 @@ void CleverTableWidget::_add_rows_at_end() {
   qDebug().noquote() << QStringLiteral("Added new row %1 at end").arg(n);
 }
 
-std::pair<qint64, qint64> CleverTableWidget::grown_size(qint64 rows, qint64 cols) const {
+std::pair<qint64, qint64> CleverTableWidget::grown_size(qint64 rows, qint64 cols, Beyond beyond) const {
+  const bool cleared = beyond == Beyond::Cleared;
   qint64 r = std::max<qint64>(rowCount(), rows);
   qint64 c = std::max<qint64>(columnCount(), cols);
-  while (c > cols && !trelvo::limits::fits_grid(r, c) && col_is_empty(static_cast<int>(c) - 1)) --c;
-  while (r > rows && !trelvo::limits::fits_grid(r, c) && row_is_empty(static_cast<int>(r) - 1)) --r;
+  while (c > cols && !trelvo::limits::fits_grid(r, c) && (cleared || col_is_empty(static_cast<int>(c) - 1))) --c;
+  while (r > rows && !trelvo::limits::fits_grid(r, c) && (cleared || row_is_empty(static_cast<int>(r) - 1))) --r;
   return {r, c};
 }
 
-void CleverTableWidget::make_room_for(qint64 rows, qint64 cols) {
-  const auto [r, c] = grown_size(rows, cols);
+void CleverTableWidget::make_room_for(qint64 rows, qint64 cols, Beyond beyond) {
+  const auto [r, c] = grown_size(rows, cols, beyond);
   if (!trelvo::limits::fits_grid(r, c)) return;
   if (c < columnCount()) _set_column_count(static_cast<int>(c));
   if (r < rowCount()) setRowCount(static_cast<int>(r));

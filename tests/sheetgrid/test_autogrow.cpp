@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -116,6 +117,79 @@ class GridExtendTest : public QObject {
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
     grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
     QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
+  }
+
+  // A load empties every cell, so a cell the user filled far right (AL1,
+  // beyond the 20 columns the limits leave at 10^6 rows) does not refuse a
+  // 10^6-row table that fits on its own: its column goes. A paste keeps the
+  // cells around it: the same block pasted is refused and AL1 stays.
+  void farCellAndTallBlock_data() {
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("load drops the far column") << false;
+    QTest::newRow("paste refused, far cell kept") << true;
+  }
+  void farCellAndTallBlock() {
+    QFETCH(bool, paste);
+    constexpr int rows = 1'000'000;
+    constexpr int far = 37;  // AL
+    QByteArray text;
+    text.reserve(rows * 4);
+    for (int r = 0; r < rows; ++r) text += paste ? "1\t2\n" : "1,2\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rows.csv"));
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text);
+    }
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0, {1400, 500});
+    QVERIFY(grid);
+    grid->enable_infinite();
+    QCoreApplication::processEvents();
+    // Scrolled right until column AL exists, then 99 typed into AL1.
+    QScrollBar* bar = grid->horizontalScrollBar();
+    for (int step = 0; step < 100 && grid->columnCount() <= far; ++step) {
+      bar->setValue(bar->maximum());
+      QCoreApplication::processEvents();
+    }
+    QVERIFY(grid->columnCount() > far);
+    grid->setCurrentCell(0, far);
+    grid->set_cell_text(0, far, QStringLiteral("99"));
+    if (paste) {
+      grid->setCurrentCell(0, 0);  // scrolls back, and the empty column after AL goes
+      QCoreApplication::processEvents();
+    }
+    const int rows_before = grid->rowCount();
+    const int columns_before = grid->columnCount();
+
+    QStringList boxes;
+    trelvo::test::ModalGuard guard([&boxes](QWidget* w) {
+      if (auto* box = qobject_cast<QMessageBox*>(w)) boxes << box->text();
+      static_cast<QDialog*>(w)->accept();
+    });
+    if (paste) {
+      QApplication::clipboard()->setText(QString::fromLatin1(text));
+      grid->paste_selection();
+    } else {
+      grid->load_csv(path);
+    }
+    QCoreApplication::processEvents();
+    QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+    if (paste) {
+      QCOMPARE(boxes, QStringList{QStringLiteral("粘贴数据超出表格大小上限，无法粘贴")});
+      QCOMPARE(cellText(grid->item(0, far)), QStringLiteral("99"));
+      QCOMPARE(grid->rowCount(), rows_before);
+      QCOMPARE(grid->columnCount(), columns_before);
+      QVERIFY(!grid->item(0, 0));
+    } else {
+      QCOMPARE(boxes, QStringList());
+      QCOMPARE(cellText(grid->item(0, 0)), QStringLiteral("1"));
+      QCOMPARE(cellText(grid->item(rows - 1, 1)), QStringLiteral("2"));
+      QVERIFY(grid->columnCount() <= far);
+      QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
+      QCOMPARE(grid->max_content_col, 1);
+    }
   }
 
   // A tall grid, loaded in a window like the main one, refills its rows for
