@@ -41,10 +41,13 @@ QString error_text(const std::exception_ptr& error) {
   }
 }
 
-// A load empties every line beyond the table: the grid it leaves, and the one
-// every check and the growth itself look at.
+// A load empties every line beyond the table; its checks and its growth
+// both size the grid with this.
+constexpr CleverTableWidget::Beyond kLoadBeyond = CleverTableWidget::Beyond::Cleared;
+
+// The grid as the load leaves it: the size every check looks at.
 std::pair<qint64, qint64> loaded_size(const CleverTableWidget& grid, const Table& table) {
-  return grid.grown_size(table.height, table.width, CleverTableWidget::Beyond::Cleared);
+  return grid.grown_size(table.height, table.width, kLoadBeyond);
 }
 
 // A load is refused before the grid changes when the grid as it will be
@@ -149,7 +152,7 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
       // Emptied first: lines beyond the table that the limits need gone
       // then leave without their cells being moved on a tall grid.
       grid.clearContents();
-      grid.make_room_for(height, width, CleverTableWidget::Beyond::Cleared);
+      grid.make_room_for(height, width, kLoadBeyond);
       if (grid.columnCount() < width) {
         grid._set_column_count(width);
         grid.renumber_header_col();
