@@ -180,8 +180,8 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Renumbers the headers (the stale titles only, see renumber_header_col),
   // then adds columns (all still missing at the default width in one change)
   // / rows until the last one reaches the viewport's right / bottom edge or
-  // the grid's limits, then removes trailing empty, unprotected columns /
-  // rows that start beyond it.
+  // the grid's limits, then removes trailing empty, unprotected columns
+  // (all in one change) / rows that start beyond it.
   void _fill_visible_area();
   // One line at the end, unless the grid would pass its limits (rows x
   // columns, rows, columns): the self-extension stops there.
@@ -203,15 +203,21 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // view is not laid out meanwhile (a self-extending grid refits once, at
   // the end), so its headers, scroll bars and cells agree afterwards.
   void _change_columns(int at, int count);
+  // What a block written into the grid leaves of the lines beyond it: a
+  // paste keeps their cells, a load empties them.
+  enum class Beyond { Kept, Cleared };
   // The size (rows, columns) of the grid grown to hold `rows` x `cols`:
   // where growing the present grid to it would pass the grid's limits, the
-  // trailing empty columns and then rows beyond `rows` x `cols` (such as the
-  // self-extension adds to fill the view) are not counted, as far as needed.
-  // make_room_for removes those lines when the result fits the limits, so
-  // that a load or paste of a block that fits on its own fits whatever the
-  // view's width.
-  std::pair<qint64, qint64> grown_size(qint64 rows, qint64 cols) const;
-  void make_room_for(qint64 rows, qint64 cols);
+  // trailing columns and then rows beyond `rows` x `cols` are not counted,
+  // as far as needed: with Kept only empty ones (such as the self-extension
+  // adds to fill the view), with Cleared any (the block empties them).
+  // make_room_for removes those lines, with their cells and header titles,
+  // when the result fits the limits, so that a paste of a block that fits on
+  // its own fits whatever the view's width, and a load of a table that fits
+  // on its own always does. The checks before a paste or load and the
+  // growth itself ask the same `beyond`.
+  std::pair<qint64, qint64> grown_size(qint64 rows, qint64 cols, Beyond beyond) const;
+  void make_room_for(qint64 rows, qint64 cols, Beyond beyond);
   // _change_columns at the end to reach `count` (>= 0) columns.
   void _set_column_count(int count);
   // Row count above which _change_columns refills the grid (tests and
@@ -303,8 +309,10 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // ---- bulk writes ----------------------------------------------------------
   // Between beginBulk() and the matching endBulk() (nestable) the content
   // extent is not recomputed, and a self-extending grid does not refit its
-  // visible area on resize (which would drop the empty lines a writer has just
-  // added). The outermost endBulk() refits once if a resize came, then
+  // visible area on resize, nor add or remove a line on a scroll bar's change
+  // (which would drop the empty lines a writer has just added, or add lines
+  // to the grid's passing shape). The outermost endBulk() refits once if a
+  // resize or scroll change came, then
   // recomputes the extent once (one ContentsChangeSignal) if one was asked for,
   // followed by CellsRewrittenSignal.
   void beginBulk();
@@ -469,8 +477,10 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // is read (and the sheet chosen, for workbooks of several sheets) before the
   // grid changes; a failed, refused or cancelled read, a table beyond the grid
   // limits or an empty table ends in a critical box with the grid unchanged.
-  // Otherwise: the grid grows to the table (never shrinks; a grown dimension is
-  // renumbered), every cell is emptied, and each value other than "" and " "
+  // Otherwise: the grid grows to the table (a grown dimension is renumbered;
+  // where the grid's lines beyond the table would take it past the limits,
+  // as many of them as needed go, see grown_size, else it never shrinks),
+  // every cell is emptied, and each value other than "" and " "
   // becomes a formula cell: one holding "=" is placed first and then given its
   // text (a formula sees the cells placed before it), any other is built with
   // its text and then placed. Each table row is released once placed, so the
@@ -538,6 +548,12 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   bool retitling_ = false;
   // Up to `count` columns at the end, as many as the grid's limits allow.
   void add_columns_at_end(int count);
+  // Inside a bulk: marks the refit pending and returns true (the scroll
+  // handlers then leave the lines alone).
+  bool scroll_waits_for_bulk();
+  // Whether the self-extension may remove column `col` once it is the last:
+  // empty, not selected whole, not the right column of a selected range.
+  bool column_may_go(int col) const;
   void watch_titles();
   // Sections first..last (last < 0: first to the end) may have a wrong title.
   void mark_titles_stale(Qt::Orientation orientation, int first, int last = -1);

@@ -2,6 +2,7 @@
 // sheds trailing empty, unprotected lines.
 #include <QDebug>
 #include <QHeaderView>
+#include <QLoggingCategory>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -40,7 +41,17 @@ void CleverTableWidget::disable_infinite() {
   clear_empty_space();
 }
 
+// Inside a bulk a scroll bar moves with the grid's passing shape (a range
+// that shrinks as columns go while rows are still to come), not with the
+// user: the lines are fitted once, as the bulk ends.
+bool CleverTableWidget::scroll_waits_for_bulk() {
+  if (bulk_depth_ <= 0) return false;
+  fill_pending_ = true;
+  return true;
+}
+
 void CleverTableWidget::_handle_horizontal_scroll(int value) {
+  if (scroll_waits_for_bulk()) return;
   if (value == horizontalScrollBar()->maximum())
     _add_columns_at_end();
   else
@@ -49,6 +60,7 @@ void CleverTableWidget::_handle_horizontal_scroll(int value) {
 }
 
 void CleverTableWidget::_handle_vertical_scroll(int value) {
+  if (scroll_waits_for_bulk()) return;
   if (value == verticalScrollBar()->maximum())
     _add_rows_at_end();
   else
@@ -75,27 +87,30 @@ void CleverTableWidget::_add_rows_at_end() {
   qDebug().noquote() << QStringLiteral("Added new row %1 at end").arg(n);
 }
 
-std::pair<qint64, qint64> CleverTableWidget::grown_size(qint64 rows, qint64 cols) const {
+std::pair<qint64, qint64> CleverTableWidget::grown_size(qint64 rows, qint64 cols, Beyond beyond) const {
+  const bool cleared = beyond == Beyond::Cleared;
   qint64 r = std::max<qint64>(rowCount(), rows);
   qint64 c = std::max<qint64>(columnCount(), cols);
-  while (c > cols && !trelvo::limits::fits_grid(r, c) && col_is_empty(static_cast<int>(c) - 1)) --c;
-  while (r > rows && !trelvo::limits::fits_grid(r, c) && row_is_empty(static_cast<int>(r) - 1)) --r;
+  while (c > cols && !trelvo::limits::fits_grid(r, c) && (cleared || col_is_empty(static_cast<int>(c) - 1))) --c;
+  while (r > rows && !trelvo::limits::fits_grid(r, c) && (cleared || row_is_empty(static_cast<int>(r) - 1))) --r;
   return {r, c};
 }
 
-void CleverTableWidget::make_room_for(qint64 rows, qint64 cols) {
-  const auto [r, c] = grown_size(rows, cols);
+void CleverTableWidget::make_room_for(qint64 rows, qint64 cols, Beyond beyond) {
+  const auto [r, c] = grown_size(rows, cols, beyond);
   if (!trelvo::limits::fits_grid(r, c)) return;
   if (c < columnCount()) _set_column_count(static_cast<int>(c));
   if (r < rowCount()) setRowCount(static_cast<int>(r));
 }
 
+bool CleverTableWidget::column_may_go(int col) const {
+  return col >= 0 && col_is_empty(col) && !protects(whole_cols, col) && !selected_corner_cols.contains(col);
+}
+
 void CleverTableWidget::_remove_columns_at_end() {
   if (columnCount() <= 0) return;
   const int last = columnCount() - 1;
-  if (last < 0 || !col_is_empty(last)) return;
-  if (protects(whole_cols, last)) return;
-  if (selected_corner_cols.contains(last)) return;
+  if (!column_may_go(last)) return;
   _change_columns(last, -1);
   qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(last);
 }
@@ -143,15 +158,19 @@ void CleverTableWidget::_fill_visible_area() {
     bottom = next;
   }
 
-  int left = columnViewportPosition(lastCol);
-  int top = rowViewportPosition(lastRow);
-  while (left > w && col_is_empty(lastCol)) {
-    const int before = columnCount();
-    _remove_columns_at_end();
-    if (columnCount() == before) break;
-    lastCol = columnCount() - 1;
-    left = columnViewportPosition(lastCol);
+  // The trailing columns that may go and start beyond the view leave in one
+  // change (on a tall grid every column change refills all rows), with one
+  // debug line each, the last column first.
+  const int columns = columnCount();
+  int keep = columns;
+  while (keep > 0 && columnViewportPosition(keep - 1) > w && column_may_go(keep - 1)) --keep;
+  if (keep < columns) {
+    _change_columns(keep, keep - columns);
+    if (QLoggingCategory::defaultCategory()->isDebugEnabled())
+      for (int col = columns - 1; col >= keep; --col)
+        qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(col);
   }
+  int top = rowViewportPosition(lastRow);
   while (top > h && row_is_empty(lastRow)) {
     const int before = rowCount();
     _remove_rows_at_end();

@@ -44,9 +44,9 @@ void CleverTableWidget::paste_selection() {
   }
 
   // The grid grows to hold the whole block (trailing empty lines beyond it
-  // make room where the limits need it); a block past the grid limits is
-  // refused before anything changes.
-  const auto [rows_needed, cols_needed] = grown_size(top + qint64(block.size()), left + qint64(widest));
+  // make room where the limits need it: the cells around the block stay); a
+  // block past the grid limits is refused before anything changes.
+  const auto [rows_needed, cols_needed] = grown_size(top + qint64(block.size()), left + qint64(widest), Beyond::Kept);
   if (!trelvo::limits::fits_grid(rows_needed, cols_needed)) {
     qDebug().noquote() << QStringLiteral("Paste refused: %1 x %2 cells exceed the grid limits")
                               .arg(rows_needed)
@@ -75,7 +75,7 @@ void CleverTableWidget::paste_selection() {
   }
 
   BulkGuard bulk(*this);
-  make_room_for(top + qint64(block.size()), left + qint64(widest));
+  make_room_for(top + qint64(block.size()), left + qint64(widest), Beyond::Kept);
   if (rowCount() < rows_needed) setRowCount(int(rows_needed));
   if (columnCount() < cols_needed) _set_column_count(int(cols_needed));
   for (qsizetype i = 0; i < block.size(); ++i) {

@@ -41,13 +41,22 @@ QString error_text(const std::exception_ptr& error) {
   }
 }
 
+// A load empties every line beyond the table; its checks and its growth
+// both size the grid with this.
+constexpr CleverTableWidget::Beyond kLoadBeyond = CleverTableWidget::Beyond::Cleared;
+
+// The grid as the load leaves it: the size every check looks at.
+std::pair<qint64, qint64> loaded_size(const CleverTableWidget& grid, const Table& table) {
+  return grid.grown_size(table.height, table.width, kLoadBeyond);
+}
+
 // A load is refused before the grid changes when the grid as it will be
-// after it (its present rows and columns grown to the table; trailing empty
-// lines beyond the table dropped where the limits need it, see grown_size)
-// passes the grid's limits, or when the table fills more cells than one load
-// may place.
+// after it (its present rows and columns grown to the table; lines beyond
+// the table dropped where the limits need it, see loaded_size) passes the
+// grid's limits, so only when the table alone does, or when the table fills
+// more cells than one load may place.
 void check_fits_grid(const CleverTableWidget& grid, const Table& table) {
-  const auto [rows, cols] = grid.grown_size(table.height, table.width);
+  const auto [rows, cols] = loaded_size(grid, table);
   if (table.width < 0 || table.height < 0 || !trelvo::limits::fits_grid(rows, cols))
     throw IoError(QStringLiteral("The grid of %1 rows and %2 columns this table needs exceeds the grid's limits")
                       .arg(rows).arg(cols));
@@ -58,15 +67,16 @@ void check_fits_grid(const CleverTableWidget& grid, const Table& table) {
 }
 
 // Qt cannot recover from a failed allocation while the grid grows: the load
-// is refused before, when its estimated memory (the grown grid's places, the
-// new cells and header items) and the reserve exceed what the process may
-// still take.
+// is refused before, when its estimated memory (the places of the grid as
+// the load leaves it, when the rows grow or the columns change, which on a
+// tall grid lays out every row again; the new cells and header items) and
+// the reserve exceed what the process may still take.
 void check_memory(const CleverTableWidget& grid, const Table& table) {
   namespace L = trelvo::limits;
-  const auto [rows, cols] = grid.grown_size(table.height, table.width);
-  const bool grows = rows > grid.rowCount() || cols > grid.columnCount();
-  const qint64 headers = (rows - grid.rowCount()) + (cols - grid.columnCount());
-  const qint64 need = (grows ? rows * cols * L::kLoadPlaceBytes : 0) +
+  const auto [rows, cols] = loaded_size(grid, table);
+  const bool rebuilt = rows > grid.rowCount() || cols != grid.columnCount();
+  const qint64 headers = std::max<qint64>(rows - grid.rowCount(), 0) + std::max<qint64>(cols - grid.columnCount(), 0);
+  const qint64 need = (rebuilt ? rows * cols * L::kLoadPlaceBytes : 0) +
                       (static_cast<qint64>(table.cells.size()) + headers) * L::kLoadItemBytes;
   const qint64 room = trelvo::memory_room();
   if (room >= 0 && need + L::kLoadMemoryReserve > room)
@@ -139,7 +149,10 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
     const int width = table.width;
     {
       CleverTableWidget::BulkGuard bulk(grid);
-      grid.make_room_for(height, width);
+      // Emptied first: lines beyond the table that the limits need gone
+      // then leave without their cells being moved on a tall grid.
+      grid.clearContents();
+      grid.make_room_for(height, width, kLoadBeyond);
       if (grid.columnCount() < width) {
         grid._set_column_count(width);
         grid.renumber_header_col();
@@ -148,7 +161,6 @@ void load_table(CleverTableWidget& grid, const QString& path, TableKind kind,
         grid.setRowCount(height);
         grid.renumber_header_row();
       }
-      grid.clearContents();
       for (std::size_t k = 0; k < items.size(); ++k)
         if (items[k]) grid.setItem(table.cells[k].row, table.cells[k].col, items[k].release());
       // Also when no cell was placed: the emptied grid's extent is recomputed

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "common/logcapture.h"
 #include "common/modalguard.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
@@ -117,6 +119,79 @@ class GridExtendTest : public QObject {
     QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
   }
 
+  // A load empties every cell, so a cell the user filled far right (AL1,
+  // beyond the 20 columns the limits leave at 10^6 rows) does not refuse a
+  // 10^6-row table that fits on its own: its column goes. A paste keeps the
+  // cells around it: the same block pasted is refused and AL1 stays.
+  void farCellAndTallBlock_data() {
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("load drops the far column") << false;
+    QTest::newRow("paste refused, far cell kept") << true;
+  }
+  void farCellAndTallBlock() {
+    QFETCH(bool, paste);
+    constexpr int rows = 1'000'000;
+    constexpr int far = 37;  // AL
+    QByteArray text;
+    text.reserve(rows * 4);
+    for (int r = 0; r < rows; ++r) text += paste ? "1\t2\n" : "1,2\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rows.csv"));
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text);
+    }
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0, {1400, 500});
+    QVERIFY(grid);
+    grid->enable_infinite();
+    QCoreApplication::processEvents();
+    // Scrolled right until column AL exists, then 99 typed into AL1.
+    QScrollBar* bar = grid->horizontalScrollBar();
+    for (int step = 0; step < 100 && grid->columnCount() <= far; ++step) {
+      bar->setValue(bar->maximum());
+      QCoreApplication::processEvents();
+    }
+    QVERIFY(grid->columnCount() > far);
+    grid->setCurrentCell(0, far);
+    grid->set_cell_text(0, far, QStringLiteral("99"));
+    if (paste) {
+      grid->setCurrentCell(0, 0);  // scrolls back, and the empty column after AL goes
+      QCoreApplication::processEvents();
+    }
+    const int rows_before = grid->rowCount();
+    const int columns_before = grid->columnCount();
+
+    QStringList boxes;
+    trelvo::test::ModalGuard guard([&boxes](QWidget* w) {
+      if (auto* box = qobject_cast<QMessageBox*>(w)) boxes << box->text();
+      static_cast<QDialog*>(w)->accept();
+    });
+    if (paste) {
+      QApplication::clipboard()->setText(QString::fromLatin1(text));
+      grid->paste_selection();
+    } else {
+      grid->load_csv(path);
+    }
+    QCoreApplication::processEvents();
+    QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+    if (paste) {
+      QCOMPARE(boxes, QStringList{QStringLiteral("粘贴数据超出表格大小上限，无法粘贴")});
+      QCOMPARE(cellText(grid->item(0, far)), QStringLiteral("99"));
+      QCOMPARE(grid->rowCount(), rows_before);
+      QCOMPARE(grid->columnCount(), columns_before);
+      QVERIFY(!grid->item(0, 0));
+    } else {
+      QCOMPARE(boxes, QStringList());
+      QCOMPARE(cellText(grid->item(0, 0)), QStringLiteral("1"));
+      QCOMPARE(cellText(grid->item(rows - 1, 1)), QStringLiteral("2"));
+      QVERIFY(grid->columnCount() <= far);
+      QVERIFY(trelvo::limits::fits_grid(grid->rowCount(), grid->columnCount()));
+      QCOMPARE(grid->max_content_col, 1);
+    }
+  }
+
   // A tall grid, loaded in a window like the main one, refills its rows for
   // every column change (see _change_columns); the view must come out of
   // each as it went in.
@@ -174,6 +249,59 @@ class GridExtendTest : public QObject {
     change(*grid);
     QCoreApplication::processEvents();
     QVERIFY(inserted.count() + removed.count() > 0);
+    check_view_agrees(*grid);
+  }
+
+  // A resize of a tall grid makes one column change, narrowing as widening:
+  // the trailing empty columns beyond the narrowed view leave together (with
+  // one debug line each), up to a protected one that stays.
+  void resizeMakesOneColumnChange_data() {
+    QTest::addColumn<int>("corner");  // a selected range's right column, or -1
+    QTest::newRow("nothing protected") << -1;
+    QTest::newRow("stops at a selected range's right column") << 18;
+  }
+  void resizeMakesOneColumnChange() {
+    QFETCH(int, corner);
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 3000, 2, {2600, 500});
+    QVERIFY(grid);
+    QVERIFY(grid->rowCount() > grid->column_change_rows);
+    {
+      CleverTableWidget::BulkGuard bulk(*grid);
+      for (int r = 0; r < grid->rowCount(); ++r) grid->set_cell_text(r, 0, QString::number(r));
+    }
+    grid->enable_infinite();
+    QCoreApplication::processEvents();
+    const int wide = grid->columnCount();
+    QVERIFY(wide > 20);
+    if (corner >= 0) grid->setCurrentCell(1, corner);
+    QSignalSpy inserted(grid->model(), &QAbstractItemModel::columnsInserted);
+    QSignalSpy removed(grid->model(), &QAbstractItemModel::columnsRemoved);
+    trelvo::test::LogCapture log;
+    grid->resize(1400, 500);
+    QCoreApplication::processEvents();
+    QCOMPARE(inserted.count(), 0);
+    QCOMPARE(removed.count(), 1);
+    const int w = grid->viewport()->width();
+    const int narrow = grid->columnCount();
+    if (corner >= 0) {
+      QCOMPARE(narrow, corner + 1);
+    } else {
+      QVERIFY(grid->columnViewportPosition(narrow - 1) <= w);
+      QVERIFY(right_edge(*grid, narrow - 1) >= w);
+    }
+    QStringList lines;
+    for (int c = wide - 1; c >= narrow; --c) lines << QStringLiteral("Removed empty column %1 at end").arg(c);
+    QCOMPARE(log.startingWith(QStringLiteral("Removed empty column")), lines);
+    check_view_agrees(*grid);
+
+    inserted.clear();
+    removed.clear();
+    grid->resize(2600, 500);
+    QCoreApplication::processEvents();
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(removed.count(), 0);
+    QCOMPARE(grid->columnCount(), wide);
     check_view_agrees(*grid);
   }
 

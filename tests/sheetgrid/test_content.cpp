@@ -313,6 +313,16 @@ class GridExtentTest : public QObject {
       if (r != retitled) QCOMPARE(titles[r]->reads, 0);
   }
 
+  // Titles set by other code on 65 scattered rows (0, 2, ..., 128) of a
+  // 200-row grid: one renumbering rights every one of them.
+  void renumberingRightsManyScatteredTitles() {
+    CleverTableWidget grid(nullptr, 200, 2);
+    grid.renumber_header();
+    for (int r = 0; r <= 128; r += 2) setCellText(grid.verticalHeaderItem(r), QStringLiteral("Own"));
+    grid.renumber_header();
+    check_titles(grid);
+  }
+
   void renumberingReadOnly() {
     CleverTableWidget grid(nullptr, 2, 2, false);
     grid.setHorizontalHeaderItem(0, new QTableWidgetItem(QStringLiteral("x")));
