@@ -8,8 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
 
 #include "common/zipwriter.h"
 #include "filetestutil.h"
@@ -74,14 +79,39 @@ QStringList filesIn(const QString& folder) {
   return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// Runs `body` in a forked child and returns its exit status (-1: it did not
-// exit normally). The child leaves with _exit, running no destructor.
-int inChild(const std::function<int()>& body) {
+// How a forked child ended: its exit status, or why it has none.
+struct ChildEnd {
+  int status = -1;
+  QString failure;  // empty when the child exited by itself
+};
+
+// Runs `body` in a forked child and waits at most `deadline_ms` for it to
+// exit; a child still running then is killed and the failure says so, so a
+// hung load fails its test instead of blocking it. The child leaves with
+// _exit, running no destructor.
+ChildEnd inChild(const std::function<int()>& body, int deadline_ms = 60'000) {
   const pid_t pid = ::fork();
   if (pid == 0) ::_exit(body());
-  int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  if (pid < 0) return {-1, QStringLiteral("fork failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno)))};
+  QElapsedTimer waited;
+  waited.start();
+  for (;;) {
+    int status = 0;
+    const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+    if (ended == pid) {
+      if (WIFEXITED(status)) return {WEXITSTATUS(status), QString()};
+      return {-1, WIFSIGNALED(status) ? QStringLiteral("the child was ended by signal %1").arg(WTERMSIG(status))
+                                      : QStringLiteral("the child ended abnormally")};
+    }
+    if (ended < 0 && errno != EINTR) return {-1, QStringLiteral("waitpid failed: %1").arg(errno)};
+    if (waited.elapsed() > deadline_ms) {
+      ::kill(pid, SIGKILL);
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      return {-1, QStringLiteral("the child ran past its deadline of %1 ms and was killed").arg(deadline_ms)};
+    }
+    QThread::msleep(10);
+  }
 }
 
 // A one-sheet workbook whose sheet holds `rows` and whose one shared string
@@ -287,7 +317,7 @@ class GridHostileFilesTest : public QObject {
     CleverTableWidget grid;
     trelvo::test::fillGrid(grid, 2, 2, QStringLiteral("old"));
     const QStringList before = snapshot(grid);
-    const int status = inChild([&] {
+    const ChildEnd end = inChild([&] {
       QFile status_file(QStringLiteral("/proc/self/status"));
       if (!status_file.open(QIODevice::ReadOnly)) return 3;
       qint64 size = -1;
@@ -305,7 +335,19 @@ class GridHostileFilesTest : public QObject {
       if (modals.boxes.size() != 1 || !modals.boxes[0].startsWith(kLoadFailed)) return 6;
       return snapshot(grid) == before ? 0 : 7;
     });
-    QCOMPARE(status, 0);
+    QVERIFY2(end.failure.isEmpty(), qPrintable(end.failure));
+    QCOMPARE(end.status, 0);
+  }
+
+  // The forked loads above end in time or fail: a child that runs past its
+  // deadline is killed, and the test says so instead of waiting on it.
+  void childPastDeadlineKilled() {
+    const ChildEnd end = inChild([] {
+      ::pause();
+      return 0;
+    }, 200);
+    QCOMPARE(end.status, -1);
+    QVERIFY2(end.failure.contains(QStringLiteral("past its deadline")), qPrintable(end.failure));
   }
 
   // A save that fails shows "保存错误", never "保存成功", and the old file
@@ -345,7 +387,7 @@ class GridHostileFilesTest : public QObject {
     QStringList boxes;
     if (fault == QStringLiteral("file size limit")) {
       // In a child: the limit and the ignored SIGXFSZ stay there.
-      const int status = inChild([&] {
+      const ChildEnd end = inChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{64 * 1024, 64 * 1024};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
@@ -355,7 +397,8 @@ class GridHostileFilesTest : public QObject {
         if (!guard.failures().isEmpty() || modals.boxes.size() != 1) return 2;
         return modals.boxes[0].startsWith(kSaveFailed) ? 0 : 1;
       });
-      QCOMPARE(status, 0);
+      QVERIFY2(end.failure.isEmpty(), qPrintable(end.failure));
+      QCOMPARE(end.status, 0);
     } else {
       // One byte of the written file flipped, as a failing disk would.
       if (fault == QStringLiteral("changed")) {
@@ -420,13 +463,14 @@ class GridHostileFilesTest : public QObject {
     QVERIFY(trelvo::test::writeBytes(path, "old"));
     // Saves killed after they wrote part of their file.
     for (const QString& target : {path, other}) {
-      QCOMPARE(inChild([&] {
-                 trelvo::io::AtomicFile file(target);
-                 file.write(QByteArray(1000, 'p'));
-                 ::_exit(0);
-                 return 1;
-               }),
-               0);
+      const ChildEnd end = inChild([&] {
+        trelvo::io::AtomicFile file(target);
+        file.write(QByteArray(1000, 'p'));
+        ::_exit(0);
+        return 1;
+      });
+      QVERIFY2(end.failure.isEmpty(), qPrintable(end.failure));
+      QCOMPARE(end.status, 0);
     }
     const QRegularExpression tempName(QStringLiteral("^\\.trelvo-[0-9a-f]{8}-.{6}\\.tmp$"));
     const QStringList stale = filesIn(folder).filter(tempName);
