@@ -60,6 +60,12 @@ inline constexpr std::int64_t kMaxXlsxCellChars = 32'767;
 // the largest table file (CSV or workbook) read into memory.
 inline constexpr std::int64_t kMaxDecompressedBytes = 512LL * 1024 * 1024;
 
+// Symbolic links a save follows to find the file it replaces, folders and
+// the final name together: the system's own bound for one path lookup (the
+// kernel's MAXSYMLINKS), so a save reaches every file a load opens, and a
+// path that needs more (a loop among links) fails as opening it does.
+inline constexpr int kMaxSaveLinkHops = 40;
+
 // The XLS (BIFF8) format's own bounds: rows and columns of a sheet, UTF-16
 // units of one cell text, worksheets of a workbook (16-bit sheet indexes);
 // and the most shared strings read from one workbook.

@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -34,6 +35,8 @@ enum class TableKind { Csv, Workbook };
 QString error_text(const std::exception_ptr& error) {
   try {
     std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return QStringLiteral("out of memory");
   } catch (const std::exception& e) {
     return QString::fromUtf8(e.what());
   } catch (...) {
@@ -92,7 +95,9 @@ using Items = std::vector<std::unique_ptr<CleverTableWidgetItem>>;
 // before the grid changes. In row-major order, each formula is evaluated
 // seeing the cells built before it and no others, as the grid holds them
 // while it is filled; every formula text is checked once per load. Throws
-// IoError once the formula work passes its budget.
+// IoError once the formula work passes its budget, and std::bad_alloc when
+// memory runs out, also inside a formula's evaluation: the load is refused
+// rather than placing cells that show "#ERR: out of memory".
 Items build_cells(const Table& table) {
   const std::vector<trelvo::io::Cell>& cells = table.cells;
   Items items(cells.size());
@@ -100,6 +105,7 @@ Items build_cells(const Table& table) {
   FormulaCache cache;
   FormulaSite site;
   site.cache = &cache;
+  site.out_of_memory_ends_run = true;
   site.lookup = [&](int row, int col) -> const QTableWidgetItem* {
     const auto end = cells.begin() + static_cast<std::ptrdiff_t>(current);
     const auto it = std::lower_bound(cells.begin(), end, std::make_pair(row, col),

@@ -241,6 +241,12 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
   };
 
   const FormulaSite* const site = current_site;
+  // A failed allocation shows as the cell's error text, unless the cell's
+  // run (a load) is to end with it: then it goes on to the caller.
+  const auto out_of_memory = [&](const std::bad_alloc& e) {
+    if (site && site->out_of_memory_ends_run) throw;
+    return fail(error_message(e));
+  };
   FormulaCache* const cache = site ? site->cache : nullptr;
   std::optional<FormulaCache::Entry> own;
   FormulaCache::Entry* entry = nullptr;
@@ -251,6 +257,8 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
       own = FormulaCache::parse(text);
       entry = &*own;
     }
+  } catch (const std::bad_alloc& e) {
+    return out_of_memory(e);
   } catch (const std::exception& e) {
     return fail(error_message(e));
   }
@@ -308,7 +316,7 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
     result = value_text(v);
     value = std::move(v);
   } catch (const std::bad_alloc& e) {
-    return fail(error_message(e));
+    return out_of_memory(e);
   } catch (const std::exception& e) {
     fail(error_message(e));
   }

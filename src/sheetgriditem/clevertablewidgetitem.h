@@ -50,6 +50,8 @@ class TRELVO_EXPORT CleverTableWidgetItem : public QTableWidgetItem {
   // references through `site.lookup`, treats `site`'s row and column as its
   // own, and takes what `site.cache` already knows of the text (a formula
   // without references evaluates once per text), adding its work there.
+  // Throws std::bad_alloc when an allocation fails while the formula is
+  // evaluated and `site.out_of_memory_ends_run` is set.
   void setTextAt(const QString& text, const FormulaSite& site);
   // Shows the stored text again (a formula's result; the number format
   // applied) without evaluating anything: after Qt's in-cell editor wrote
@@ -104,7 +106,9 @@ class TRELVO_EXPORT CleverTableWidgetItem : public QTableWidgetItem {
   // Evaluates the formula in `text` (the raw text) over the cell's table and
   // writes formula/args (on a successful parse), result and value. Returns
   // (result, value), or none when the cell is no formula cell. Errors end as
-  // "#ERR: " texts; nothing is thrown. Called by setText only.
+  // "#ERR: " texts ("#ERR: out of memory" for a failed allocation); nothing
+  // is thrown, except std::bad_alloc for a cell whose site asks for it
+  // (FormulaSite::out_of_memory_ends_run). Called by setText only.
   std::optional<Result> _calc_formula(const QString& text);
 
   // The raw text: exactly as typed.

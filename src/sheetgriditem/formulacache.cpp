@@ -53,8 +53,7 @@ FormulaCache::Entry FormulaCache::parse(const QString& text) {
     for (const std::string& n : names) e.args.append(qs(n));
     e.parsed = true;
   } catch (const std::bad_alloc&) {
-    e.error = QStringLiteral("out of memory");
-    return e;
+    throw;
   } catch (const std::exception& ex) {
     e.error = QString::fromUtf8(ex.what());
     return e;

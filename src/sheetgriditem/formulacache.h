@@ -34,7 +34,8 @@ class TRELVO_EXPORT FormulaCache {
   };
 
   // Parses the expression of `text` (a formula's raw text); writes the
-  // "Parsed formula" debug line on success.
+  // "Parsed formula" debug line on success. A failed allocation is thrown
+  // (std::bad_alloc), never kept as the text's parse error.
   static Entry parse(const QString& text);
 
   // The entry of `text`. Texts are recognised by their shared data: cells
@@ -63,4 +64,9 @@ struct FormulaSite {
   // The item at (row, column) as the formula sees it, or null.
   std::function<const QTableWidgetItem*(int row, int column)> lookup;
   FormulaCache* cache = nullptr;
+  // A failed allocation while the formula is evaluated ends the run: it
+  // leaves setTextAt as std::bad_alloc instead of becoming the cell's
+  // "#ERR: out of memory" text (a load is refused whole rather than placing
+  // cells that show it).
+  bool out_of_memory_ends_run = false;
 };

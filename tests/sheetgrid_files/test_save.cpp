@@ -1,4 +1,8 @@
 // Saving the grid's content rectangle as CSV, XLSX and XLS.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,6 +25,14 @@ void save(CleverTableWidget& grid, Saver saver, const QString& path) {
     case Saver::Csv: grid.save_csv(path); break;
     case Saver::Xlsx: grid.save_excel(path); break;
     case Saver::Xls: grid.save_excel03(path); break;
+  }
+}
+
+void load(CleverTableWidget& grid, Saver saver, const QString& path) {
+  switch (saver) {
+    case Saver::Csv: grid.load_csv(path); break;
+    case Saver::Xlsx: grid.load_excel(path); break;
+    case Saver::Xls: grid.load_excel03(path); break;
   }
 }
 
@@ -69,6 +81,57 @@ QStringList readBack(Saver saver, const QString& path, QString* sheet = nullptr)
     rows << cells.join(QLatin1Char('|'));
   }
   return rows;
+}
+
+// The layout entries of a chain of `n` links in `folder` ("" for the root):
+// stem1 -> stem2 -> ... -> stemN -> `end`, each text relative to the folder.
+QStringList linkChain(const QString& folder, const QString& stem, int n, const QString& end) {
+  const QString at = folder.isEmpty() ? QString() : folder + QLatin1Char('/');
+  QStringList entries;
+  for (int i = 1; i <= n; ++i)
+    entries << QStringLiteral("link %1%2%3 %4").arg(at, stem).arg(i).arg(i < n ? stem + QString::number(i + 1) : end);
+  return entries;
+}
+
+// Makes the layout's entries under `root`: "dir NAME", "file NAME" (holding
+// "old"), "link NAME TEXT" (a symbolic link; "@" in TEXT stands for `root`).
+bool makeLayout(const QString& root, const QStringList& layout) {
+  for (const QString& entry : layout) {
+    const QStringList words = entry.split(QLatin1Char(' '));
+    const QString name = root + QLatin1Char('/') + words.value(1);
+    if (words[0] == QStringLiteral("dir") && !QDir().mkpath(name)) return false;
+    if (words[0] == QStringLiteral("file") && !trelvo::test::writeBytes(name, "old")) return false;
+    if (words[0] == QStringLiteral("link")) {
+      const QByteArray text = QFile::encodeName(QString(words.value(2)).replace(QLatin1Char('@'), root));
+      if (::symlink(text.constData(), QFile::encodeName(name).constData()) != 0) return false;
+    }
+  }
+  return true;
+}
+
+// Everything under `root`, not following links: "name/" for a folder,
+// "name -> text" for a link, "name" for a file.
+QStringList tree(const QString& root) {
+  QStringList entries;
+  QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    const QString name = QDir(root).relativeFilePath(path);
+    const QByteArray bytes = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(bytes.constData(), &st) != 0) {
+      entries << name + QStringLiteral(" ?");
+    } else if (S_ISLNK(st.st_mode)) {
+      char text[4096];
+      const ssize_t n = ::readlink(bytes.constData(), text, sizeof text);
+      entries << name + QStringLiteral(" -> ") + QFile::decodeName(QByteArray(text, n < 0 ? 0 : int(n)));
+    } else {
+      entries << name + (S_ISDIR(st.st_mode) ? QStringLiteral("/") : QString());
+    }
+  }
+  entries.sort();
+  return entries;
 }
 
 }  // namespace
@@ -245,6 +308,89 @@ class GridSaveTest : public QObject {
     } else {
       QVERIFY(!QFileInfo::exists(path));
     }
+  }
+
+  // A save through symbolic links replaces the file that opening the name
+  // reaches, the one a load of that name reads: each link's text counts from
+  // the real folder that holds the link. The links stay and nothing else
+  // appears. A name the system cannot open (a loop, more links than it
+  // follows in one path) fails to save as it fails to load, and changes
+  // nothing.
+  void throughLinks_data() {
+    QTest::addColumn<Saver>("saver");
+    QTest::addColumn<QStringList>("layout");  // see makeLayout
+    QTest::addColumn<QString>("path");        // saved and then loaded, under the root
+    QTest::addColumn<QString>("reaches");     // the file written; "" when the name cannot be opened
+    const QStringList linkedFolder{"dir real/sub", "file real/t", "link dirlink real/sub"};
+    struct Layout {
+      const char* name;
+      QStringList layout;
+      QString path;
+      QString reaches;
+    };
+    const std::vector<Layout> layouts{
+        {"relative target through a linked folder", linkedFolder + QStringList{"link real/sub/link ../t"},
+         "dirlink/link", "real/t"},
+        {"link reached by .. after a linked folder", linkedFolder + QStringList{"link real/link sub/../t"},
+         "dirlink/../link", "real/t"},
+        {"absolute target through a linked folder and ..", linkedFolder + QStringList{"link abs @/dirlink/../t"},
+         "abs", "real/t"},
+        {"absolute target", {"dir real", "file real/t", "link abs @/real/t"}, "abs", "real/t"},
+        {"dangling link: the file it names is made", linkedFolder + QStringList{"link real/sub/new ../made"},
+         "dirlink/new", "real/made"},
+        {"chain of 40 links", QStringList{"dir real", "file real/t"} + linkChain("", "l", 40, "real/t"), "l1",
+         "real/t"},
+        {"chain of 41 links", QStringList{"dir real", "file real/t"} + linkChain("", "l", 41, "real/t"), "l1", ""},
+        {"20 folder links and 20 final links",
+         QStringList{"dir real", "file real/t"} + linkChain("", "d", 20, "real") + linkChain("real", "f", 20, "t"),
+         "d1/f1", "real/t"},
+        {"20 folder links and 21 final links",
+         QStringList{"dir real", "file real/t"} + linkChain("", "d", 20, "real") + linkChain("real", "f", 21, "t"),
+         "d1/f1", ""},
+        {"loop of two links", {"link a b", "link b a"}, "a", ""},
+    };
+    for (Saver saver : {Saver::Csv, Saver::Xlsx, Saver::Xls})
+      for (const Layout& l : layouts)
+        QTest::addRow("%s: %s", qPrintable(suffix(saver).mid(1)), l.name)
+            << saver << l.layout << l.path << l.reaches;
+  }
+  void throughLinks() {
+    QFETCH(Saver, saver);
+    QFETCH(QStringList, layout);
+    QFETCH(QString, path);
+    QFETCH(QString, reaches);
+    const QString root = dir_.filePath(QStringLiteral("links%1").arg(++n_));
+    QVERIFY(QDir().mkpath(root));
+    QVERIFY(makeLayout(root, layout));
+    const QStringList before = tree(root);
+    const QStringList cells{"new|cells", "of|text"};
+    CleverTableWidget grid;
+    setGrid(grid, cells);
+    Modals modals;
+    ModalGuard guard(modals.action());
+    save(grid, saver, root + QLatin1Char('/') + path);
+    CleverTableWidget loaded(nullptr, 1, 1);
+    load(loaded, saver, root + QLatin1Char('/') + path);
+    QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+    if (reaches.isEmpty()) {
+      const QString reason = QStringLiteral("[Errno 40] Too many levels of symbolic links");
+      QCOMPARE(modals.boxes.size(), 2);
+      QVERIFY2(modals.boxes[0].startsWith(QStringLiteral("保存错误\n")) && modals.boxes[0].contains(reason),
+               qPrintable(modals.boxes[0]));
+      QVERIFY2(modals.boxes[1].startsWith(QStringLiteral("加载错误\n")) && modals.boxes[1].contains(reason),
+               qPrintable(modals.boxes[1]));
+      QCOMPARE(tree(root), before);
+      return;
+    }
+    QCOMPARE(modals.boxes, QStringList{QStringLiteral("保存成功\n文件已保存至：") + root + QLatin1Char('/') + path});
+    QCOMPARE(snapshot(loaded), cells);
+    CleverTableWidget target(nullptr, 1, 1);
+    load(target, saver, root + QLatin1Char('/') + reaches);
+    QCOMPARE(snapshot(target), cells);
+    QStringList after = before;
+    if (!after.contains(reaches)) after << reaches;
+    after.sort();
+    QCOMPARE(tree(root), after);
   }
 
   void overwritesExistingFile_data() {

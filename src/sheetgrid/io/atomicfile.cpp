@@ -9,11 +9,15 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "fitcore/limits.h"
 #include "sheetgrid/io/fileread.h"
 #include "sheetgrid/io/table.h"
 
@@ -28,7 +32,6 @@ namespace {
 constexpr char kTempStart[] = ".trelvo-";
 constexpr char kTempEnd[] = ".tmp";
 constexpr int kTempRandom = 6;  // the XXXXXX of mkostemps
-constexpr int kMaxLinkHops = 40;  // the system's own bound (MAXSYMLINKS)
 
 std::atomic<ReadBackHook> read_back_hook{nullptr};
 
@@ -36,19 +39,77 @@ void before_read_back(const QString& temp) {
   if (const ReadBackHook hook = read_back_hook.load()) hook(temp);
 }
 
-// The file a chain of symbolic links ends at (the name itself when it is no
-// link; the last name of the chain when that does not exist yet). Throws
-// IoError ELOOP for a chain longer than the system follows.
-QString resolve_target(const QString& target) {
-  QString path = target;
-  for (int hops = 0; hops < kMaxLinkHops; ++hops) {
-    const QFileInfo info(path);
-    if (!info.isSymLink()) return path;
-    const QString linked = info.symLinkTarget();  // absolute, also for a relative link
-    if (linked.isEmpty()) return path;
-    path = linked;
+// The text of the symbolic link `link`.
+QByteArray read_link(const QByteArray& link, const QString& target) {
+  QByteArray text(256, Qt::Uninitialized);
+  for (;;) {
+    const ssize_t n = ::readlink(link.constData(), text.data(), static_cast<size_t>(text.size()));
+    if (n < 0) throw IoError(os_error_text(errno, target));
+    if (n < text.size()) {
+      text.truncate(n);
+      return text;
+    }
+    text.resize(text.size() * 2);
   }
-  throw IoError(os_error_text(ELOOP, target));
+}
+
+// The file open(target) reaches, found as the system finds it: name by name
+// from the working folder (or the root), each symbolic link's text read
+// against the real folder that holds the link, so that a ".." in it leaves
+// that folder and not the name the link was reached through; at most
+// kMaxSaveLinkHops links in all, folders and the final name together. A
+// final name that does not exist (also where a dangling link points) is the
+// file a save creates. Throws IoError with the system's reason: ELOOP past
+// the links the system follows (a loop among them), ENOENT for a missing
+// folder, ENOTDIR, EACCES.
+QByteArray resolve_target(const QString& target) {
+  const QByteArray name = QFile::encodeName(target);
+  if (name.isEmpty()) throw IoError(os_error_text(ENOENT, target));
+  // The real folder reached so far, absolute, "" for the root.
+  QByteArray folder;
+  if (!name.startsWith('/')) {
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd) throw IoError(os_error_text(errno, target));
+    folder = cwd;
+    std::free(cwd);
+    if (folder == "/") folder.clear();
+  }
+  // The names still to walk, the next one last. A path ending in "/" names
+  // a folder: its "." keeps the name before it from being the final one.
+  std::vector<QByteArray> rest;
+  const auto walk_next = [&rest](const QByteArray& path) {
+    if (path.endsWith('/')) rest.emplace_back(".");
+    const QList<QByteArray> parts = path.split('/');
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part)
+      if (!part->isEmpty()) rest.push_back(*part);
+  };
+  walk_next(name);
+  int links = 0;
+  while (!rest.empty()) {
+    const QByteArray part = std::move(rest.back());
+    rest.pop_back();
+    if (part == ".") continue;
+    if (part == "..") {
+      folder.truncate(std::max<qsizetype>(0, folder.lastIndexOf('/')));
+      continue;
+    }
+    const QByteArray path = folder + '/' + part;
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0) {
+      if (errno == ENOENT && rest.empty()) return path;
+      throw IoError(os_error_text(errno, target));
+    }
+    if (S_ISLNK(st.st_mode)) {
+      if (++links > limits::kMaxSaveLinkHops) throw IoError(os_error_text(ELOOP, target));
+      const QByteArray text = read_link(path, target);
+      if (text.startsWith('/')) folder.clear();
+      walk_next(text);
+      continue;
+    }
+    if (!rest.empty() && !S_ISDIR(st.st_mode)) throw IoError(os_error_text(ENOTDIR, target));
+    folder = path;
+  }
+  return folder.isEmpty() ? QByteArray("/") : folder;
 }
 
 mode_t new_file_mode(const struct stat* existing) {
@@ -104,7 +165,7 @@ void write_all(int fd, const char* p, qsizetype left, const QString& target) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(const QString& target) : target_(resolve_target(target)) {
+AtomicFile::AtomicFile(const QString& target) : target_(QFile::decodeName(resolve_target(target))) {
   const QFileInfo info(target_);
   if (info.isDir()) throw IoError(os_error_text(EISDIR, target));
   const QByteArray target_name = QFile::encodeName(target_);

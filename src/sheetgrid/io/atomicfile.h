@@ -9,11 +9,15 @@ namespace trelvo::io {
 
 // A new file for `target` that takes the target's place only on commit():
 // content goes to a temporary file in the target's folder; commit() flushes
-// it to disk and renames it over the target (a chain of symbolic links is
-// followed to its end, and the file it ends at is replaced; the links stay). Until then an existing target is
-// untouched; an AtomicFile destroyed without commit removes its temporary
-// file. A new file gets the mode an existing target has, else 0666 less the
-// umask.
+// it to disk and renames it over the target. The target is the file that
+// opening the name reaches: symbolic links, of folders on the way and of the
+// final name, are followed as the system follows them (each link's text
+// read against the real folder holding the link, at most
+// limits::kMaxSaveLinkHops links), the file at the end is replaced and the
+// links stay; a dangling final link makes the file it names, in that file's
+// real folder. Until then an existing target is untouched; an AtomicFile
+// destroyed without commit removes its temporary file. A new file gets the
+// mode an existing target has, else 0666 less the umask.
 //
 // The temporary file is ".trelvo-HHHHHHHH-XXXXXX.tmp" (HHHHHHHH from the
 // target's name, XXXXXX random), short enough beside a name of 255 bytes.
@@ -25,10 +29,11 @@ namespace trelvo::io {
 // Permission denied: '/path'").
 class AtomicFile {
  public:
-  // Throws IoError when the target is a folder, when it exists and is
-  // read-only (the user may not write it, or no write permission bit is set
-  // at all, which is also refused to the superuser), or when its folder
-  // takes no new file.
+  // Throws IoError when the target is a folder, when its links cannot be
+  // followed (more links than the system follows: "[Errno 40] Too many
+  // levels of symbolic links"), when it exists and is read-only (the user
+  // may not write it, or no write permission bit is set at all, which is
+  // also refused to the superuser), or when its folder takes no new file.
   explicit AtomicFile(const QString& target);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
