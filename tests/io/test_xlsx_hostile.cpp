@@ -294,18 +294,22 @@ const Case kCases[] = {
     {"RowsOutOfOrderLoad",
      [] { return workbook(sheet_of("<row r=\"3\"><c><v>3</v></c></row><row r=\"1\"><c><v>1</v></c></row>")); },
      nullptr, "1"},
-    {"ElementsOverThePartLimit",
-     [] { return workbook(sheet_after_a1(QByteArray("<a/>").repeated(limits::kMaxXmlElements))); },
-     "more than 10000000 elements", nullptr},
-    {"BlanksCutByCommentsOverThePartLimit",
+    // The load's base, plus the share of A1's value.
+    {"ElementsOverTheWorkbookBase",
+     [] { return workbook(sheet_after_a1(QByteArray("<a/>").repeated(limits::kXmlBaseElements))); },
+     "more than 10000004 elements (1 values read)", nullptr},
+    {"BlanksCutByCommentsOverTheWorkbookBase",
      [] {
        const QByteArray run = QByteArray(1 << 20, ' ') + "<!---->";
-       return workbook(sheet_after_a1(run.repeated(limits::kMaxXmlPassedOverChars / run.size() + 1)));
+       return workbook(sheet_after_a1(run.repeated(limits::kXmlBasePassedOverChars / run.size() + 1)));
      },
-     "characters of blanks, comments", nullptr},
-    {"EmptyCommentsOverThePartLimit",
-     [] { return workbook(sheet_after_a1(QByteArray("<!---->").repeated(limits::kMaxXmlPassedOverChars / 7 + 1))); },
-     "characters of blanks, comments", nullptr},
+     "more than 64000512 characters of blanks, comments", nullptr},
+    {"EmptyCommentsOverTheWorkbookBase",
+     [] {
+       const auto count = (limits::kXmlBasePassedOverChars + limits::kXmlPassedOverCharsPerValue) / 7 + 1;
+       return workbook(sheet_after_a1(QByteArray("<!---->").repeated(count)));
+     },
+     "more than 64000512 characters of blanks, comments", nullptr},
     {"NumberFormatsAtTheTotalLimit",
      [] { return workbook(sheet_after_a1(""), number_formats(1024, limits::kMaxNumberFormatChars)); },
      nullptr, "1"},
