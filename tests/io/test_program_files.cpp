@@ -104,13 +104,14 @@ TEST(ProgramWorkbooks, SecondSheetIsActive) {
 const QByteArray kMainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const QByteArray kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
-trelvo::io::XmlAllowance scaled_allowance(qint64 per_value_chars = trelvo::limits::kXmlPassedOverCharsPerValue) {
+// With `value_shares` false the load has its base alone, one fixed total.
+trelvo::io::XmlAllowance scaled_allowance(bool value_shares = true) {
   trelvo::io::XmlAllowance a;
   a.base_elements /= 100;
   a.base_passed_over /= 100;
   a.description_elements /= 100;
   a.description_passed_over /= 100;
-  a.passed_over_per_value = per_value_chars;
+  if (!value_shares) a.elements_per_value = a.passed_over_per_value = 0;
   return a;
 }
 
@@ -219,7 +220,7 @@ TEST_P(TallFormulaSheets, LoadWhole) {
   EXPECT_TRUE(t.at(c.rows - 1, 1).has_value());
   // Past what one fixed total allows: without a share for each value read
   // the same workbook is refused.
-  EXPECT_THROW(trelvo::io::XlsxReader(file, trelvo::limits::kMaxDecompressedBytes, scaled_allowance(0)).readSheet(0),
+  EXPECT_THROW(trelvo::io::XlsxReader(file, trelvo::limits::kMaxDecompressedBytes, scaled_allowance(false)).readSheet(0),
                trelvo::io::IoError);
 }
 
