@@ -9,6 +9,7 @@ under 1 MB loaded or refused within 3 s, and the valid sheets read at
 TRELVO_BENCH_TIMEOUT (seconds, default 300) stops a child that runs longer;
 TRELVO_BENCH_ONLY=<text> runs only the files whose name holds the text."""
 import base64
+import itertools
 import os
 import resource
 import subprocess
@@ -147,6 +148,35 @@ def blanks_and_comments_sheet(runs):
     yield SHEET_TAIL
 
 
+def filler(elements, blank_runs):
+    """Elements the reader does not know, then runs of 1,000,000 blanks each cut
+    from the next by a comment."""
+    yield from repeat("<a/>", elements)
+    yield from repeat(" " * 1_000_000 + "<!---->", blank_runs)
+
+
+def filled_parts(fillers):
+    """Parts of a one-cell workbook holding filler: (elements, runs of blanks)
+    by part name, for the content types, workbook, styles, shared strings and
+    sheet."""
+    texts = {"[Content_Types].xml": (CONTENT_TYPES, "</Types>"),
+             "xl/workbook.xml": (WORKBOOK, "</workbook>"),
+             "xl/styles.xml": (f'<styleSheet xmlns="{MAIN}"><cellXfs><xf numFmtId="0"/></cellXfs></styleSheet>',
+                               "<cellXfs>"),
+             "xl/sharedStrings.xml": (f'<sst xmlns="{MAIN}"><si><t>x</t></si></sst>', "</sst>"),
+             "xl/worksheets/sheet1.xml": (ONE_CELL, "</worksheet>")}
+    parts = {}
+    for name, (elements, runs) in fillers.items():
+        text, before = texts[name]
+        at = text.index(before)
+        parts[name] = itertools.chain([text[:at]], filler(elements, runs), [text[at:]])
+    return parts
+
+
+FIVE_PARTS = ["[Content_Types].xml", "xl/workbook.xml", "xl/styles.xml", "xl/sharedStrings.xml",
+              "xl/worksheets/sheet1.xml"]
+
+
 def number_formats(count, length):
     yield f'<styleSheet xmlns="{MAIN}"><numFmts>'
     for i in range(count):
@@ -203,6 +233,11 @@ CASES = [
      lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": unknown_elements_sheet(120_000_000)})),
     ("500 MB of blanks cut by comments",
      lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": blanks_and_comments_sheet(250)})),
+    ("five parts of 9.9 M elements, 63 M blanks",
+     lambda p: write_workbook(p, filled_parts({name: (9_900_000, 63) for name in FIVE_PARTS}))),
+    ("five parts filled to the load's budget",
+     lambda p: write_workbook(p, filled_parts({name: (1_300_000, 10) for name in FIVE_PARTS[:3]} |
+                                              {name: (3_000_000, 16) for name in FIVE_PARTS[3:]}))),
     ("100,000 number formats of 4,096",
      lambda p: write_workbook(p, {"xl/styles.xml": number_formats(100_000, 4_096)})),
     ("2,000,001 filled cells", lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": cells_sheet(2_000_001)})),

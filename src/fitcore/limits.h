@@ -103,16 +103,31 @@ inline constexpr int kMaxXmlDepth = 128;
 inline constexpr std::int64_t kMaxXmlTextRun = 2 * 1024 * 1024;
 inline constexpr std::int64_t kMaxXmlMarkup = 1024 * 1024;
 
-// XML parts of a workbook, in total: the most elements of one part, and the
-// most characters one part may spend on what the reader passes over (blanks
-// between tags, comments, processing instructions, text outside the values
-// it reads), so that parsing a part costs in proportion to the cells it may
-// hold. A sheet of kMaxFilledCells cells on kMaxRows rows, each cell with an
-// inline text (three elements), needs 7.05 million elements, the shared
-// strings of kMaxXlsxSharedStrings plain texts 8 million; 24 blanks a cell
-// indent such a sheet written one element a line.
-inline constexpr std::int64_t kMaxXmlElements = 5 * kMaxFilledCells;
-inline constexpr std::int64_t kMaxXmlPassedOverChars = 32 * kMaxFilledCells;
+// XML of one load (the parts read when a workbook is opened and the sheet
+// then read), all parts together: the elements it may hold and the
+// characters it may spend on what the reader passes over (blanks between
+// tags, comments, processing instructions, text it does not read, such as a
+// formula beside its stored result), so that parsing costs in proportion to
+// the values the load reads. Each value read (a shared string, or a cell of
+// the sheet that holds a value) pays for kXmlElementsPerValue elements (a
+// formula cell alone in its row: row, cell, formula, value) and
+// kXmlPassedOverCharsPerValue characters (so that a sheet with a value in
+// every row of the grid may spend all its decompressed bytes on indentation
+// and formulas). A fixed base, shared by every part of the load, pays for
+// what holds no value: empty rows and cells, unknown elements, the parts
+// that describe the sheet.
+inline constexpr std::int64_t kXmlBaseElements = 5 * kMaxFilledCells;
+inline constexpr std::int64_t kXmlBasePassedOverChars = 32 * kMaxFilledCells;
+inline constexpr std::int64_t kXmlElementsPerValue = 4;
+inline constexpr std::int64_t kXmlPassedOverCharsPerValue = kMaxDecompressedBytes / kMaxRows;
+
+// The parts that only describe the sheet (content types, workbook,
+// relationships, styles), together, within the base above: four elements
+// and 32 characters passed over for each cell style a workbook may hold (an
+// <xf> with its alignment and protection, a share of the fonts, fills and
+// borders, each element on its own indented line).
+inline constexpr std::int64_t kMaxXmlDescriptionElements = 4 * static_cast<std::int64_t>(kMaxXlsxCellStyles);
+inline constexpr std::int64_t kMaxXmlDescriptionPassedOverChars = 32 * static_cast<std::int64_t>(kMaxXlsxCellStyles);
 
 // Evaluator: longest accepted expression text, deepest nesting, and the
 // largest array it evaluates on.

@@ -294,18 +294,22 @@ const Case kCases[] = {
     {"RowsOutOfOrderLoad",
      [] { return workbook(sheet_of("<row r=\"3\"><c><v>3</v></c></row><row r=\"1\"><c><v>1</v></c></row>")); },
      nullptr, "1"},
-    {"ElementsOverThePartLimit",
-     [] { return workbook(sheet_after_a1(QByteArray("<a/>").repeated(limits::kMaxXmlElements))); },
-     "more than 10500000 elements", nullptr},
-    {"BlanksCutByCommentsOverThePartLimit",
+    // The load's base, plus the share of A1's value.
+    {"ElementsOverTheWorkbookBase",
+     [] { return workbook(sheet_after_a1(QByteArray("<a/>").repeated(limits::kXmlBaseElements))); },
+     "more than 10500004 elements (1 values read)", nullptr},
+    {"BlanksCutByCommentsOverTheWorkbookBase",
      [] {
        const QByteArray run = QByteArray(1 << 20, ' ') + "<!---->";
-       return workbook(sheet_after_a1(run.repeated(limits::kMaxXmlPassedOverChars / run.size() + 1)));
+       return workbook(sheet_after_a1(run.repeated(limits::kXmlBasePassedOverChars / run.size() + 1)));
      },
-     "characters of blanks, comments", nullptr},
-    {"EmptyCommentsOverThePartLimit",
-     [] { return workbook(sheet_after_a1(QByteArray("<!---->").repeated(limits::kMaxXmlPassedOverChars / 7 + 1))); },
-     "characters of blanks, comments", nullptr},
+     "more than 67200512 characters of blanks, comments", nullptr},
+    {"EmptyCommentsOverTheWorkbookBase",
+     [] {
+       const auto count = (limits::kXmlBasePassedOverChars + limits::kXmlPassedOverCharsPerValue) / 7 + 1;
+       return workbook(sheet_after_a1(QByteArray("<!---->").repeated(count)));
+     },
+     "more than 67200512 characters of blanks, comments", nullptr},
     {"NumberFormatsAtTheTotalLimit",
      [] { return workbook(sheet_after_a1(""), number_formats(1024, limits::kMaxNumberFormatChars)); },
      nullptr, "1"},
@@ -397,6 +401,205 @@ TEST(ZipMember, PiecesMakeTheMember) {
   EXPECT_THROW(reader.open("c"), IoError);
   trelvo::io::ZipReader small(archive, 1000);
   EXPECT_THROW(small.read("a"), IoError);
+}
+
+// The budget of one load, scaled to a hundredth of its base and caps (the
+// share of each value as it is), so that workbooks of some hundred thousand
+// elements show what the real limits do at ten million: 100,000 elements and
+// 640,000 characters passed over, the parts describing the sheet 40,000
+// elements and 320,000 characters of these.
+trelvo::io::XmlAllowance scaled_allowance() {
+  trelvo::io::XmlAllowance a;
+  a.base_elements /= 100;
+  a.base_passed_over /= 100;
+  a.description_elements /= 100;
+  a.description_passed_over /= 100;
+  return a;
+}
+
+// What the reader passes over: `elements` empty elements it does not know,
+// then `kilochars` runs of 993 blanks, each cut from the next by an empty
+// comment (1,000 characters a run).
+struct Filler {
+  int elements = 0;
+  int kilochars = 0;
+};
+
+QByteArray filler(Filler f) {
+  return QByteArray("<a/>").repeated(f.elements) + (QByteArray(993, ' ') + "<!---->").repeated(f.kilochars);
+}
+
+// Filler for each part a load reads.
+struct Padding {
+  Filler types, book, rels, styles, strings, sheet;
+};
+
+const QByteArray kOneSharedCell = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>";
+
+// A workbook of one sheet with styles and one shared string "s", every part
+// holding its filler; `rows` go before the sheet's filler.
+QByteArray padded_workbook(const Padding& p, const QByteArray& rows = kOneSharedCell) {
+  return zip({
+      {"[Content_Types].xml",
+       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+       "<Override PartName=\"/xl/workbook.xml\" "
+       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+       "<Override PartName=\"/xl/sharedStrings.xml\" "
+       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>" +
+           filler(p.types) + "</Types>"},
+      {"xl/workbook.xml", QByteArray("<workbook xmlns=\"") + kMain +
+                              "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                              "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets>" +
+                              filler(p.book) + "</workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+       "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+       "worksheet\" Target=\"worksheets/sheet1.xml\"/>" +
+           filler(p.rels) + "</Relationships>"},
+      {"xl/styles.xml", QByteArray("<styleSheet xmlns=\"") + kMain + "\">" + filler(p.styles) +
+                            "<cellXfs><xf numFmtId=\"0\"/></cellXfs></styleSheet>"},
+      {"xl/sharedStrings.xml", QByteArray("<sst xmlns=\"") + kMain + "\"><si><t>s</t></si>" + filler(p.strings) + "</sst>"},
+      {"xl/worksheets/sheet1.xml", sheet_of(rows + filler(p.sheet))},
+  });
+}
+
+// `count` cells of the number 1, ten to a row; with `same_place` every one at A1.
+QByteArray number_rows(int count, bool same_place = false) {
+  QByteArray out;
+  for (int r = 0; r * 10 < count; ++r) {
+    out += "<row>";
+    for (int c = r * 10; c < std::min(count, r * 10 + 10); ++c) out += same_place ? "<c r=\"A1\"><v>1</v></c>" : "<c><v>1</v></c>";
+    out += "</row>";
+  }
+  return out;
+}
+
+struct BudgetCase {
+  const char* name;
+  std::function<QByteArray()> file;
+  const char* refusal;  // a part of the error text, or nullptr: the file loads
+};
+void PrintTo(const BudgetCase& c, std::ostream* os) { *os << c.name; }
+
+const BudgetCase kBudgetCases[] = {
+    // Each part within what one part alone could hold before.
+    {"FillerInFivePartsEachWithinOnePartsShare",
+     [] {
+       const Filler f{90'000, 600};
+       return padded_workbook({f, f, {}, f, f, f});
+     },
+     "The parts describing the sheet hold more than 40000 elements in '[Content_Types].xml'"},
+    {"DescriptionPartsOverTheirElementCapTogether",
+     [] {
+       const Filler f{11'000, 0};
+       return padded_workbook({f, f, f, f, {}, {}});
+     },
+     "The parts describing the sheet hold more than 40000 elements in 'xl/styles.xml'"},
+    {"DescriptionPartsOverTheirCharacterCapTogether",
+     [] {
+       const Filler f{0, 90};
+       return padded_workbook({f, f, f, f, {}, {}});
+     },
+     "The parts describing the sheet hold more than 320000 characters of blanks, comments and unread text in "
+     "'xl/styles.xml'"},
+    {"DescriptionPartsWithinTheirCaps",
+     [] {
+       const Filler f{9'900, 79};
+       return padded_workbook({f, f, f, f, {}, {}});
+     },
+     nullptr},
+    {"SheetFillerWithinTheBase", [] { return padded_workbook({{}, {}, {}, {}, {}, {99'000, 630}}); }, nullptr},
+    // The shared string and A1 pay for eight elements and 1,024 characters.
+    {"StringsAndSheetOverTheElementBaseTogether",
+     [] { return padded_workbook({{}, {}, {}, {}, {55'000, 0}, {50'000, 0}}); },
+     "The workbook holds more than 100008 elements (2 values read) in 'xl/worksheets/sheet1.xml'"},
+    {"StringsAndSheetOverTheCharacterBaseTogether",
+     [] { return padded_workbook({{}, {}, {}, {}, {0, 400}, {0, 300}}); },
+     "The workbook holds more than 641024 characters of blanks, comments and unread text (2 values read) in "
+     "'xl/worksheets/sheet1.xml'"},
+    {"DescriptionFillerCountsTowardsTheBase",
+     [] {
+       const Filler f{9'900, 0};
+       return padded_workbook({f, f, f, f, {}, {65'000, 0}});
+     },
+     "The workbook holds more than 100008 elements (2 values read) in 'xl/worksheets/sheet1.xml'"},
+    // 5,000 values pay for 20,000 elements and 2,560,000 characters more.
+    {"ValuesPayForFillerPastTheBase",
+     [] { return padded_workbook({{}, {}, {}, {}, {}, {100'000, 2'500}}, kOneSharedCell + number_rows(5'000)); },
+     nullptr},
+    {"ValuesAtOnePlacePayOnce",
+     [] { return padded_workbook({{}, {}, {}, {}, {}, {100'000, 0}}, number_rows(5'000, true)); },
+     "The workbook holds more than 100008 elements (2 values read)"},
+    {"EmptyTextsPayNothing",
+     [] {
+       const QByteArray empty = QByteArray("<c t=\"inlineStr\"><is><t></t></is></c>").repeated(10);
+       return padded_workbook({{}, {}, {}, {}, {}, {0, 700}}, ("<row>" + empty + "</row>").repeated(500));
+     },
+     "The workbook holds more than 640512 characters of blanks, comments and unread text (1 values read)"},
+};
+
+class LoadBudget : public ::testing::TestWithParam<BudgetCase> {};
+
+TEST_P(LoadBudget, RefusedOrLoaded) {
+  const BudgetCase& c = GetParam();
+  try {
+    const Table t = XlsxReader(c.file(), limits::kMaxDecompressedBytes, scaled_allowance()).readSheet(0);
+    ASSERT_EQ(c.refusal, nullptr) << "loaded, expected a refusal with \"" << c.refusal << "\"";
+    EXPECT_EQ(t.at(0, 0), QStringLiteral("s"));
+  } catch (const IoError& e) {
+    ASSERT_NE(c.refusal, nullptr) << "refused: " << e.what();
+    EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Workbooks, LoadBudget, ::testing::ValuesIn(kBudgetCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Each sheet read is one load: it goes on from what opening the workbook
+// spent, not from what an earlier sheet read spent.
+TEST(LoadBudget, EachSheetReadStartsFromTheOpening) {
+  const XlsxReader reader(padded_workbook({{}, {}, {}, {}, {}, {60'000, 400}}), limits::kMaxDecompressedBytes,
+                          scaled_allowance());
+  EXPECT_EQ(reader.readSheet(0).at(0, 0), QStringLiteral("s"));
+  EXPECT_EQ(reader.readSheet(0).at(0, 0), QStringLiteral("s"));
+}
+
+// The allowance at its edges: the cap of the parts describing the sheet,
+// which count towards the load's base as well; the base; each value's share;
+// a copy going on from where the original stood.
+TEST(XmlBudget, ExactlyAtTheAllowanceAndOneOver) {
+  using trelvo::io::XmlBudget;
+  trelvo::io::XmlAllowance a;
+  a.base_elements = 10;
+  a.base_passed_over = 100;
+  a.elements_per_value = 4;
+  a.passed_over_per_value = 50;
+  a.description_elements = 6;
+  a.description_passed_over = 60;
+  const auto values = XmlBudget::Part::Values;
+  const auto description = XmlBudget::Part::Description;
+
+  XmlBudget budget(a);
+  for (int i = 0; i < 6; ++i) EXPECT_FALSE(budget.element(description)) << i;
+  EXPECT_FALSE(budget.passed_over(description, 60));
+  XmlBudget over_description = budget;
+  EXPECT_TRUE(over_description.element(description));
+  EXPECT_TRUE(XmlBudget(budget).passed_over(description, 1));
+
+  XmlBudget opened = budget;  // four elements and 40 characters left of the base
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(budget.element(values)) << i;
+  EXPECT_TRUE(XmlBudget(budget).element(values));
+  EXPECT_FALSE(budget.passed_over(values, 40));
+  EXPECT_TRUE(XmlBudget(budget).passed_over(values, 1));
+
+  // Two values pay for eight elements and 100 characters more, for the load
+  // but not for the description's own cap.
+  opened.add_values(2);
+  EXPECT_TRUE(XmlBudget(opened).element(description));
+  for (int i = 0; i < 12; ++i) EXPECT_FALSE(opened.element(values)) << i;
+  EXPECT_TRUE(XmlBudget(opened).element(values));
+  EXPECT_FALSE(opened.passed_over(values, 140));
+  EXPECT_TRUE(XmlBudget(opened).passed_over(values, 1));
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ class TableBuilder {
   void put(int row, int col, QString text);
   // No value at (row, col): an earlier one there is dropped.
   void erase(int row, int col);
+  // The non-empty values counted so far.
+  qint64 filled() const { return filled_; }
   // The table of the values put, in row-major order, one per place (the
   // last one put there), with the given extent. The builder is left empty.
   Table finish(int height, int width);

@@ -7,6 +7,7 @@
 
 #include "fitcore/limits.h"
 #include "sheetgrid/io/table.h"
+#include "sheetgrid/io/xmlbudget.h"
 
 namespace trelvo::io {
 
@@ -18,18 +19,23 @@ namespace trelvo::io {
 // member, a file or more decompressed bytes than `max_decompressed`, XML
 // that is malformed, declares a DTD (so no entity can expand) or is encoded
 // other than in UTF-8 or UTF-16, XML past the structure limits of xmlpart.h,
-// more shared strings, styles or number formats than limits.h allows, number
-// formats of more characters together than allowed, a number format or a
-// cell text longer than allowed, a cell reference beyond the grid's limits,
-// more <row> elements than the grid has rows or a row number given twice.
-// Each limit is checked
-// as the part is read, so a refusal comes before the part is read through;
-// parts are inflated piece by piece into the XML reader, never whole.
+// more elements or characters passed over than `allowance` gives the load
+// (xmlbudget.h: the parts the constructor reads and one sheet read, each
+// read going on from what the constructor spent), more shared strings,
+// styles or number formats than limits.h allows, number formats of more
+// characters together than allowed, a number format or a cell text longer
+// than allowed, a cell reference beyond the grid's limits, more <row>
+// elements than the grid has rows or a row number given twice. Each limit is
+// checked as the part is read, so a refusal comes before the part is read
+// through; parts are inflated piece by piece into the XML reader, never
+// whole.
 class XlsxReader {
  public:
-  explicit XlsxReader(const QString& path, qint64 max_decompressed = limits::kMaxDecompressedBytes);
+  explicit XlsxReader(const QString& path, qint64 max_decompressed = limits::kMaxDecompressedBytes,
+                      const XmlAllowance& allowance = XmlAllowance());
   // The same on a workbook held in memory.
-  explicit XlsxReader(const QByteArray& data, qint64 max_decompressed = limits::kMaxDecompressedBytes);
+  explicit XlsxReader(const QByteArray& data, qint64 max_decompressed = limits::kMaxDecompressedBytes,
+                      const XmlAllowance& allowance = XmlAllowance());
   ~XlsxReader();
   XlsxReader(XlsxReader&&) noexcept;
   XlsxReader& operator=(XlsxReader&&) noexcept;

@@ -63,8 +63,8 @@ ByteSource member_source(ZipReader& zip, const QString& name) {
   return [member] { return member->next(); };
 }
 
-QHash<QString, Relationship> read_relationships(ZipReader& zip, const QString& path) {
-  XmlPart xml(member_source(zip, path), path);
+QHash<QString, Relationship> read_relationships(ZipReader& zip, const QString& path, XmlBudget& budget) {
+  XmlPart xml(member_source(zip, path), path, budget, XmlBudget::Part::Description);
   // Targets are relative to the folder that holds the _rels folder.
   QString folder = path.section(u'/', 0, -2);
   folder = folder.section(u'/', 0, -2);
@@ -238,6 +238,7 @@ class SharedStrings {
 };
 
 struct XlsxReader::Impl {
+  explicit Impl(const XmlAllowance& allowance) : budget(allowance) {}
   QByteArray archive;
   std::unique_ptr<ZipReader> zip;
   QList<SheetEntry> sheets;
@@ -245,6 +246,8 @@ struct XlsxReader::Impl {
   bool mac1904 = false;
   SharedStrings shared;
   std::vector<char> date_style;      // per cellXfs index: 0 none, 1 date, 2 duration
+  // What the parts read at opening spent; each sheet read goes on from here.
+  XmlBudget budget;
   void read_content_types(QString& workbook, QString& strings);
   void read_workbook(const QString& part);
   void read_shared_strings(const QString& part);
@@ -267,7 +270,7 @@ QString XlsxReader::Impl::shared_text(const QString& text) const {
 
 void XlsxReader::Impl::read_content_types(QString& workbook, QString& strings) {
   const QString name = QStringLiteral("[Content_Types].xml");
-  XmlPart xml(member_source(*zip, name), name);
+  XmlPart xml(member_source(*zip, name), name, budget, XmlBudget::Part::Description);
   static const QStringList kWorkbookTypes = {
       QStringLiteral("application/vnd.ms-excel.template.macroEnabled.main+xml"),
       QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml"),
@@ -300,7 +303,7 @@ void XlsxReader::Impl::read_content_types(QString& workbook, QString& strings) {
 }
 
 void XlsxReader::Impl::read_workbook(const QString& part) {
-  XmlPart xml(member_source(*zip, part), part);
+  XmlPart xml(member_source(*zip, part), part, budget, XmlBudget::Part::Description);
   struct Declared {
     QString name, id;
   };
@@ -324,7 +327,7 @@ void XlsxReader::Impl::read_workbook(const QString& part) {
       declared.append(Declared{xml.attribute(u"name"), xml.relationshipAttribute(u"id")});
     }
   }
-  const auto rels = read_relationships(*zip, rels_path(part));
+  const auto rels = read_relationships(*zip, rels_path(part), budget);
   for (const Declared& d : declared) {
     if (d.id.isEmpty()) continue;
     if (!rels.contains(d.id)) throw IoError(QStringLiteral("The workbook names a sheet part '%1' that it does not hold").arg(d.id));
@@ -336,19 +339,20 @@ void XlsxReader::Impl::read_workbook(const QString& part) {
 }
 
 void XlsxReader::Impl::read_shared_strings(const QString& part) {
-  XmlPart xml(member_source(*zip, part), part);
+  XmlPart xml(member_source(*zip, part), part, budget, XmlBudget::Part::Values);
   while (xml.nextStart()) {
     if (!is_main(xml, QLatin1String("si"))) continue;
     QString text = rich_text(xml);
     check_text_length(text);
     shared.push_back(text);
+    budget.add_values(1);
   }
 }
 
 void XlsxReader::Impl::read_styles() {
   const QString part = QStringLiteral("xl/styles.xml");
   if (!zip->contains(part)) return;
-  XmlPart xml(member_source(*zip, part), part);
+  XmlPart xml(member_source(*zip, part), part, budget, XmlBudget::Part::Description);
   QHash<int, char> custom;  // numFmtId -> date_style kind of its code
   std::size_t format_chars = 0;
   std::vector<int> xf_formats;
@@ -448,8 +452,10 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
 
 Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   if (sheet.chart) throw IoError(QStringLiteral("'%1' is a chart sheet and holds no cells").arg(sheet.name));
-  XmlPart xml(member_source(*zip, sheet.part), sheet.part);
+  XmlBudget sheet_budget = budget;
+  XmlPart xml(member_source(*zip, sheet.part), sheet.part, sheet_budget, XmlBudget::Part::Values);
   TableBuilder cells;
+  qint64 paid = 0;  // the sheet's values the budget was told of
   inline_texts.clear();
   qint64 max_row = 0, max_col = 0;
   qint64 row_counter = 0;
@@ -501,8 +507,16 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
       max_col = std::max(max_col, col);
       check_table_extent(max_row, max_col);
       std::optional<QString> value = cell_value(xml);
-      if (value) cells.put(static_cast<int>(row - 1), static_cast<int>(col - 1), std::move(*value));
-      else cells.erase(static_cast<int>(row - 1), static_cast<int>(col - 1));
+      if (value) {
+        cells.put(static_cast<int>(row - 1), static_cast<int>(col - 1), std::move(*value));
+        // Each value the table holds pays for its share of the sheet's XML.
+        if (cells.filled() > paid) {
+          sheet_budget.add_values(cells.filled() - paid);
+          paid = cells.filled();
+        }
+      } else {
+        cells.erase(static_cast<int>(row - 1), static_cast<int>(col - 1));
+      }
     }
   }
   inline_texts.clear();
@@ -511,10 +525,11 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   return table;
 }
 
-XlsxReader::XlsxReader(const QString& path, qint64 max_decompressed)
-    : XlsxReader(read_whole_file(path, max_decompressed), max_decompressed) {}
+XlsxReader::XlsxReader(const QString& path, qint64 max_decompressed, const XmlAllowance& allowance)
+    : XlsxReader(read_whole_file(path, max_decompressed), max_decompressed, allowance) {}
 
-XlsxReader::XlsxReader(const QByteArray& data, qint64 max_decompressed) : d_(std::make_unique<Impl>()) {
+XlsxReader::XlsxReader(const QByteArray& data, qint64 max_decompressed, const XmlAllowance& allowance)
+    : d_(std::make_unique<Impl>(allowance)) {
   d_->archive = data;
   d_->zip = std::make_unique<ZipReader>(d_->archive, max_decompressed);
   QString workbook, strings;

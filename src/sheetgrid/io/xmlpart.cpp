@@ -284,16 +284,16 @@ class XmlPart::Guard {
   char32_t before_last_ = 0;
 };
 
-XmlPart::XmlPart(const QByteArray& bytes, const QString& part)
+XmlPart::XmlPart(const QByteArray& bytes, const QString& part, XmlBudget& budget, XmlBudget::Part kind)
     : XmlPart(ByteSource([bytes, given = false]() mutable {
                 if (given) return QByteArray();
                 given = true;
                 return bytes;
               }),
-              part) {}
+              part, budget, kind) {}
 
-XmlPart::XmlPart(ByteSource source, const QString& part)
-    : part_(part), source_(std::move(source)), guard_(std::make_unique<Guard>(part)) {}
+XmlPart::XmlPart(ByteSource source, const QString& part, XmlBudget& budget, XmlBudget::Part kind)
+    : part_(part), source_(std::move(source)), guard_(std::make_unique<Guard>(part)), budget_(budget), kind_(kind) {}
 
 XmlPart::~XmlPart() = default;
 
@@ -326,9 +326,7 @@ void XmlPart::check_encoding() const {
 // The per-tag limits once more, on what the parser made of the tag.
 void XmlPart::check_start() {
   if (depth_ > limits::kMaxXmlDepth) fail(QStringLiteral("Elements are nested more than %1 deep").arg(limits::kMaxXmlDepth));
-  if (++elements_ > limits::kMaxXmlElements) {
-    fail(QStringLiteral("The part holds more than %1 elements").arg(limits::kMaxXmlElements));
-  }
+  if (const auto refusal = budget_.element(kind_)) fail(*refusal);
   attributes_ = xml_.attributes();
   const auto declared = static_cast<int>(xml_.namespaceDeclarations().size());
   if (attributes_.size() + declared > limits::kMaxXmlAttributes) {
@@ -342,11 +340,7 @@ void XmlPart::check_start() {
 }
 
 void XmlPart::pass_over(qint64 chars) {
-  passed_over_ += chars;
-  if (passed_over_ > limits::kMaxXmlPassedOverChars) {
-    fail(QStringLiteral("The part holds more than %1 characters of blanks, comments and unread text")
-             .arg(limits::kMaxXmlPassedOverChars));
-  }
+  if (const auto refusal = budget_.passed_over(kind_, chars)) fail(*refusal);
 }
 
 QXmlStreamReader::TokenType XmlPart::step() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fitcore/limits.h"
+#include "sheetgrid/io/xmlbudget.h"
 
 namespace trelvo::io {
 
@@ -22,15 +23,18 @@ using ByteSource = std::function<QByteArray()>;
 // memory would grow faster than the part (limits.h: more attributes on one
 // element, namespace declarations in scope or nesting depth than allowed, a
 // text run or a tag, comment or processing instruction longer than allowed,
-// more elements or more characters passed over than a part may hold). The
+// more elements or more characters passed over than the load's budget
+// allows, which every part of one load charges). The
 // per-tag limits are checked on the raw bytes before the parser sees them
 // and again on each token the parser gives. The part is read piece by piece
 // as parsing needs it, so memory stays bounded by these limits and not by
 // the part's size. Every malformed input throws IoError naming the part.
 class XmlPart {
  public:
-  XmlPart(const QByteArray& bytes, const QString& part);
-  XmlPart(ByteSource source, const QString& part);
+  // `budget` counts this part's elements and characters passed over as a
+  // part of kind `kind`; it must outlive the reader.
+  XmlPart(const QByteArray& bytes, const QString& part, XmlBudget& budget, XmlBudget::Part kind);
+  XmlPart(ByteSource source, const QString& part, XmlBudget& budget, XmlBudget::Part kind);
   ~XmlPart();
 
   // Advances to the next start element, or returns false at the end of the
@@ -72,14 +76,14 @@ class XmlPart {
   QString part_;
   ByteSource source_;
   std::unique_ptr<Guard> guard_;
+  XmlBudget& budget_;
+  XmlBudget::Part kind_;
   // The current start element's attributes, taken once per element and let
   // go before the parser moves on, so that the parser's own list is never
   // shared when it refills it.
   QXmlStreamAttributes attributes_;
   std::vector<int> declarations_;  // namespace declarations of each open element
   int in_scope_ = 0;               // their sum
-  qint64 elements_ = 0;
-  qint64 passed_over_ = 0;
   int text_depth_ = -1;            // depth whose text text() is reading, or -1
   int depth_ = 0;
   bool started_ = false;
