@@ -178,13 +178,13 @@ Slot Evaluator::binary(BinOp op, Slot& x, Slot& y) {
   return make_float(SK::NpFloat, np_float(op, x.scalar(), y.scalar()));
 }
 
-Slot Evaluator::attribute(const Slot& x, const std::string& name) {
+Slot Evaluator::attribute(const Slot& x, std::string_view name) {
   if (x.k == SK::Object && x.obj == Obj::Numpy) {
     for (std::size_t k = 0; k < kNumpyFunctionCount; ++k)
       if (name == kFunctions[k].attr) return make_object(Obj::Fn, static_cast<Fn>(k));
-    raise(ErrorKind::AttributeError, "module 'numpy' has no attribute '" + name + "'");
+    raise(ErrorKind::AttributeError, "module 'numpy' has no attribute '" + std::string(name) + "'");
   }
-  raise(ErrorKind::AttributeError, "'" + type_name(x) + "' object has no attribute '" + name + "'");
+  raise(ErrorKind::AttributeError, "'" + type_name(x) + "' object has no attribute '" + std::string(name) + "'");
 }
 
 Slot Evaluator::call(const Node& n) {
