@@ -56,7 +56,35 @@ void vector_pow(const Slot& x, const Slot& y, double* o, std::size_t n) {
   raise(ErrorKind::TypeError, m);
 }
 
+struct SlotLender {
+  std::vector<Slot> slots;
+  bool lent = false;
+};
+
+SlotLender& slot_lender() {
+  thread_local SlotLender lender;
+  return lender;
+}
+
 }  // namespace
+
+SlotList::SlotList(std::size_t n) {
+  SlotLender& lender = slot_lender();
+  if (!lender.lent) {
+    // Grown, never shrunk; every slot is written before it is read.
+    if (lender.slots.size() < n) lender.slots.resize(n);
+    lender.lent = true;
+    borrowed_ = true;
+    data_ = lender.slots.data();
+    return;
+  }
+  own_.resize(n);
+  data_ = own_.data();
+}
+
+SlotList::~SlotList() {
+  if (borrowed_) slot_lender().lent = false;
+}
 
 int Evaluator::acquire(std::size_t n) {
   if (n > limits::kMaxArrayLength) raise(ErrorKind::MemoryError, "array too large");

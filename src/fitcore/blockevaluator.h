@@ -14,6 +14,24 @@
 
 namespace trelvo::expr {
 
+// The node results of one evaluation. Each thread keeps one list and lends
+// it to one evaluator at a time, so that evaluating a long expression again
+// takes no fresh memory; an evaluator made while the list is lent (another
+// evaluation under way on the thread) gets a list of its own.
+class SlotList {
+ public:
+  explicit SlotList(std::size_t n);
+  ~SlotList();
+  SlotList(const SlotList&) = delete;
+  SlotList& operator=(const SlotList&) = delete;
+  Slot& operator[](std::size_t k) { return data_[k]; }
+
+ private:
+  Slot* data_ = nullptr;
+  bool borrowed_ = false;
+  std::vector<Slot> own_;
+};
+
 class Evaluator {
  public:
   // `pool` holds the work buffers; the evaluator reuses and grows it. One
@@ -88,7 +106,7 @@ class Evaluator {
 
   const CompiledExpression& c_;
   std::vector<std::vector<double>>& pool_;
-  std::vector<Slot> slots_;
+  SlotList slots_;
   std::vector<int> free_;
 };
 

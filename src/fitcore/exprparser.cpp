@@ -13,21 +13,28 @@ namespace {
 // Above this many bound names a name is looked up in a hash map.
 constexpr std::size_t kLinearNames = 8;
 
-// The node list as it is built, kept between parses of one thread so that
-// a long expression does not grow fresh vectors.
+// The arguments of the calls being parsed, innermost last; kept between
+// parses of one thread.
 struct Scratch {
-  std::vector<Node> nodes;
-  std::vector<int> call_args;
-  std::vector<int> args;  // arguments of the calls being parsed, innermost last
+  std::vector<int> args;
 };
 
 class Parser {
  public:
   Parser(const std::vector<Token>& tokens, CompiledExpression& c, Scratch& scratch)
       : toks_(tokens), c_(c), source_(c.text), s_(scratch) {
-    s_.nodes.clear();
-    s_.call_args.clear();
     s_.args.clear();
+    // Each number, name, operator and "(" makes at most one node, each ","
+    // or "(" at most one call argument: the lists never grow past this.
+    std::size_t nodes = 0, call_args = 0;
+    for (const Token& t : tokens) {
+      nodes += t.t == T::Num || t.t == T::Name || t.t == T::Op || t.t == T::LPar;
+      call_args += t.t == T::Comma || t.t == T::LPar;
+    }
+    c.nodes.clear();
+    c.call_args.clear();
+    c.nodes.reserve(nodes);
+    c.call_args.reserve(call_args);
     if (c.names.size() > kLinearNames) {
       index_.reserve(c.names.size());
       // The first of equal names wins, as the linear search finds it.
@@ -39,8 +46,6 @@ class Parser {
     if (toks_.size() == 1) raise(ErrorKind::SyntaxError, "invalid syntax (<string>, line 0)");
     parse_expr();
     if (peek().t != T::End) syntax_error("invalid syntax");
-    c_.nodes.assign(s_.nodes.begin(), s_.nodes.end());
-    c_.call_args.assign(s_.call_args.begin(), s_.call_args.end());
   }
 
  private:
@@ -59,8 +64,8 @@ class Parser {
   bool at_op(BinOp op) const { return peek().t == T::Op && peek().op == op; }
 
   int push(const Node& n) {
-    s_.nodes.push_back(n);
-    return static_cast<int>(s_.nodes.size()) - 1;
+    c_.nodes.push_back(n);
+    return static_cast<int>(c_.nodes.size()) - 1;
   }
 
   // The index of `name` among the bound names, or -1.
@@ -151,9 +156,9 @@ class Parser {
         Node n;
         n.op = Op::Call;
         n.a = node;
-        n.arg0 = static_cast<int>(s_.call_args.size());
+        n.arg0 = static_cast<int>(c_.call_args.size());
         n.nargs = static_cast<int>(s_.args.size() - first);
-        s_.call_args.insert(s_.call_args.end(), s_.args.begin() + static_cast<std::ptrdiff_t>(first), s_.args.end());
+        c_.call_args.insert(c_.call_args.end(), s_.args.begin() + static_cast<std::ptrdiff_t>(first), s_.args.end());
         s_.args.resize(first);
         node = push(n);
       } else {
