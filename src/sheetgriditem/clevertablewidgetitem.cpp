@@ -299,8 +299,21 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
   } catch (const std::exception& e) {
     fail(error_message(e));
   }
-  // Without references the same text always gives the same result.
-  if (cache && entry->args.isEmpty()) entry->constant = Result{*result, value};
+  if (cache) {
+    ++entry->evaluations;
+    if (entry->args.isEmpty()) {
+      // Without references the same text always gives the same result; its
+      // compiled form is not needed again.
+      entry->constant = Result{*result, value};
+      entry->compiled.reset();
+    } else if (entry->evaluations == 1) {
+      // Most texts of a load are met once: the first cell of a text keeps no
+      // compiled form, so that the next text's compile reuses its memory
+      // instead of touching fresh pages; from its second cell on a text
+      // keeps it.
+      entry->compiled.reset();
+    }
+  }
   keepNumber();
   return Result{*result, value};
 }

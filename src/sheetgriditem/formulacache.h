@@ -35,6 +35,7 @@ class TRELVO_EXPORT FormulaCache {
     // Compiled on first use with the names bound; the message when compiling failed.
     std::optional<trelvo::Expression> compiled;
     std::optional<QString> compile_error;
+    int evaluations = 0;  // cells that evaluated the compiled form
     // A formula without references: its (result, value) once evaluated.
     std::optional<std::pair<QString, std::optional<trelvo::Value>>> constant;
   };
