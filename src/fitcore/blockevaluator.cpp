@@ -56,7 +56,35 @@ void vector_pow(const Slot& x, const Slot& y, double* o, std::size_t n) {
   raise(ErrorKind::TypeError, m);
 }
 
+struct SlotLender {
+  std::vector<Slot> slots;
+  bool lent = false;
+};
+
+SlotLender& slot_lender() {
+  thread_local SlotLender lender;
+  return lender;
+}
+
 }  // namespace
+
+SlotList::SlotList(std::size_t n) {
+  SlotLender& lender = slot_lender();
+  if (!lender.lent) {
+    // Grown, never shrunk; every slot is written before it is read.
+    if (lender.slots.size() < n) lender.slots.resize(n);
+    lender.lent = true;
+    borrowed_ = true;
+    data_ = lender.slots.data();
+    return;
+  }
+  own_.resize(n);
+  data_ = own_.data();
+}
+
+SlotList::~SlotList() {
+  if (borrowed_) slot_lender().lent = false;
+}
 
 int Evaluator::acquire(std::size_t n) {
   if (n > limits::kMaxArrayLength) raise(ErrorKind::MemoryError, "array too large");
@@ -178,13 +206,13 @@ Slot Evaluator::binary(BinOp op, Slot& x, Slot& y) {
   return make_float(SK::NpFloat, np_float(op, x.scalar(), y.scalar()));
 }
 
-Slot Evaluator::attribute(const Slot& x, const std::string& name) {
+Slot Evaluator::attribute(const Slot& x, std::string_view name) {
   if (x.k == SK::Object && x.obj == Obj::Numpy) {
     for (std::size_t k = 0; k < kNumpyFunctionCount; ++k)
       if (name == kFunctions[k].attr) return make_object(Obj::Fn, static_cast<Fn>(k));
-    raise(ErrorKind::AttributeError, "module 'numpy' has no attribute '" + name + "'");
+    raise(ErrorKind::AttributeError, "module 'numpy' has no attribute '" + std::string(name) + "'");
   }
-  raise(ErrorKind::AttributeError, "'" + type_name(x) + "' object has no attribute '" + name + "'");
+  raise(ErrorKind::AttributeError, "'" + type_name(x) + "' object has no attribute '" + std::string(name) + "'");
 }
 
 Slot Evaluator::call(const Node& n) {

@@ -4,6 +4,8 @@
 // is element-wise). Internal to fitcore.
 #include <algorithm>
 #include <cstddef>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "fitcore/errors.h"
@@ -11,6 +13,24 @@
 #include "fitcore/value.h"
 
 namespace trelvo::expr {
+
+// The node results of one evaluation. Each thread keeps one list and lends
+// it to one evaluator at a time, so that evaluating a long expression again
+// takes no fresh memory; an evaluator made while the list is lent (another
+// evaluation under way on the thread) gets a list of its own.
+class SlotList {
+ public:
+  explicit SlotList(std::size_t n);
+  ~SlotList();
+  SlotList(const SlotList&) = delete;
+  SlotList& operator=(const SlotList&) = delete;
+  Slot& operator[](std::size_t k) { return data_[k]; }
+
+ private:
+  Slot* data_ = nullptr;
+  bool borrowed_ = false;
+  std::vector<Slot> own_;
+};
 
 class Evaluator {
  public:
@@ -55,9 +75,9 @@ class Evaluator {
   Slot eval_node(const Node& n, Bind& bind) {
     switch (n.op) {
       case Op::Const:
-      case Op::Object: return n.constant;
+      case Op::Object: return n.constant();
       case Op::Var: return bind(n.var);
-      case Op::Unbound: raise(ErrorKind::NameError, "name '" + n.name + "' is not defined");
+      case Op::Unbound: raise(ErrorKind::NameError, "name '" + std::string(n.name) + "' is not defined");
       case Op::Neg:
       case Op::Pos: return unary(n.op, slots_[n.a]);
       case Op::Binary: return binary(n.bin, slots_[n.a], slots_[n.b]);
@@ -77,7 +97,7 @@ class Evaluator {
   std::size_t broadcast_length(const Slot& x, const Slot& y);
   Slot array_binary(BinOp op, Slot& x, Slot& y);
   Slot binary(BinOp op, Slot& x, Slot& y);
-  Slot attribute(const Slot& x, const std::string& name);
+  Slot attribute(const Slot& x, std::string_view name);
   Slot call(const Node& n);
   Slot np_power(Slot& x, Slot& y);
   // One argument: NumPy's reduction. Several: element-wise minimum/maximum.
@@ -86,7 +106,7 @@ class Evaluator {
 
   const CompiledExpression& c_;
   std::vector<std::vector<double>>& pool_;
-  std::vector<Slot> slots_;
+  SlotList slots_;
   std::vector<int> free_;
 };
 

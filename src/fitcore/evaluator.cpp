@@ -73,7 +73,10 @@ Expression Expression::compile(const std::string& text, const std::vector<std::s
   auto c = std::make_shared<CompiledExpression>();
   c->text = text;
   c->names = names;
-  expr::parse(expr::tokenize(text), *c);
+  // One token list per thread, reused: a long text grows no fresh vector.
+  thread_local std::vector<expr::Token> tokens;
+  expr::tokenize(c->text, tokens);
+  expr::parse(tokens, *c);
   c->elementwise = is_elementwise(*c);
   Expression e;
   e.impl_ = std::move(c);

@@ -130,9 +130,10 @@ std::string protect_scientific_numbers(std::string_view s) {
 
 }  // namespace trelvo
 
-std::pair<std::string, std::vector<std::string>> parse_expression(const std::string& expression,
-                                                                   bool have_x) {
-  using namespace trelvo;
+namespace trelvo {
+
+std::pair<std::string, std::vector<std::string>> parse_expression_by_patterns(const std::string& expression,
+                                                                               bool have_x) {
   const Patterns& p = patterns();
   if (expression.size() > limits::kMaxExpressionBytes) reject("Expression is too long");
 
@@ -211,6 +212,243 @@ std::pair<std::string, std::vector<std::string>> parse_expression(const std::str
   if (have_x) coefficients.emplace_back("x");
   coefficients.insert(coefficients.end(), valid_vars.begin(), valid_vars.end());
   return {std::move(converted), std::move(coefficients)};
+}
+
+namespace {
+
+bool is_ascii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool ascii_letter_(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+bool ascii_digit(char c) { return c >= '0' && c <= '9'; }
+bool ascii_word(char c) { return ascii_letter_(c) || ascii_digit(c); }
+char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The blanks the patterns' \s stands for among ASCII characters, read from
+// the pattern engine itself; and whether its \w among them is [A-Za-z0-9_]
+// as the scans below take it (else every text takes the patterns' path).
+struct AsciiClasses {
+  std::array<bool, 128> space{};
+  bool word_as_assumed = true;
+  AsciiClasses() {
+    const PyRegex s("^\\s"), w("^\\w");
+    for (int c = 0; c < 128; ++c) {
+      const char ch = static_cast<char>(c);
+      const std::string_view one(&ch, 1);
+      space[c] = s.matches_anywhere(one);
+      if (w.matches_anywhere(one) != ascii_word(ch)) word_as_assumed = false;
+    }
+  }
+};
+
+const AsciiClasses& ascii_classes() {
+  static const AsciiClasses c;
+  return c;
+}
+
+// The maximal runs of word characters of an ASCII text, in order:
+// f(begin, end) for each.
+template <class F>
+void for_each_word(std::string_view s, F f) {
+  std::size_t i = 0;
+  const std::size_t n = s.size();
+  while (i < n) {
+    if (!ascii_word(s[i])) {
+      ++i;
+      continue;
+    }
+    const std::size_t b = i;
+    while (i < n && ascii_word(s[i])) ++i;
+    f(b, i);
+  }
+}
+
+// Where the blanks from `i` on end.
+std::size_t skip_space(std::string_view s, std::size_t i, const AsciiClasses& k) {
+  while (i < s.size() && k.space[static_cast<unsigned char>(s[i])]) ++i;
+  return i;
+}
+
+// A word run [b, e) followed by optional blanks and "(": the index of the
+// "(" or npos.
+std::size_t call_paren(std::string_view s, std::size_t e, const AsciiClasses& k) {
+  const std::size_t j = skip_space(s, e, k);
+  return j < s.size() && s[j] == '(' ? j : std::string_view::npos;
+}
+
+// The same steps as parse_expression_by_patterns for a text of ASCII
+// characters only, each pattern replaced by a scan that finds the same
+// matches: a word boundary in ASCII text is the edge of a run of
+// [A-Za-z0-9_], and IGNORECASE compares ASCII letters only.
+std::pair<std::string, std::vector<std::string>> parse_ascii(const std::string& expression, bool have_x,
+                                                             const AsciiClasses& k) {
+  // Forbidden words: the whole runs equal to a word, ignoring case.
+  constexpr std::size_t kWords = kForbiddenWords.size() + kKeywords.size();
+  std::array<bool, kWords> found{};
+  std::array<char, 16> lower{};
+  for_each_word(expression, [&](std::size_t b, std::size_t e) {
+    const std::size_t len = e - b;
+    if (len < 2 || len > lower.size()) return;
+    for (std::size_t i = 0; i < len; ++i) lower[i] = ascii_lower(expression[b + i]);
+    const std::string_view run(lower.data(), len);
+    auto same = [&](std::string_view w) {
+      if (w.size() != len) return false;
+      for (std::size_t i = 0; i < len; ++i)
+        if (ascii_lower(w[i]) != run[i]) return false;
+      return true;
+    };
+    for (std::size_t i = 0; i < kForbiddenWords.size(); ++i)
+      if (same(kForbiddenWords[i])) found[i] = true;
+    for (std::size_t i = 0; i < kKeywords.size(); ++i)
+      if (same(kKeywords[i])) found[kForbiddenWords.size() + i] = true;
+  });
+  for (std::size_t i = 0; i < kForbiddenWords.size(); ++i)
+    if (found[i]) reject("Illegal character or keyword: '" + std::string(kForbiddenWords[i]) + "'");
+  for (std::string_view c : kForbiddenChars)
+    if (expression.find(c) != std::string::npos)
+      reject("Illegal character or keyword: '" + std::string(c) + "'");
+  for (std::size_t i = 0; i < kKeywords.size(); ++i)
+    if (found[kForbiddenWords.size() + i])
+      reject("Illegal character or keyword: '" + std::string(kKeywords[i]) + "'");
+
+  std::string expr = expression;
+  std::replace(expr.begin(), expr.end(), 'X', 'x');
+
+  // x{2,} ignoring case, with every X already lowered.
+  if (expr.find("xx") != std::string::npos)
+    reject("The expression contains consecutive 'x', please use operators to separate");
+  if (have_x && expr.find('x') == std::string::npos)
+    reject("The expression must contain the independent variable x");
+
+  const std::string protected_expr = protect_scientific_numbers(expr);
+  // SCINOT[a-zA-Z_]
+  for (std::size_t at = protected_expr.find("SCINOT"); at != std::string::npos;
+       at = protected_expr.find("SCINOT", at + 1))
+    if (at + 6 < protected_expr.size() && ascii_letter_(protected_expr[at + 6]))
+      reject("Scientific notation must be followed by an operator, not directly by a variable");
+  // \b\d+[a-zA-Z_]+\b: the whole runs of digits then letters.
+  std::vector<std::string> invalid_var;
+  bool number_name = false;  // \d+[a-zA-Z_]: a digit right before a letter
+  for_each_word(protected_expr, [&](std::size_t b, std::size_t e) {
+    std::size_t i = b;
+    while (i < e && ascii_digit(protected_expr[i])) ++i;
+    std::size_t j = i;
+    while (j < e && ascii_letter_(protected_expr[j])) ++j;
+    if (i > b && j > i && j == e) invalid_var.emplace_back(protected_expr, b, e - b);
+    for (std::size_t m = b; m + 1 < e; ++m)
+      if (ascii_digit(protected_expr[m]) && ascii_letter_(protected_expr[m + 1])) number_name = true;
+  });
+  if (!invalid_var.empty())
+    reject("Invalid variable name: " + repr_str_list(invalid_var) +
+           " - Variable names must start with a letter");
+  if (number_name) reject("Numbers and variables must be separated by operators");
+
+  // Blanks removed; then the maximal operator runs, and a "-" between an
+  // operator and an operand.
+  std::string temp_expr;
+  temp_expr.reserve(expr.size());
+  for (char c : expr)
+    if (!k.space[static_cast<unsigned char>(c)]) temp_expr += c;
+  auto is_operator = [](char c) {
+    return c == '+' || c == '-' || c == '*' || c == '/' || c == '%' || c == '^';
+  };
+  for (std::size_t i = 0; i < temp_expr.size();) {
+    if (!is_operator(temp_expr[i])) {
+      ++i;
+      continue;
+    }
+    const std::size_t b = i;
+    while (i < temp_expr.size() && is_operator(temp_expr[i])) ++i;
+    const std::string_view run(temp_expr.data() + b, i - b);
+    if (run.size() == 1 || run == "**") continue;
+    const char* ending = nullptr;
+    switch (run[0]) {
+      case '*': ending = "' (Multiplication operator cannot be followed by other operators)"; break;
+      case '+': ending = "' (Plus operator cannot be followed by other operators)"; break;
+      case '/': ending = "' (Division operator cannot be followed by other operators)"; break;
+      case '-': ending = "' (Minus operator must be wrapped in parentheses for negative numbers)"; break;
+      default: break;
+    }
+    if (ending) reject("Illegal operator combination: '" + std::string(run) + ending);
+  }
+  for (std::size_t i = 1; i + 1 < temp_expr.size(); ++i) {
+    if (temp_expr[i] != '-') continue;
+    const char before = temp_expr[i - 1], after = temp_expr[i + 1];
+    if ((before == '+' || before == '-' || before == '*' || before == '/' || before == '^') &&
+        (ascii_word(after) || after == '('))
+      reject("Negative numbers must be enclosed in parentheses, e.g., (-a) instead of *-a");
+  }
+
+  // A run starting with a letter, blanks, and a run starting with a letter.
+  bool adjacent = false;
+  for_each_word(expr, [&](std::size_t b, std::size_t e) {
+    if (adjacent || !ascii_letter_(expr[b]) || e >= expr.size() || !k.space[static_cast<unsigned char>(expr[e])])
+      return;
+    const std::size_t j = skip_space(expr, e, k);
+    if (j < expr.size() && ascii_letter_(expr[j])) adjacent = true;
+  });
+  if (adjacent) reject("Missing operator between variables");
+
+  // ^ is **; each run naming a function and followed by blanks and "("
+  // becomes the function's call.
+  std::string powered;
+  powered.reserve(expr.size() + 16);
+  for (char c : expr) {
+    if (c == '^')
+      powered += "**";
+    else
+      powered += c;
+  }
+  const Patterns& p = patterns();
+  std::string converted;
+  converted.reserve(powered.size() + powered.size() / 4 + 16);
+  std::size_t copied = 0;
+  for_each_word(powered, [&](std::size_t b, std::size_t e) {
+    if (b < copied) return;
+    const std::size_t paren = call_paren(powered, e, k);
+    if (paren == std::string_view::npos) return;
+    const std::string_view word(powered.data() + b, e - b);
+    for (std::size_t i = 0; i < expr::kFunctions.size(); ++i) {
+      if (expr::kFunctions[i].name != word) continue;
+      converted.append(powered, copied, b - copied);
+      converted += p.replacements[i];
+      copied = paren + 1;
+      break;
+    }
+  });
+  converted.append(powered, copied, std::string::npos);
+
+  // The coefficients: runs starting with a letter, neither x nor called.
+  std::set<std::string_view> called_words;
+  for_each_word(expr, [&](std::size_t b, std::size_t e) {
+    if (call_paren(expr, e, k) != std::string_view::npos) called_words.emplace(expr.data() + b, e - b);
+  });
+  std::set<std::string> valid_vars;
+  for_each_word(protected_expr, [&](std::size_t b, std::size_t e) {
+    if (!ascii_letter_(protected_expr[b])) return;
+    const std::string_view name(protected_expr.data() + b, e - b);
+    if (name == "SCINOT" || name == "x" || called_words.count(name)) return;
+    valid_vars.emplace(name);
+  });
+  std::vector<std::string> coefficients;
+  if (have_x) coefficients.emplace_back("x");
+  coefficients.insert(coefficients.end(), valid_vars.begin(), valid_vars.end());
+  return {std::move(converted), std::move(coefficients)};
+}
+
+}  // namespace
+}  // namespace trelvo
+
+std::pair<std::string, std::vector<std::string>> parse_expression(const std::string& expression,
+                                                                   bool have_x) {
+  using namespace trelvo;
+  if (expression.size() > limits::kMaxExpressionBytes) reject("Expression is too long");
+  const AsciiClasses& k = ascii_classes();
+  if (k.word_as_assumed && is_ascii(expression)) return parse_ascii(expression, have_x, k);
+  return parse_expression_by_patterns(expression, have_x);
 }
 
 double pi() { return trelvo::expr::kPi.value; }

@@ -25,6 +25,12 @@ TRELVO_EXPORT bool fequal(double a, double b, double epsilon = 1e-10);
 
 namespace trelvo {
 
+// parse_expression with every step run by its regular expression. It gives
+// the same for every text; parse_expression itself takes it for texts that
+// are not all ASCII and scans an ASCII text in a few passes instead.
+TRELVO_EXPORT std::pair<std::string, std::vector<std::string>> parse_expression_by_patterns(
+    const std::string& expression, bool have_x = true);
+
 // Every match of the scientific-number pattern
 // (\d+\.?\d*e[+-]?\d+|\d*\.?\d+e[+-]?\d+), ignoring case, replaced by
 // "SCINOT", as Python's re.sub gives it, in time linear in the text.

@@ -8,10 +8,10 @@
 
 namespace trelvo::expr {
 
-// Appends the nodes of `tokens` to `c` (its names already set: a name among
-// them becomes a variable, np, pi and e objects, any other name unbound).
-// Throws SyntaxError for tokens outside the grammar or nested deeper than
-// the limits allow.
-void parse(std::vector<Token> tokens, CompiledExpression& c);
+// Sets the nodes and call arguments of `c` from `tokens`, the tokens of
+// c.text (its names already set: a name among them becomes a variable, np,
+// pi and e objects, any other name unbound). Throws SyntaxError for tokens
+// outside the grammar or nested deeper than the limits allow.
+void parse(const std::vector<Token>& tokens, CompiledExpression& c);
 
 }  // namespace trelvo::expr

@@ -19,18 +19,12 @@
 #include "sheetgrid/clevertablewidget.h"
 #include "sheetgrid/io/table.h"
 #include "sheetgrid/slotguard.h"
+#include "sheetgriditem/formulacache.h"
 
 namespace {
 
 // White space as the formula cell strips it before its "=" test: the host's.
 bool is_formula_space(QChar c) { return trelvo::is_python_space(c.unicode()); }
-
-QStringView strip_space(QStringView text) {
-  qsizetype b = 0, e = text.size();
-  while (b < e && is_formula_space(text[b])) ++b;
-  while (e > b && is_formula_space(text[e - 1])) --e;
-  return text.mid(b, e - b);
-}
 
 // "=" and the moved formula with its leading blanks and "=" signs removed.
 QString filled_formula(const QString& moved) {
@@ -160,7 +154,7 @@ void FormulaExpander::_item_edit_text_changed_(const QString& text) {
 
 void FormulaExpander::_formula_edit_text_changed_(const QString& text) {
   trelvo::guard_slot("_formula_edit_text_changed_", [&] {
-    const QString stripped = strip_space(text).toString();
+    const QString stripped = stripCellText(text).toString();
     if (stripped.startsWith(QLatin1Char('='))) {
       try {
         parse_expression(stripped.mid(1).toStdString(), false);

@@ -30,13 +30,6 @@ bool is_ascii_alnum(QChar c) {
   return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9');
 }
 
-// The text without the host's whitespace at either end (str.strip()).
-QStringView py_strip(QStringView text) {
-  const std::u16string_view stripped =
-      trelvo::strip_python_space(std::u16string_view(text.utf16(), static_cast<std::size_t>(text.size())));
-  return text.mid(static_cast<qsizetype>(stripped.data() - text.utf16()), static_cast<qsizetype>(stripped.size()));
-}
-
 std::optional<double> read_number(QStringView text) {
   return trelvo::parse_python_float(std::u16string_view(text.utf16(), static_cast<std::size_t>(text.size())));
 }
@@ -70,7 +63,7 @@ QTableWidgetItem* CleverTableWidgetItem::clone() const { return new CleverTableW
 
 void CleverTableWidgetItem::setText(const QString& text) {
   _raw_data = text;
-  if (py_strip(text).startsWith(QLatin1Char('='))) {
+  if (stripCellText(text).startsWith(QLatin1Char('='))) {
     is_formula = true;
     const std::optional<Result> r = _calc_formula(text);
     setEditText(text);
@@ -320,8 +313,21 @@ std::optional<CleverTableWidgetItem::Result> CleverTableWidgetItem::_calc_formul
   } catch (const std::exception& e) {
     fail(error_message(e));
   }
-  // Without references the same text always gives the same result.
-  if (cache && entry->args.isEmpty()) entry->constant = Result{*result, value};
+  if (cache) {
+    ++entry->evaluations;
+    if (entry->args.isEmpty()) {
+      // Without references the same text always gives the same result; its
+      // compiled form is not needed again.
+      entry->constant = Result{*result, value};
+      entry->compiled.reset();
+    } else if (entry->evaluations == 1) {
+      // Most texts of a load are met once: the first cell of a text keeps no
+      // compiled form, so that the next text's compile reuses its memory
+      // instead of touching fresh pages; from its second cell on a text
+      // keeps it.
+      entry->compiled.reset();
+    }
+  }
   keepNumber();
   return Result{*result, value};
 }

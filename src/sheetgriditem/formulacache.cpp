@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fitcore/expression.h"
+#include "fitcore/numtext.h"
 #include "fitcore/strrepr.h"
 
 namespace {
@@ -19,21 +20,6 @@ constexpr qint64 kCacheUnits = 8 * 1024 * 1024;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
-// The host's whitespace (str.isspace()), which str.strip() removes.
-bool is_py_space(QChar c) {
-  const char16_t u = c.unicode();
-  if (u < 0x80) return (u >= 0x09 && u <= 0x0d) || (u >= 0x1c && u <= 0x20);
-  return u == 0x85 || u == 0xa0 || u == 0x1680 || (u >= 0x2000 && u <= 0x200a) || u == 0x2028 ||
-         u == 0x2029 || u == 0x202f || u == 0x205f || u == 0x3000;
-}
-
-QStringView py_strip(QStringView text) {
-  qsizetype b = 0, e = text.size();
-  while (b < e && is_py_space(text[b])) ++b;
-  while (e > b && is_py_space(text[e - 1])) --e;
-  return text.mid(b, e - b);
-}
-
 QString names_repr(const QStringList& names) {
   std::vector<std::string> items;
   items.reserve(names.size());
@@ -43,11 +29,17 @@ QString names_repr(const QStringList& names) {
 
 }  // namespace
 
+QStringView stripCellText(QStringView text) {
+  const std::u16string_view stripped =
+      trelvo::strip_python_space(std::u16string_view(text.utf16(), static_cast<std::size_t>(text.size())));
+  return text.mid(static_cast<qsizetype>(stripped.data() - text.utf16()), static_cast<qsizetype>(stripped.size()));
+}
+
 FormulaCache::Entry FormulaCache::parse(const QString& text) {
   Entry e;
   e.text = text;
-  const QString expression = py_strip(text).mid(1).toString();
   try {
+    const QByteArray expression = stripCellText(text).mid(1).toUtf8();
     auto [converted, names] = parse_expression(expression.toStdString(), false);
     e.formula = qs(converted);
     for (const std::string& n : names) e.args.append(qs(n));
@@ -65,16 +57,22 @@ FormulaCache::Entry FormulaCache::parse(const QString& text) {
 }
 
 FormulaCache::Entry& FormulaCache::entry(const QString& text) {
-  const QChar* key = text.constData();
-  if (const auto found = entries_.constFind(key); found != entries_.constEnd() && (*found)->text.size() == text.size())
+  const QChar* data = text.constData();
+  if (const auto found = by_data_.constFind(data); found != by_data_.constEnd() && (*found)->text.size() == text.size())
     return **found;
+  if (const auto found = by_text_.constFind(text); found != by_text_.constEnd()) return **found;
   work_ += text.size();
-  auto made = std::make_shared<Entry>(parse(text));
-  const qint64 units = text.size() + made->formula.size();
-  if (entries_.size() >= kCacheEntries || held_units_ + units > kCacheUnits) {
+  Entry made = parse(text);
+  const qint64 units = text.size() + made.formula.size();
+  if (static_cast<qsizetype>(entries_.size()) >= kCacheEntries || held_units_ + units > kCacheUnits) {
+    by_data_.clear();
+    by_text_.clear();
     entries_.clear();
     held_units_ = 0;
   }
   held_units_ += units;
-  return **entries_.insert(key, std::move(made));
+  Entry& e = entries_.emplace_back(std::move(made));
+  by_text_.insert(e.text, &e);
+  by_data_.insert(e.text.constData(), &e);
+  return e;
 }

@@ -6,8 +6,10 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QTableWidgetItem>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,6 +18,10 @@
 #include "fitcore/evaluator.h"
 #include "fitcore/export.h"
 #include "fitcore/value.h"
+
+// `text` without the host's whitespace at either end (str.strip()), as a
+// formula cell strips its raw text before the "=" test.
+TRELVO_EXPORT QStringView stripCellText(QStringView text);
 
 class TRELVO_EXPORT FormulaCache {
  public:
@@ -29,6 +35,7 @@ class TRELVO_EXPORT FormulaCache {
     // Compiled on first use with the names bound; the message when compiling failed.
     std::optional<trelvo::Expression> compiled;
     std::optional<QString> compile_error;
+    int evaluations = 0;  // cells that evaluated the compiled form
     // A formula without references: its (result, value) once evaluated.
     std::optional<std::pair<QString, std::optional<trelvo::Value>>> constant;
   };
@@ -38,12 +45,12 @@ class TRELVO_EXPORT FormulaCache {
   // (std::bad_alloc), never kept as the text's parse error.
   static Entry parse(const QString& text);
 
-  // The entry of `text`. Texts are recognised by their shared data: cells
-  // holding one string (a workbook's shared string) find its entry without
-  // reading it; equal texts of their own each are parsed once each (each
-  // came from the file). Parsing counts the text's length as work. The cache
-  // keeps a bounded number of entries and characters; past them it starts
-  // afresh.
+  // The entry of `text`, valid until the next call. Texts are recognised by
+  // their content, so equal texts are parsed once, wherever they came from;
+  // cells holding one string (a workbook's shared string) find its entry by
+  // the string's shared data, without reading it again. Parsing counts the
+  // text's length as work. The cache keeps a bounded number of entries and
+  // characters; past them it starts afresh.
   Entry& entry(const QString& text);
 
   // Formula work so far: characters parsed and evaluated, references read.
@@ -51,7 +58,11 @@ class TRELVO_EXPORT FormulaCache {
   void addWork(qint64 units) { work_ += units; }
 
  private:
-  QHash<const QChar*, std::shared_ptr<Entry>> entries_;
+  std::deque<Entry> entries_;  // stable while entries are added
+  QHash<QString, Entry*> by_text_;
+  // Each entry under its own text's data, which the entry holds, so the
+  // data stays where it is and unchanged.
+  QHash<const QChar*, Entry*> by_data_;
   qint64 held_units_ = 0;
   qint64 work_ = 0;
 };

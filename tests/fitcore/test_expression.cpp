@@ -171,6 +171,50 @@ TEST(Expression, ScientificNumberScanEqualsThePattern) {
             "1.SCINOT + SCINOT + SCINOT + SCINOT + 1e+");
 }
 
+// The text's outcome as one string: the rewrite and names, or the error.
+std::string outcome(std::pair<std::string, std::vector<std::string>> (*gate)(const std::string&, bool),
+                    const std::string& text, bool have_x) {
+  try {
+    const auto [converted, names] = gate(text, have_x);
+    std::string out = "ok " + converted + " |";
+    for (const std::string& n : names) out += " " + n;
+    return out;
+  } catch (const trelvo::Error& e) {
+    return std::string(e.kind() == trelvo::ErrorKind::ValueError ? "ValueError " : "other ") + e.what();
+  }
+}
+
+TEST(Expression, AsciiScanGivesWhatThePatternsGive) {
+  // Pieces that reach every step: forbidden words in any case and as parts
+  // of longer words, the forbidden characters, every ASCII blank and
+  // control the patterns' \s may or may not cover, numbers in scientific
+  // notation, digits against letters, operator runs, called and uncalled
+  // function names with blanks before "(", and names next to each other.
+  const std::vector<std::string> pieces = {
+      "x", "X", "xx", "maxx", "a", "b", "_c", "A1", "B2", "x1", "aa", "2a", "a2b", "2_a", "_2",
+      "sin", "SIN", "abs", "log", "log10", "log2", "exp", "e", "E", "pi", "np", "min", "max", "pow",
+      "atanh", "foo", "import", "Import", "IF", "if", "os", "os2", "in", "True", "none", "Eval",
+      "SCINOT", "1", "0", "66", "007", "1.5", "2.", ".5", "1e5", "1E+3", "2.e-7", "e5", "1e", "1e+",
+      "+", "-", "*", "/", "%", "^", "**", "//", "(", ")", ",", ".", " ", "  ", "\t", "\n", "\v", "\f",
+      "\r", "\x1c", "\x1f", "\x01", "\x7f", ";", ":", "'", "\"", "`", "\\", "=", "<", "[", "&", "~",
+      "#", "!", "$", "?", "@"};
+  std::uint32_t seed = 2024;
+  auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  int accepted = 0;
+  for (int round = 0; round < 60000; ++round) {
+    std::string text;
+    const std::size_t len = 1 + next() % 10;
+    for (std::size_t k = 0; k < len; ++k) text += pieces[next() % pieces.size()];
+    const bool have_x = next() % 2;
+    const std::string fast = outcome(parse_expression, text, have_x);
+    ASSERT_EQ(fast, outcome(trelvo::parse_expression_by_patterns, text, have_x)) << "text: " << text;
+    accepted += fast.rfind("ok ", 0) == 0;
+  }
+  // Both outcomes are well represented.
+  EXPECT_GT(accepted, 5000);
+  EXPECT_LT(accepted, 55000);
+}
+
 TEST(Expression, TooLongTextIsRefused) {
   std::string text = "x";
   while (text.size() <= trelvo::limits::kMaxExpressionBytes) text += "+x";

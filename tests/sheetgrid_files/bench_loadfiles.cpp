@@ -1,7 +1,10 @@
-// Loads of small workbooks whose content costs far more than their size: one
-// long formula shared by many cells, and a sparse sheet with cells in columns
-// A and XFD. Each load runs in a child process of its own, which prints its
-// time, its peak RSS and what the load ended in.
+// Loads of small files whose content costs far more than their size: one
+// long formula shared by many cells, a sparse sheet with cells in columns A
+// and XFD, distinct long formulas that use the whole formula-work budget of a
+// load, and 2,000,000 distinct short formula cells. Each load runs in a child
+// process of its own, which prints its time (wall clock, and the CPU time of
+// the process, which other work on a shared machine disturbs less), its peak
+// RSS and what the load ended in.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,8 +16,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <set>
 
 #include "common/zipwriter.h"
+#include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 
 namespace {
@@ -80,6 +86,78 @@ QByteArray sparse_wide(int rows) {
   return workbook(body, "<si><t>left</t></si><si><t>right</t></si>");
 }
 
+// =min(k,1,1,...) of 60,002 characters: distinct for each k.
+QByteArray long_min_formula(int k) {
+  QByteArray f = "=min(" + QByteArray::number(k);
+  while (f.size() < 60000) f += ",1";
+  return f + ")";
+}
+
+// The formula work of one such text without references: its check (its
+// length) and its evaluation (the rewritten text, "np." longer, "=" shorter).
+qint64 min_formula_work(const QByteArray& f) { return 2LL * f.size() + 2; }
+
+// One cell each of as many distinct 60 KB formulas as the formula-work
+// budget of a load admits, as shared strings in one column.
+QByteArray budget_workbook() {
+  QByteArray rows, strings;
+  qint64 work = 0;
+  for (int k = 0;; ++k) {
+    const QByteArray f = long_min_formula(k);
+    if (work + min_formula_work(f) > trelvo::limits::kMaxLoadFormulaWork) break;
+    work += min_formula_work(f);
+    rows += "<row><c t=\"s\"><v>" + QByteArray::number(k) + "</v></c></row>";
+    strings += "<si><t>" + f + "</t></si>";
+  }
+  return workbook(rows, strings);
+}
+
+// A CSV of 1,000 numbers in column A and, in column B, distinct 45 KB sums
+// over them (references, functions, powers), as many as the formula-work
+// budget admits: each text is checked, reads its references and evaluates.
+QByteArray budget_csv() {
+  QByteArray out;
+  for (int r = 1; r <= 1000; ++r) out += QByteArray::number(r * 0.25) + "\n";
+  qint64 work = 0;
+  for (int k = 0;; ++k) {
+    QByteArray f = "=" + QByteArray::number(k);
+    std::set<int> refs;
+    qint64 terms = 0;
+    for (int t = 0; f.size() < 45000; ++t, ++terms) {
+      const int a = (t + k) % 1000 + 1, b = t % 997 + 1, c = t % 991 + 1, d = t % 983 + 1;
+      refs.insert({a, b, c, d});
+      f += "+A" + QByteArray::number(a) + "*2.5-sin(A" + QByteArray::number(b) + ")^2/3+sqrt(abs(A" +
+           QByteArray::number(c) + "))*1.5e-3-exp(-A" + QByteArray::number(d) + "/10)";
+    }
+    // Its check, its references, and the evaluation of the rewritten text
+    // (no "=", 18 characters longer a term: np. three times, np.absolute
+    // for abs, ** for ^), which stays within the evaluator's length limit.
+    const qint64 cost = f.size() + static_cast<qint64>(refs.size()) + (f.size() - 1 + 18 * terms);
+    if (work + cost > trelvo::limits::kMaxLoadFormulaWork) break;
+    work += cost;
+    out += "," + f + "\n";
+  }
+  return out;
+}
+
+// 2,000,000 formula cells on 1,000,000 rows of two, each its own text.
+// `chained` false: =A1*2, =A2*2, ... in reading order (all but the first
+// refer to cells after them and report them empty). `chained` true: A1 is
+// =1*2, then each cell doubles the one before it (=A1*2 in B1, =B1*2 in A2,
+// ...), so that every formula reads a number, compiles and evaluates.
+QByteArray short_formulas_csv(bool chained) {
+  QByteArray out;
+  out.reserve(24 * 1000000);
+  for (int r = 1; r <= 1000000; ++r) {
+    const QByteArray n = QByteArray::number(r);
+    if (!chained)
+      out += "=A" + QByteArray::number(2 * r - 1) + "*2,=A" + QByteArray::number(2 * r) + "*2\n";
+    else
+      out += (r == 1 ? QByteArray("=1*2") : "=B" + QByteArray::number(r - 1) + "*2") + ",=A" + n + "*2\n";
+  }
+  return out;
+}
+
 double status_mib(const char* key) {
   QFile file(QStringLiteral("/proc/self/status"));
   if (!file.open(QIODevice::ReadOnly)) return -1;
@@ -108,12 +186,17 @@ int load_child(const QString& path, const QString& what) {
   });
   closer.start(10);
   QElapsedTimer t;
+  const std::clock_t cpu0 = std::clock();
   t.start();
-  grid.load_excel(path);
+  if (path.endsWith(QLatin1String(".csv")))
+    grid.load_csv(path);
+  else
+    grid.load_excel(path);
   const qint64 ms = t.elapsed();
+  const double cpu_ms = 1000.0 * static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
   const double peak = status_mib("VmHWM");
-  std::printf("%-50s %7lld ms  peak RSS %5.0f MiB  %s\n", qPrintable(what), static_cast<long long>(ms), peak,
-              box.isEmpty() ? "loaded" : qPrintable(box.left(120)));
+  std::printf("%-56s %7lld ms (CPU %7.0f ms)  peak RSS %5.0f MiB  %s\n", qPrintable(what),
+              static_cast<long long>(ms), cpu_ms, peak, box.isEmpty() ? "loaded" : qPrintable(box.left(120)));
   return 0;
 }
 
@@ -153,5 +236,9 @@ int main(int argc, char** argv) {
   run(1, "formula2m.xlsx", shared_formula(2000000), "60 KB formula shared by 2,000,000 cells");
   run(2, "sparse.xlsx", sparse_wide(1219), "cells in A and XFD on 1,219 rows");
   run(3, "number2m.xlsx", shared_number(), "one shared number in 2,000,000 cells");
+  run(4, "budget.xlsx", budget_workbook(), "distinct 60 KB =min(...), the whole formula budget");
+  run(5, "budget.csv", budget_csv(), "distinct 45 KB sums over A1:A1000, whole budget");
+  run(6, "short2m.csv", short_formulas_csv(false), "2,000,000 formulas =A1*2, =A2*2, ...");
+  run(7, "chain2m.csv", short_formulas_csv(true), "2,000,000 formulas =B1*2, =A2*2, ... evaluated");
   return ok ? 0 : 1;
 }

@@ -174,6 +174,40 @@ class GridLoadTest : public QObject {
                                           "3|#ERR: B2 is not a value|3.0"}));
   }
 
+  // A formula without references that many cells share (a workbook's
+  // shared string, equal CSV texts) is checked and evaluated once; every cell after the
+  // first takes the kept result and must keep its number too, as Fit and
+  // the formulas that refer to it read it.
+  void sharedConstantFormulasKeepTheirNumber_data() { sharedFormulasFollowTheirPlace_data(); }
+  void sharedConstantFormulasKeepTheirNumber() {
+    QFETCH(Loader, loader);
+    const trelvo::io::TextRows rows = {{"=1+2", "=1+2", "=2.5*2"}, {"=1+2", "=2.5*2", "=B1*2"}, {"=1+2", "=1+2", "=C2+B2"}};
+    QString path;
+    switch (loader) {
+      case Loader::Csv: path = csvFile(trelvo::io::format_csv(rows)); break;
+      case Loader::Xlsx: trelvo::io::write_xlsx(path = dir_.filePath(QStringLiteral("constants.xlsx")), rows); break;
+      case Loader::Xls: trelvo::io::write_xls(path = dir_.filePath(QStringLiteral("constants.xls")), rows); break;
+    }
+    CleverTableWidget grid;
+    ModalGuard guard;
+    LogCapture log;
+    load(grid, loader, path);
+    QVERIFY2(guard.seen().isEmpty(), qPrintable(guard.seen().join("; ")));
+    QCOMPARE(snapshot(grid), (QStringList{"3|3|5.0", "3|5.0|6.0", "3|3|11.0"}));
+    // Each text is checked once, in every format.
+    QCOMPARE(log.count(QStringLiteral("Parsed formula: 1+2, args: []")), 1);
+    QCOMPARE(log.count(QStringLiteral("Parsed formula: 2.5*2, args: []")), 1);
+    const double numbers[3][3] = {{3, 3, 5}, {3, 5, 6}, {3, 3, 11}};
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) {
+        const auto* cell = asFormulaCell(grid.item(r, c));
+        QVERIFY(cell && cell->is_formula);
+        QCOMPARE(cell->number(), std::optional<double>(numbers[r][c]));
+        QCOMPARE(cellNumber(cell), std::optional<double>(numbers[r][c]));
+      }
+    }
+  }
+
   // One content-extent recomputation for the whole load, also when the
   // table holds only empty texts.
   void oneExtentRecomputation_data() {
