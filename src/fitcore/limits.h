@@ -33,11 +33,11 @@ inline constexpr std::int64_t kMaxTextUnits = 128LL * 1024 * 1024;
 // checked or evaluated, or one reference read. Each distinct formula text is
 // checked once and a formula without references evaluated once, so a text
 // shared by many cells costs little; past the budget the load is refused.
-// The whole budget costs about two seconds; a table of kMaxLoadFilledCells
+// The whole budget costs about two seconds; a table of kMaxFilledCells
 // distinct short formulas such as =B1048576*2 (11 characters checked, 10
 // evaluated, one reference each) stays within it.
 inline constexpr std::int64_t kMaxLoadFormulaWork = 48LL * 1024 * 1024;
-static_assert(kMaxLoadFilledCells * (11 + 10 + 1) <= kMaxLoadFormulaWork);
+static_assert(kMaxFilledCells * (11 + 10 + 1) <= kMaxLoadFormulaWork);
 
 // The memory a load needs before the grid grows, as the load estimates it:
 // bytes per place of the grown grid (its item pointer, twice while the list
