@@ -16,6 +16,19 @@
 namespace trelvo {
 namespace {
 
+// The end of the refusal of a run of two or more operators (other than
+// "**"), after "Illegal operator combination: '" and the run; null for a
+// run the check lets through.
+const char* operator_run_ending(std::string_view run) {
+  switch (run[0]) {
+    case '*': return "' (Multiplication operator cannot be followed by other operators)";
+    case '+': return "' (Plus operator cannot be followed by other operators)";
+    case '/': return "' (Division operator cannot be followed by other operators)";
+    case '-': return "' (Minus operator must be wrapped in parentheses for negative numbers)";
+    default: return nullptr;
+  }
+}
+
 // The host's reserved keywords (keyword.kwlist), in its order.
 constexpr std::array<std::string_view, 35> kKeywords = {
     "False", "None",   "True",    "and",      "as",       "assert", "async", "await", "break",
@@ -173,14 +186,7 @@ std::pair<std::string, std::vector<std::string>> parse_expression_by_patterns(co
   const std::string temp_expr = p.whitespace.sub(expr, "");
   for (const std::string& run : p.operator_run.findall(temp_expr)) {
     if (run.size() == 1 || run == "**") continue;
-    const char* ending = nullptr;
-    switch (run[0]) {
-      case '*': ending = "' (Multiplication operator cannot be followed by other operators)"; break;
-      case '+': ending = "' (Plus operator cannot be followed by other operators)"; break;
-      case '/': ending = "' (Division operator cannot be followed by other operators)"; break;
-      case '-': ending = "' (Minus operator must be wrapped in parentheses for negative numbers)"; break;
-      default: break;
-    }
+    const char* ending = operator_run_ending(run);
     if (ending) reject("Illegal operator combination: '" + run + ending);
   }
   if (p.negative_operand.matches_anywhere(temp_expr))
@@ -364,14 +370,7 @@ std::pair<std::string, std::vector<std::string>> parse_ascii(const std::string& 
     while (i < temp_expr.size() && is_operator(temp_expr[i])) ++i;
     const std::string_view run(temp_expr.data() + b, i - b);
     if (run.size() == 1 || run == "**") continue;
-    const char* ending = nullptr;
-    switch (run[0]) {
-      case '*': ending = "' (Multiplication operator cannot be followed by other operators)"; break;
-      case '+': ending = "' (Plus operator cannot be followed by other operators)"; break;
-      case '/': ending = "' (Division operator cannot be followed by other operators)"; break;
-      case '-': ending = "' (Minus operator must be wrapped in parentheses for negative numbers)"; break;
-      default: break;
-    }
+    const char* ending = operator_run_ending(run);
     if (ending) reject("Illegal operator combination: '" + std::string(run) + ending);
   }
   for (std::size_t i = 1; i + 1 < temp_expr.size(); ++i) {
