@@ -29,10 +29,17 @@ def tool_write(path, rows):
 
 
 def openpyxl_table(path, sheet=None):
-    """What the grid's loader takes from openpyxl: str() of each value, None kept."""
+    """What the grid's loader takes from openpyxl: str() of each value, None kept,
+    as far as the values reach (openpyxl's rows also run over cells that only
+    hold a format)."""
     wb = openpyxl.load_workbook(path, data_only=True)
     ws = wb[sheet] if sheet else wb.active
-    return [[None if v is None else str(v) for v in row] for row in ws.iter_rows(values_only=True)]
+    rows = [[None if v is None else str(v) for v in row] for row in ws.iter_rows(values_only=True)]
+    width = max((i + 1 for row in rows for i, v in enumerate(row) if v is not None), default=0)
+    rows = [row[:width] for row in rows]
+    while rows and all(v is None for v in rows[-1]):
+        rows.pop()
+    return rows
 
 
 def values_workbook(path):
@@ -56,7 +63,7 @@ def values_workbook(path):
     ws["B5"].number_format = "h:mm:ss"
     ws["C5"] = 7
     ws["C5"].number_format = '"day" 0'
-    ws["D5"].number_format = "0.00"  # a styled cell without a value still widens the table
+    ws["D5"].number_format = "0.00"  # styled cells without a value widen and lengthen nothing
     ws["J12"].number_format = "0.00"
     wb.save(path)
 

@@ -3,7 +3,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "common/zipwriter.h"
 #include "filetestutil.h"
+#include "fitcore/a1label.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/io/csv.h"
 #include "sheetgrid/io/xls.h"
@@ -33,6 +35,61 @@ void load(CleverTableWidget& grid, Loader loader, const QString& path) {
     case Loader::Xlsx: grid.load_excel(path); break;
     case Loader::Xls: grid.load_excel03(path); break;
   }
+}
+
+// A one-sheet workbook whose sheet holds `rows` and whose styles hold a
+// plain and a bold cell format (s="1"), as spreadsheet programs write them.
+QByteArray styledWorkbook(const QByteArray& rows) {
+  const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  return trelvo::test::zip_archive(
+      {{"[Content_Types].xml",
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Override PartName=\"/xl/workbook.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>",
+        true},
+       {"xl/workbook.xml",
+        "<workbook xmlns=\"" + main +
+            "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+            "<sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>",
+        true},
+       {"xl/_rels/workbook.xml.rels",
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>",
+        true},
+       {"xl/styles.xml",
+        "<styleSheet xmlns=\"" + main +
+            "\"><fonts count=\"2\"><font><sz val=\"10\"/></font><font><b/><sz val=\"10\"/></font></fonts>"
+            "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\"/><xf numFmtId=\"0\" fontId=\"1\" "
+            "applyFont=\"1\"/></cellXfs></styleSheet>",
+        true},
+       {"xl/worksheets/sheet1.xml",
+        "<worksheet xmlns=\"" + main + "\"><sheetData>\n" + rows + "</sheetData></worksheet>", true}});
+}
+
+QByteArray cellRef(int row, int col) {
+  return QByteArray::fromStdString(trelvo::a1::column_letters(col)) + QByteArray::number(row + 1);
+}
+
+// x,y data of `rows` rows under a header "x","y" (row 1 also holds what
+// `header_tail` adds after B1), then `after` (more rows).
+QByteArray dataRows(int rows, const QByteArray& header_tail, const QByteArray& after = {}) {
+  QByteArray out = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\" s=\"1\"><is><t>x</t></is></c>"
+                   "<c r=\"B1\" t=\"inlineStr\" s=\"1\"><is><t>y</t></is></c>" + header_tail + "</row>\n";
+  for (int r = 1; r < rows; ++r) {
+    const QByteArray n = QByteArray::number(r + 1);
+    out += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + QByteArray::number(r) + "</v></c><c r=\"B" + n +
+           "\"><v>" + QByteArray::number(2 * r) + "</v></c></row>\n";
+  }
+  return out + after;
+}
+
+// Formatted empty cells of row 0 from column `first` to the last column of
+// the grid, one <c> each, as Gnumeric keeps a format set on the whole row.
+QByteArray wholeRowFormat(int first) {
+  QByteArray out;
+  for (int c = first; c < trelvo::limits::kMaxCols; ++c) out += "<c r=\"" + cellRef(0, c) + "\" s=\"1\"/>";
+  return out;
 }
 
 }  // namespace
@@ -243,9 +300,10 @@ class GridLoadTest : public QObject {
     QTest::addColumn<QString>("sheet");
     QTest::newRow("xlsx one sheet: no chooser")
         << Loader::Xlsx << "one_sheet.xlsx" << -2 << -1 << QStringList{"x|", "1|2"} << "Only";
+    // C3's formula has no stored result: no value, so no third column.
     QTest::newRow("xlsx two sheets: active preselected")
         << Loader::Xlsx << "two_sheets.xlsx" << 1 << 1
-        << QStringList{"3|2.5|", "True|2024-01-02 03:04:05|", "text||"} << "Beta";
+        << QStringList{"3|2.5", "True|2024-01-02 03:04:05", "text|"} << "Beta";
     QTest::newRow("xlsx two sheets: another chosen")
         << Loader::Xlsx << "two_sheets.xlsx" << 2 << 1 << QStringList{"gamma"} << "Gamma";
     QTest::newRow("xls one sheet: numbers as floats")
@@ -278,6 +336,63 @@ class GridLoadTest : public QObject {
     QCOMPARE(snapshot(grid), expected);
     QVERIFY(log.contains(QStringLiteral("Loaded file: ") + path));
     QVERIFY(log.contains(QStringLiteral("Loaded sheet: ") + sheet));
+  }
+
+  // A table reaches as far as its values: cells that only hold a format (a
+  // bold header row kept cell by cell to column XFD, a formatted empty cell
+  // far out) widen and lengthen nothing, and the grid grows to the values'
+  // table only. A value far out still counts.
+  void formattedEmptyCellsAddNoLine_data() {
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<int>("tableRows");
+    QTest::addColumn<int>("tableCols");
+    const QByteArray xfd1 = "<c r=\"XFD1\" s=\"1\"/>";
+    const QByteArray a1048576 = "<row r=\"1048576\"><c r=\"A1048576\" s=\"1\"/></row>";
+    QTest::newRow("bold header row to XFD, 1,300 rows") << dataRows(1300, wholeRowFormat(2)) << 1300 << 2;
+    QTest::newRow("formatted empty cell in XFD1") << dataRows(1300, xfd1) << 1300 << 2;
+    QTest::newRow("formatted empty cell in A1048576") << dataRows(1300, {}, a1048576) << 1300 << 2;
+    QTest::newRow("formatted empty cells in XFD1 and A1048576") << dataRows(1300, xfd1, a1048576) << 1300 << 2;
+    QTest::newRow("formula without a stored result in XFD5")
+        << dataRows(3, {}, "<row r=\"5\"><c r=\"XFD5\"><f>A1*2</f></c></row>") << 3 << 2;
+    QTest::newRow("value in XFD1") << dataRows(3, "<c r=\"XFD1\"><v>7</v></c>") << 3 << trelvo::limits::kMaxCols;
+  }
+  void formattedEmptyCellsAddNoLine() {
+    QFETCH(QByteArray, rows);
+    QFETCH(int, tableRows);
+    QFETCH(int, tableCols);
+    const QString path = dir_.filePath(QStringLiteral("formatted_%1.xlsx").arg(QTest::currentDataTag()).replace(u' ', u'_'));
+    QVERIFY(trelvo::test::writeBytes(path, styledWorkbook(rows)));
+    const trelvo::io::Table table = trelvo::io::XlsxReader(path).readSheet(0);
+    QCOMPARE(table.height, tableRows);
+    QCOMPARE(table.width, tableCols);
+
+    CleverTableWidget grid(nullptr, 1, 1);
+    Modals modals;
+    ModalGuard guard(modals.action());
+    grid.load_excel(path);
+    QVERIFY2(guard.failures().isEmpty(), qPrintable(guard.failures().join("; ")));
+    QCOMPARE(modals.boxes, QStringList{});
+    QCOMPARE(grid.rowCount(), tableRows);
+    QCOMPARE(grid.columnCount(), tableCols);
+    QCOMPARE(cellText(grid.item(0, 1)), QStringLiteral("y"));
+    QCOMPARE(cellText(grid.item(tableRows - 1, 1)), QString::number(2 * (tableRows - 1)));
+    if (tableCols == trelvo::limits::kMaxCols) QCOMPARE(cellText(grid.item(0, tableCols - 1)), QStringLiteral("7"));
+  }
+
+  // A sheet whose cells only hold formats has no values: the load says the
+  // file is empty and leaves the grid as it was.
+  void onlyFormattedCellsAreAnEmptySheet() {
+    const QString path = dir_.filePath(QStringLiteral("only_formats.xlsx"));
+    QVERIFY(trelvo::test::writeBytes(
+        path, styledWorkbook("<row r=\"1\">" + wholeRowFormat(0) + "</row><row r=\"9\"><c r=\"B9\" s=\"1\"/></row>")));
+    CleverTableWidget grid;
+    prepareOldGrid(grid);
+    const QStringList before = snapshot(grid);
+    Modals modals;
+    ModalGuard guard(modals.action());
+    grid.load_excel(path);
+    QCOMPARE(modals.boxes, QStringList{kLoadError + QStringLiteral("\nExcel文件没有内容")});
+    QCOMPARE(snapshot(grid), before);
   }
 
   // Failed, refused, cancelled and empty reads leave the grid as it was,

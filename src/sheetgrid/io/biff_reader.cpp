@@ -120,8 +120,6 @@ Extent read_sheet(ByteView stream, const Globals& globals, std::size_t offset, c
   auto put = [&](int row, int col, const QString& text) {
     if (col >= trelvo::limits::kXlsMaxCols)
       corrupt(QStringLiteral("cell column %1 is out of range").arg(col));
-    ext.nrows = std::max(ext.nrows, row + 1);
-    ext.ncols = std::max(ext.ncols, col + 1);
     sink(row, col, text);
   };
   for (;;) {

@@ -24,12 +24,9 @@ struct Globals {
   std::vector<QString> shared_strings;
 };
 
-// The sheet's row and column count as xlrd computes them: one past the
-// largest row and column of any cell record that gives a value (blank cells
-// do not count).
+// Where a sheet's records end. Its table's extent is the cells' own, as the
+// table builder decides it (blank cells give no value and add nothing).
 struct Extent {
-  int nrows = 0;
-  int ncols = 0;
   std::size_t end = 0;  // stream offset after the sheet's EOF record
 };
 

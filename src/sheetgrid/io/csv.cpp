@@ -14,10 +14,7 @@ enum class State { StartRecord, StartField, InField, InQuotedField, QuoteInQuote
 
 class CsvParser {
  public:
-  Table finish() {
-    check_table_extent(rows_, width_);
-    return table_.finish(rows_, width_);
-  }
+  Table finish() { return table_.finish(); }
 
   void feed(char16_t c) {
     switch (state_) {
@@ -117,8 +114,6 @@ class CsvParser {
   }
 
   void save_field() {
-    if (record_len_ >= limits::kMaxCols) check_table_extent(1, record_len_ + 1);
-    if (++total_fields_ > limits::kMaxCells) check_table_extent(1, limits::kMaxCells + 1);
     table_.put(rows_, record_len_++, field_);
     field_.clear();
     field_len_ = 0;
@@ -126,8 +121,6 @@ class CsvParser {
 
   void end_record() {
     if (record_len_ == 0) return;  // a blank line takes no row
-    check_table_extent(static_cast<qint64>(rows_) + 1, 1);
-    width_ = std::max(width_, record_len_);
     ++rows_;
     record_len_ = 0;
   }
@@ -135,11 +128,9 @@ class CsvParser {
   State state_ = State::StartRecord;
   QString field_;
   qsizetype field_len_ = 0;
-  qint64 total_fields_ = 0;
   TableBuilder table_;
   int rows_ = 0;        // records kept so far
   int record_len_ = 0;  // values of the record being read
-  int width_ = 0;
 };
 
 bool needs_quotes(const QString& value) {

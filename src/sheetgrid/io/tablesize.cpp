@@ -87,36 +87,46 @@ void TableBuilder::append(Cell cell) {
   cells_.push_back(std::move(cell));
 }
 
-void TableBuilder::put(int row, int col, QString text) {
-  append(Cell{row, col, std::move(text)});
+void TableBuilder::put(qint64 row, qint64 col, QString text) {
+  // The extent of every value so far, this one's place included, before the
+  // place is narrowed to the grid's indexes.
+  check_table_extent(std::max(rows_, row + 1), std::max(cols_, col + 1));
+  rows_ = std::max(rows_, row + 1);
+  cols_ = std::max(cols_, col + 1);
+  append(Cell{static_cast<int>(row), static_cast<int>(col), std::move(text)});
   check_filled_cells(filled_);
   check_load_text(units_);
 }
 
-void TableBuilder::erase(int row, int col) {
-  const Cell gone{row, -1 - col, QString()};
+void TableBuilder::erase(qint64 row, qint64 col) {
+  // No value was put beyond the extent, so there is nothing to drop there.
+  if (row >= rows_ || col >= cols_) return;
+  const Cell gone{static_cast<int>(row), static_cast<int>(-1 - col), QString()};
   // In order and past every value put, there is nothing to drop.
   if (ordered_ && (cells_.empty() || before(cells_.back(), gone))) return;
   append(gone);
 }
 
-Table TableBuilder::finish(int height, int width) {
+Table TableBuilder::finish() {
   if (!ordered_) std::stable_sort(cells_.begin(), cells_.end(), before);
   std::size_t out = 0;
+  int width = 0;
   for (std::size_t i = 0; i < cells_.size(); ++i) {
     if (i + 1 < cells_.size() && same_place(cells_[i], cells_[i + 1])) continue;  // a later one replaces it
     if (cells_[i].col < 0) continue;
+    width = std::max(width, cells_[i].col + 1);
     if (out != i) cells_[out] = std::move(cells_[i]);
     ++out;
   }
   cells_.resize(out);
   Table table;
-  table.cells = std::move(cells_);
-  table.height = height;
+  table.height = out == 0 ? 0 : cells_.back().row + 1;
   table.width = width;
+  table.cells = std::move(cells_);
   cells_ = {};
   ordered_ = true;
   filled_ = units_ = 0;
+  rows_ = cols_ = 0;
   return table;
 }
 

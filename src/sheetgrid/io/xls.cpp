@@ -43,11 +43,10 @@ Table XlsReader::readSheet(int index) const {
   if (index < 0 || static_cast<std::size_t>(index) >= d_->globals.sheets.size())
     throw IoError(QStringLiteral("list index out of range: sheet %1 of %2").arg(index).arg(d_->globals.sheets.size()));
   const biff::SheetEntry& sheet = d_->globals.sheets[static_cast<std::size_t>(index)];
-  const biff::Extent ext = d_->extents[static_cast<std::size_t>(index)];
   TableBuilder cells;
   biff::read_sheet(d_->view(), d_->globals, sheet.offset,
                    [&cells](int row, int col, const QString& text) { cells.put(row, col, text); });
-  Table t = cells.finish(ext.nrows, ext.ncols);
+  Table t = cells.finish();
   t.sheet_name = sheet.name;
   return t;
 }

@@ -457,7 +457,6 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   TableBuilder cells;
   qint64 paid = 0;  // the sheet's values the budget was told of
   inline_texts.clear();
-  qint64 max_row = 0, max_col = 0;
   qint64 row_counter = 0;
   // At most one <row> for each row of the grid, each row number once.
   qint64 row_elements = 0;
@@ -503,24 +502,23 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
         col = ++col_counter;
       }
       if (row < 1 || col < 1) throw IoError(QStringLiteral("Invalid cell coordinates in row %1").arg(row));
-      max_row = std::max(max_row, row);
-      max_col = std::max(max_col, col);
-      check_table_extent(max_row, max_col);
+      // Only a value takes a place in the table: a cell that holds none (a
+      // formatted empty cell) widens or lengthens nothing.
       std::optional<QString> value = cell_value(xml);
       if (value) {
-        cells.put(static_cast<int>(row - 1), static_cast<int>(col - 1), std::move(*value));
+        cells.put(row - 1, col - 1, std::move(*value));
         // Each value the table holds pays for its share of the sheet's XML.
         if (cells.filled() > paid) {
           sheet_budget.add_values(cells.filled() - paid);
           paid = cells.filled();
         }
       } else {
-        cells.erase(static_cast<int>(row - 1), static_cast<int>(col - 1));
+        cells.erase(row - 1, col - 1);
       }
     }
   }
   inline_texts.clear();
-  Table table = cells.finish(static_cast<int>(max_row), static_cast<int>(max_col));
+  Table table = cells.finish();
   table.sheet_name = sheet.name;
   return table;
 }
