@@ -210,6 +210,23 @@ def shared_strings(count):
     yield '</sst>'
 
 
+def empty_strings_then(count, elements, blank_runs):
+    """`count` empty shared strings <si/>, then filler in the same part."""
+    yield f'<sst xmlns="{MAIN}">'
+    yield from repeat("<si/>", count)
+    yield from filler(elements, blank_runs)
+    yield '</sst>'
+
+
+def long_attributes_sheet(elements, length):
+    """Unknown elements after A1, each with one attribute of `length` characters."""
+    value = "x" * length
+    yield SHEET_HEAD + '<row r="1"><c r="A1"><v>1</v></c></row>'
+    for _ in range(elements):
+        yield f'<a b="{value}"/>'
+    yield SHEET_TAIL
+
+
 CASES = [
     ("bracket format, 1,000,000 '['", lambda p: write_workbook(p, {"xl/styles.xml": styles("[" * 1_000_000, 1)})),
     ("bracket format on 2,000 styles", lambda p: write_workbook(p, {"xl/styles.xml": styles("[" * 4_000, 2_000)})),
@@ -238,6 +255,12 @@ CASES = [
     ("five parts filled to the load's budget",
      lambda p: write_workbook(p, filled_parts({name: (1_300_000, 10) for name in FIVE_PARTS[:3]} |
                                               {name: (3_000_000, 16) for name in FIVE_PARTS[3:]}))),
+    ("4 M <si/>, 22.4 M <a/>, 400 MiB blanks",
+     lambda p: write_workbook(p, {"xl/sharedStrings.xml": empty_strings_then(4_000_000, 22_400_000, 400)})),
+    ("1 M <si/>, 500 MiB blanks",
+     lambda p: write_workbook(p, {"xl/sharedStrings.xml": empty_strings_then(1_000_000, 0, 500)})),
+    ("500 elements with a 1 MiB attribute",
+     lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": long_attributes_sheet(500, MiB - 64)})),
     ("100,000 number formats of 4,096",
      lambda p: write_workbook(p, {"xl/styles.xml": number_formats(100_000, 4_096)})),
     ("2,000,001 filled cells", lambda p: write_workbook(p, {"xl/worksheets/sheet1.xml": cells_sheet(2_000_001)})),

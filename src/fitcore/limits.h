@@ -111,9 +111,10 @@ inline constexpr std::int64_t kMaxXmlMarkup = 1024 * 1024;
 // then read), all parts together: the elements it may hold and the
 // characters it may spend on what the reader passes over (blanks between
 // tags, comments, processing instructions, text it does not read, such as a
-// formula beside its stored result), so that parsing costs in proportion to
-// the values the load reads. Each value read (a shared string, or a cell of
-// the sheet that holds a value) pays for kXmlElementsPerValue elements (a
+// formula beside its stored result, and the text of attributes), so that
+// parsing costs in proportion to the values the load reads. Each value read
+// (a cell of the sheet that adds a value to the table, and the shared string
+// the first such cell reads) pays for kXmlElementsPerValue elements (a
 // formula cell alone in its row: row, cell, formula, value) and
 // kXmlPassedOverCharsPerValue characters (so that a sheet with a value in
 // every row of the grid may spend all its decompressed bytes on indentation
@@ -124,6 +125,11 @@ inline constexpr std::int64_t kXmlBaseElements = 5 * kMaxFilledCells;
 inline constexpr std::int64_t kXmlBasePassedOverChars = 32 * kMaxFilledCells;
 inline constexpr std::int64_t kXmlElementsPerValue = 4;
 inline constexpr std::int64_t kXmlPassedOverCharsPerValue = kMaxDecompressedBytes / kMaxRows;
+
+// Characters of an element, attribute or namespace prefix name that are not
+// charged as passed over: the names workbooks use are shorter; a longer
+// name pays for the rest, as attribute values do for all of theirs.
+inline constexpr std::int64_t kXmlFreeNameChars = 32;
 
 // The parts that only describe the sheet (content types, workbook,
 // relationships, styles), together, within the base above: four elements

@@ -256,7 +256,9 @@ struct XlsxReader::Impl {
   // strings): cells with equal texts share one string.
   mutable QSet<QString> inline_texts;
   Table read_sheet(const SheetEntry& sheet) const;
-  std::optional<QString> cell_value(XmlPart& xml) const;
+  // The value of the cell the reader stands on; `string` is set to the
+  // shared string it reads, if any.
+  std::optional<QString> cell_value(XmlPart& xml, std::optional<std::size_t>& string) const;
   QString shared_text(const QString& text) const;
 };
 
@@ -345,7 +347,6 @@ void XlsxReader::Impl::read_shared_strings(const QString& part) {
     QString text = rich_text(xml);
     check_text_length(text);
     shared.push_back(text);
-    budget.add_values(1);
   }
 }
 
@@ -403,7 +404,7 @@ void XlsxReader::Impl::read_styles() {
   }
 }
 
-std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
+std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml, std::optional<std::size_t>& string) const {
   QString type = xml.attribute(u"t");
   if (type.isEmpty()) type = QStringLiteral("n");
   const QStringView style_text = xml.attributeView(u"s");
@@ -440,7 +441,8 @@ std::optional<QString> XlsxReader::Impl::cell_value(XmlPart& xml) const {
     const auto size = static_cast<long long>(shared.size());
     if (index < 0) index += size;
     if (index < 0 || index >= size) throw IoError(std::string("list index out of range"));
-    return shared.at(static_cast<std::size_t>(index));
+    string = static_cast<std::size_t>(index);
+    return shared.at(*string);
   }
   if (type == QLatin1String("b")) {
     return index_value(*raw) != 0 ? QStringLiteral("True") : QStringLiteral("False");
@@ -456,6 +458,10 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
   XmlPart xml(member_source(*zip, sheet.part), sheet.part, sheet_budget, XmlBudget::Part::Values);
   TableBuilder cells;
   qint64 paid = 0;  // the sheet's values the budget was told of
+  // The shared strings whose share this read has paid: each once, with the
+  // first cell that reads it and adds a value to the table, so that strings
+  // no cell reads (or only empty ones) buy nothing.
+  std::vector<bool> strings_paid;
   inline_texts.clear();
   qint64 row_counter = 0;
   // At most one <row> for each row of the grid, each row number once.
@@ -504,12 +510,22 @@ Table XlsxReader::Impl::read_sheet(const SheetEntry& sheet) const {
       if (row < 1 || col < 1) throw IoError(QStringLiteral("Invalid cell coordinates in row %1").arg(row));
       // Only a value takes a place in the table: a cell that holds none (a
       // formatted empty cell) widens or lengthens nothing.
-      std::optional<QString> value = cell_value(xml);
+      std::optional<std::size_t> string;
+      std::optional<QString> value = cell_value(xml, string);
       if (value) {
         cells.put(row - 1, col - 1, std::move(*value));
-        // Each value the table holds pays for its share of the sheet's XML.
+        // Each value the table holds pays for its share of the sheet's XML,
+        // and the shared string it reads for that string's share.
         if (cells.filled() > paid) {
-          sheet_budget.add_values(cells.filled() - paid);
+          qint64 earned = cells.filled() - paid;
+          if (string) {
+            if (strings_paid.empty()) strings_paid.resize(shared.size());
+            if (!strings_paid[*string]) {
+              strings_paid[*string] = true;
+              ++earned;
+            }
+          }
+          sheet_budget.add_values(earned);
           paid = cells.filled();
         }
       } else {

@@ -21,8 +21,8 @@ struct XmlAllowance {
 };
 
 // Counts the elements and the characters passed over (blanks between tags,
-// comments, processing instructions, text the reader does not read) of every
-// part one load reads. The load may hold the base of elements and characters
+// comments, processing instructions, text the reader does not read, the text
+// of attributes) of every part one load reads. The load may hold the base of elements and characters
 // plus a share for each value it has read so far; the parts that only
 // describe the sheet may, together, hold no more than their own caps (which
 // count towards the load as well). A copy goes on from where the original
@@ -33,8 +33,8 @@ class XmlBudget {
 
   explicit XmlBudget(const XmlAllowance& allowance = XmlAllowance()) : allowance_(allowance) {}
 
-  // `count` more values read: shared strings, or cells of the sheet that hold
-  // a value.
+  // `count` more values read: cells of the sheet that hold a value, and the
+  // shared strings such cells read.
   void add_values(qint64 count) { values_ += count; }
 
   // One more start element, or `chars` more characters passed over, in a part
@@ -60,6 +60,11 @@ class XmlBudget {
     }
     return std::nullopt;
   }
+  // `chars` characters of a start tag's attribute text, in a part of any
+  // kind: passed over for the load, but not for the caps of the parts that
+  // describe the sheet, whose many short attributes (a style's) are no
+  // filler.
+  std::optional<QString> attribute_text(qint64 chars) { return passed_over(Part::Values, chars); }
 
  private:
   static constexpr const char* kElements = "elements";

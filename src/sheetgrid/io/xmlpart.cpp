@@ -1,5 +1,6 @@
 #include "sheetgrid/io/xmlpart.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -323,14 +324,33 @@ void XmlPart::check_encoding() const {
   }
 }
 
-// The per-tag limits once more, on what the parser made of the tag.
+namespace {
+
+// The characters of a name in a tag that parsing pays for: those past the
+// length the names of a workbook's parts keep within.
+qint64 long_name(QStringView name) {
+  return std::max<qint64>(0, name.size() - limits::kXmlFreeNameChars);
+}
+
+}  // namespace
+
+// The per-tag limits once more, on what the parser made of the tag; its
+// attribute text (values, namespace names, and the long part of any name)
+// is charged as passed over, whether the reader looks at it or not.
 void XmlPart::check_start() {
   if (depth_ > limits::kMaxXmlDepth) fail(QStringLiteral("Elements are nested more than %1 deep").arg(limits::kMaxXmlDepth));
   if (const auto refusal = budget_.element(kind_)) fail(*refusal);
   attributes_ = xml_.attributes();
-  const auto declared = static_cast<int>(xml_.namespaceDeclarations().size());
+  const QXmlStreamNamespaceDeclarations declarations = xml_.namespaceDeclarations();
+  const auto declared = static_cast<int>(declarations.size());
   if (attributes_.size() + declared > limits::kMaxXmlAttributes) {
     fail(QStringLiteral("An element has more than %1 attributes").arg(limits::kMaxXmlAttributes));
+  }
+  qint64 tag_text = long_name(xml_.qualifiedName());
+  for (const auto& a : attributes_) tag_text += a.value().size() + long_name(a.qualifiedName());
+  for (const auto& d : declarations) tag_text += d.namespaceUri().size() + long_name(d.prefix());
+  if (tag_text > 0) {
+    if (const auto refusal = budget_.attribute_text(tag_text)) fail(*refusal);
   }
   declarations_.push_back(declared);
   in_scope_ += declared;
