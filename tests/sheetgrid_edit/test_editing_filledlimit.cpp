@@ -11,6 +11,7 @@
 #include "editfixture.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/formulaexpander.h"
+#include "sheetgrid/io/table.h"
 
 using namespace trelvo::test;
 
@@ -227,11 +228,68 @@ class TextLimitTest : public QObject {
     QVERIFY(watch.failures().isEmpty());
   }
 
+  // A typed formula counts as the text it places (its result, as a save
+  // writes it), not as the room its check set aside before the result was
+  // known: after the write the kept count is the cells' count taken afresh,
+  // and the next write is measured against what the cells hold.
+  void typedFormulaCountsItsResult_data() {
+    QTest::addColumn<QString>("before");  // the cell's text before, "" for none
+    QTest::addColumn<QString>("formula");
+    QTest::newRow("result shorter than the formula") << "" << "=1+1";
+    QTest::newRow("result longer than the formula") << "" << "=1/3";
+    QTest::newRow("over a filled cell") << "ab" << "=2*3";
+    QTest::newRow("error text") << "" << "=Z99";
+  }
+  void typedFormulaCountsItsResult() {
+    QFETCH(QString, before);
+    QFETCH(QString, formula);
+    constexpr int kCells = int(trelvo::limits::kMaxTextUnits / kLong);
+    constexpr int kSpare = 1000;  // far more than the room a short formula is given
+    CleverTableWidget grid(nullptr, kCells, 2);
+    const QString full(kLong, u'x');
+    {
+      CleverTableWidget::BulkGuard bulk(grid);
+      for (int r = 1; r < kCells; ++r) grid.setItem(r, 0, new CleverTableWidgetItem(full));
+      grid.setItem(0, 0, new CleverTableWidgetItem(QString(kLong - kSpare, u'x')));
+      if (!before.isEmpty()) grid.setItem(1, 1, new CleverTableWidgetItem(before));
+    }
+    QCOMPARE(grid.content().units, trelvo::limits::kMaxTextUnits - kSpare + before.size());
+
+    MessageBoxWatch watch;
+    QVERIFY(grid.write_typed_text(1, 1, formula));
+    QVERIFY(cellText(grid.item(1, 1)) != formula);  // the result is placed
+    const CleverTableWidget::Content afresh = count_afresh(grid);
+    QCOMPARE(grid.content().units, afresh.units);
+    QCOMPARE(grid.content().filled, afresh.filled);
+
+    const qint64 room = trelvo::limits::kMaxTextUnits - afresh.units;
+    QVERIFY(!grid.write_typed_text(2, 1, QString(room + 1, u'y')));
+    QCOMPARE(watch.boxes(), QStringList{text_refused()});
+    QVERIFY(grid.write_typed_text(2, 1, QString(room, u'y')));
+    QCOMPARE(watch.boxes(), QStringList{text_refused()});
+    QCOMPARE(grid.content().units, trelvo::limits::kMaxTextUnits);
+    QCOMPARE(count_afresh(grid).units, trelvo::limits::kMaxTextUnits);
+    QVERIFY(watch.failures().isEmpty());
+  }
+
  private:
   static constexpr int kLong = 131'072;
 
   static QString text_refused() {
     return QStringLiteral("警告: 操作后表格单元格的文字将超过%1个字符，无法执行该操作").arg(trelvo::limits::kMaxTextUnits);
+  }
+
+  // What the grid holds, counted cell by cell as a save writes the cells.
+  static CleverTableWidget::Content count_afresh(const CleverTableWidget& grid) {
+    CleverTableWidget::Content total;
+    for (int r = 0; r < grid.rowCount(); ++r)
+      for (int c = 0; c < grid.columnCount(); ++c) {
+        const QString text = grid.item(r, c) ? cellText(grid.item(r, c)) : QString();
+        if (trelvo::io::is_empty_cell_text(text)) continue;
+        ++total.filled;
+        total.units += text.size();
+      }
+    return total;
   }
 };
 
