@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -213,6 +214,61 @@ TEST(Expression, AsciiScanGivesWhatThePatternsGive) {
   // Both outcomes are well represented.
   EXPECT_GT(accepted, 5000);
   EXPECT_LT(accepted, 55000);
+}
+
+// Every word the patterns refuse, of every length: the host's keywords and
+// the names a formula may not hold ("subprocess", ten letters, the longest).
+// Each is refused by the scan as by the patterns wherever it stands as a word
+// of its own, in any case; glued to letters, digits or underscores it is a
+// longer word and no refusal for either. Random texts of these words and
+// their neighbours then compare the two paths as above.
+TEST(Expression, AsciiScanRefusesEveryWordThePatternsRefuse) {
+  const std::vector<std::string> refused = {
+      "False", "None", "True", "and", "as", "assert", "async", "await", "break", "class", "continue",
+      "def", "del", "elif", "else", "except", "finally", "for", "from", "global", "if", "import", "in",
+      "is", "lambda", "nonlocal", "not", "or", "pass", "raise", "return", "try", "while", "with", "yield",
+      "os", "exec", "eval", "system", "subprocess", "open", "write", "pickle"};
+  const auto spellings = [](const std::string& w) {
+    std::string lower = w, upper = w, capital = w;
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+    capital = lower;
+    capital[0] = char(std::toupper(static_cast<unsigned char>(capital[0])));
+    return std::vector<std::string>{w, lower, upper, capital};
+  };
+  // (before, after): the text alone, at either end of a formula, between
+  // operators and brackets, by dots and blanks, and glued to word characters.
+  const std::vector<std::pair<std::string, std::string>> places = {
+      {"", ""},       {"x+", ""},   {"", "*x"},   {"a*(", ")+x"}, {"sin(", ")"}, {"", "(x)"},
+      {"1.", ".5"},   {"x.", ""},   {" ", "\t"}, {"2e5*", "-1"}, {"1", ""},     {"", "1"},
+      {"_", ""},      {"", "_"},    {"x", ""},    {"", "x"},      {"a", "b"},    {"", "s"}};
+  for (const std::string& word : refused) {
+    // The patterns refuse the word itself, named as they list it.
+    ASSERT_EQ(outcome(trelvo::parse_expression_by_patterns, "x+" + word, true),
+              "ValueError Illegal character or keyword: '" + word + "'");
+    for (const std::string& spelled : spellings(word))
+      for (const auto& [before, after] : places)
+        for (const bool have_x : {true, false}) {
+          const std::string text = before + spelled + after;
+          ASSERT_EQ(outcome(parse_expression, text, have_x),
+                    outcome(trelvo::parse_expression_by_patterns, text, have_x))
+              << "text: " << text;
+        }
+  }
+
+  std::vector<std::string> pieces = {"x", "a", "1", "2.", "_", ".", "+", "*", "(", ")", " ", "e5", "SIN"};
+  for (const std::string& word : refused)
+    for (const std::string& spelled : spellings(word)) pieces.push_back(spelled);
+  std::uint32_t seed = 77;
+  auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const std::size_t len = 1 + next() % 6;
+    for (std::size_t k = 0; k < len; ++k) text += pieces[next() % pieces.size()];
+    const bool have_x = next() % 2;
+    ASSERT_EQ(outcome(parse_expression, text, have_x), outcome(trelvo::parse_expression_by_patterns, text, have_x))
+        << "text: " << text;
+  }
 }
 
 TEST(Expression, TooLongTextIsRefused) {

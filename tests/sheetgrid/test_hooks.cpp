@@ -161,6 +161,73 @@ class GridHooksTest : public QObject {
     QCOMPARE(cellText(grid->item(0, 1)), QStringLiteral("4"));
   }
 
+  // However a user ends an in-cell edit, only Escape drops it. Tab, Backtab,
+  // Return, Enter and a click on another cell close the editor, report the
+  // typed text (the window writes it back through its bar, which evaluates
+  // it) and leave it shown in the cell until then; Escape reports
+  // nothing and leaves the cell as it was. Each close is driven by the key or
+  // the click itself, so the view passes the hint Qt gives it.
+  void closingTheEditorKeepsTheEditUnlessEscaped_data() {
+    QTest::addColumn<int>("key");  // 0: a click on another cell
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << true;
+    QTest::newRow("Backtab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << true;
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("click on another cell") << 0 << int(Qt::NoModifier) << true;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier) << false;
+  }
+  void closingTheEditorKeepsTheEditUnlessEscaped() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, kept);
+    QWidget window;
+    auto* grid = new CleverTableWidget(&window, 4, 4);
+    grid->setItem(1, 1, new CleverTableWidgetItem(QStringLiteral("=1+3")));
+    window.resize(500, 300);
+    grid->setGeometry(0, 0, 500, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // The cell is clicked, then double-clicked: the grid's own editor opens.
+    const QModelIndex at = grid->model()->index(1, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(at).center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(at).center());
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(at));
+    QVERIFY(editor);
+    QTRY_VERIFY(editor->hasFocus());
+    QSignalSpy finished(grid, &CleverTableWidget::ItemTextFinishedSignal);
+    QTest::keyClicks(editor, QStringLiteral("5"));
+    QCOMPARE(editor->text(), QStringLiteral("=1+35"));
+
+    if (key != 0)
+      QTest::keyClick(editor, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    else
+      QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                        grid->visualRect(grid->model()->index(2, 3)).center());
+    QTRY_VERIFY(!grid->indexWidget(at));
+    QTest::qWait(50);
+
+    CleverTableWidgetItem* cell = asFormulaCell(grid->item(1, 1));
+    QVERIFY(cell);
+    if (kept) {
+      // Return reports once as pressed and once as the editor loses the
+      // focus; the window echoes only the last of quick finishes.
+      QVERIFY(finished.count() >= 1);
+      for (const QList<QVariant>& args : finished) {
+        QCOMPARE(args.at(0).value<CleverTableWidgetItem*>(), cell);
+        QCOMPARE(args.at(1).toString(), QStringLiteral("=1+35"));
+      }
+      QCOMPARE(cell->data(Qt::DisplayRole).toString(), QStringLiteral("=1+35"));
+    } else {
+      QCOMPARE(finished.count(), 0);
+      QCOMPARE(cellText(cell), QStringLiteral("4"));
+      QCOMPARE(cell->data(Qt::DisplayRole).toString(), QStringLiteral("4"));
+    }
+    // Only the echo through the bar sets the text (and evaluates it).
+    QCOMPARE(cell->rawText(), QStringLiteral("=1+3"));
+  }
+
   // A printable key on an editable grid is no search: the current cell and
   // the selection stay. A read-only grid searches as Qt's views do.
   void typedKeysSearchOnlyAReadOnlyGrid_data() {

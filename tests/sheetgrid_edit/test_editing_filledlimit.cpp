@@ -11,6 +11,7 @@
 #include "editfixture.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/formulaexpander.h"
+#include "sheetgrid/io/table.h"
 
 using namespace trelvo::test;
 
@@ -171,8 +172,125 @@ class TextLimitTest : public QObject {
     QVERIFY(grid.content().units <= trelvo::limits::kMaxTextUnits);
   }
 
+  // Columns removed take their cells out of the grid's count, whichever way
+  // they go: a write that fits only in the room they leave is taken, one
+  // past that room still refused. The grid holds the limit exactly (the
+  // count taken and kept) before two full cells of column 1 go; on a grid
+  // taller than column_change_rows the columns change by refilling the rows.
+  void removedColumnsLeaveRoom_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("changeRows");
+    for (const int rows : {2000, 10}) {
+      const char* way = rows == 10 ? ", rows refilled" : "";
+      QTest::addRow("delete-columns command%s", way) << "delete" << rows;
+      QTest::addRow("column count lowered%s", way) << "count" << rows;
+    }
+    QTest::newRow("Qt's removeColumn") << "removeColumn" << 2000;
+    QTest::newRow("Qt's setColumnCount") << "setColumnCount" << 2000;
+  }
+  void removedColumnsLeaveRoom() {
+    QFETCH(QString, how);
+    QFETCH(int, changeRows);
+    constexpr int kCells = int(trelvo::limits::kMaxTextUnits / kLong);
+    CleverTableWidget grid(nullptr, kCells, 3);
+    grid.column_change_rows = changeRows;
+    const QString full(kLong, u'x');
+    {
+      CleverTableWidget::BulkGuard bulk(grid);
+      for (int r = 0; r < kCells - 2; ++r) grid.setItem(r, 0, new CleverTableWidgetItem(full));
+      for (int r = 0; r < 2; ++r) grid.setItem(r, 1, new CleverTableWidgetItem(full));
+    }
+    QCOMPARE(grid.content().units, trelvo::limits::kMaxTextUnits);
+    QCOMPARE(grid.content().filled, qint64(kCells));
+
+    MessageBoxWatch watch;
+    if (how == QLatin1String("delete")) {
+      grid.selectColumn(1);
+      grid.delete_selection();
+    } else if (how == QLatin1String("count")) {
+      grid._set_column_count(1);
+    } else if (how == QLatin1String("removeColumn")) {
+      grid.removeColumn(1);
+    } else {
+      grid.setColumnCount(1);
+    }
+    QCOMPARE(watch.boxes(), QStringList());
+    QCOMPARE(grid.item(0, 1) ? cellText(grid.item(0, 1)) : QString(), QString());
+    QCOMPARE(grid.content().units, trelvo::limits::kMaxTextUnits - 2 * kLong);
+    QCOMPARE(grid.content().filled, qint64(kCells - 2));
+
+    QVERIFY(!grid.write_typed_text(0, 1, QString(2 * kLong + 1, u'y')));
+    QCOMPARE(watch.boxes(), QStringList{text_refused()});
+    QVERIFY(grid.write_typed_text(0, 1, QString(2 * kLong, u'y')));
+    QCOMPARE(cellText(grid.item(0, 1)).size(), qsizetype(2 * kLong));
+    QCOMPARE(watch.boxes(), QStringList{text_refused()});
+    QCOMPARE(grid.content().units, trelvo::limits::kMaxTextUnits);
+    QVERIFY(watch.failures().isEmpty());
+  }
+
+  // A typed formula counts as the text it places (its result, as a save
+  // writes it), not as the room its check set aside before the result was
+  // known: after the write the kept count is the cells' count taken afresh,
+  // and the next write is measured against what the cells hold.
+  void typedFormulaCountsItsResult_data() {
+    QTest::addColumn<QString>("before");  // the cell's text before, "" for none
+    QTest::addColumn<QString>("formula");
+    QTest::newRow("result shorter than the formula") << "" << "=1+1";
+    QTest::newRow("result longer than the formula") << "" << "=1/3";
+    QTest::newRow("over a filled cell") << "ab" << "=2*3";
+    QTest::newRow("error text") << "" << "=Z99";
+  }
+  void typedFormulaCountsItsResult() {
+    QFETCH(QString, before);
+    QFETCH(QString, formula);
+    constexpr int kCells = int(trelvo::limits::kMaxTextUnits / kLong);
+    constexpr int kSpare = 1000;  // far more than the room a short formula is given
+    CleverTableWidget grid(nullptr, kCells, 2);
+    const QString full(kLong, u'x');
+    {
+      CleverTableWidget::BulkGuard bulk(grid);
+      for (int r = 1; r < kCells; ++r) grid.setItem(r, 0, new CleverTableWidgetItem(full));
+      grid.setItem(0, 0, new CleverTableWidgetItem(QString(kLong - kSpare, u'x')));
+      if (!before.isEmpty()) grid.setItem(1, 1, new CleverTableWidgetItem(before));
+    }
+    QCOMPARE(grid.content().units, trelvo::limits::kMaxTextUnits - kSpare + before.size());
+
+    MessageBoxWatch watch;
+    QVERIFY(grid.write_typed_text(1, 1, formula));
+    QVERIFY(cellText(grid.item(1, 1)) != formula);  // the result is placed
+    const CleverTableWidget::Content afresh = count_afresh(grid);
+    QCOMPARE(grid.content().units, afresh.units);
+    QCOMPARE(grid.content().filled, afresh.filled);
+
+    const qint64 room = trelvo::limits::kMaxTextUnits - afresh.units;
+    QVERIFY(!grid.write_typed_text(2, 1, QString(room + 1, u'y')));
+    QCOMPARE(watch.boxes(), QStringList{text_refused()});
+    QVERIFY(grid.write_typed_text(2, 1, QString(room, u'y')));
+    QCOMPARE(watch.boxes(), QStringList{text_refused()});
+    QCOMPARE(grid.content().units, trelvo::limits::kMaxTextUnits);
+    QCOMPARE(count_afresh(grid).units, trelvo::limits::kMaxTextUnits);
+    QVERIFY(watch.failures().isEmpty());
+  }
+
  private:
   static constexpr int kLong = 131'072;
+
+  static QString text_refused() {
+    return QStringLiteral("警告: 操作后表格单元格的文字将超过%1个字符，无法执行该操作").arg(trelvo::limits::kMaxTextUnits);
+  }
+
+  // What the grid holds, counted cell by cell as a save writes the cells.
+  static CleverTableWidget::Content count_afresh(const CleverTableWidget& grid) {
+    CleverTableWidget::Content total;
+    for (int r = 0; r < grid.rowCount(); ++r)
+      for (int c = 0; c < grid.columnCount(); ++c) {
+        const QString text = grid.item(r, c) ? cellText(grid.item(r, c)) : QString();
+        if (trelvo::io::is_empty_cell_text(text)) continue;
+        ++total.filled;
+        total.units += text.size();
+      }
+    return total;
+  }
 };
 
 TRELVO_REGISTER_TEST(FilledLimitTest)
