@@ -181,7 +181,7 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // then adds columns (all still missing at the default width in one change)
   // / rows until the last one reaches the viewport's right / bottom edge or
   // the grid's limits, then removes trailing empty, unprotected columns
-  // (all in one change) / rows that start beyond it.
+  // / rows that start beyond it (each kind in one change).
   void _fill_visible_area();
   // One line at the end, unless the grid would pass its limits (rows x
   // columns, rows, columns): the self-extension stops there.
@@ -554,6 +554,13 @@ class TRELVO_EXPORT CleverTableWidget : public QTableWidget {
   // Whether the self-extension may remove column `col` once it is the last:
   // empty, not selected whole, not the right column of a selected range.
   bool column_may_go(int col) const;
+  // The same for row `row`: empty, not selected whole, not the bottom row of
+  // a selected range.
+  bool row_may_go(int row) const;
+  // One past the last row before `rows` that is selected whole or ends a
+  // selected range (0 for none): of the first `rows` rows, none before it
+  // leaves with the trailing rows.
+  int rows_selection_keeps(int rows) const;
   void watch_titles();
   // Sections first..last (last < 0: first to the end) may have a wrong title.
   void mark_titles_stale(Qt::Orientation orientation, int first, int last = -1);

@@ -115,12 +115,25 @@ void CleverTableWidget::_remove_columns_at_end() {
   qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(last);
 }
 
+bool CleverTableWidget::row_may_go(int row) const {
+  return row >= 0 && row_is_empty(row) && !protects(whole_rows, row) && !selected_corner_rows.contains(row);
+}
+
+int CleverTableWidget::rows_selection_keeps(int rows) const {
+  int last = -1;
+  const auto keep = [&](int row) {
+    if (row < rows) last = std::max(last, row);
+  };
+  if (whole_rows)
+    for (const int row : *whole_rows) keep(row);
+  for (const int row : selected_corner_rows) keep(row);
+  return last + 1;
+}
+
 void CleverTableWidget::_remove_rows_at_end() {
   if (rowCount() <= 0) return;
   const int last = rowCount() - 1;
-  if (last < 0 || !row_is_empty(last)) return;
-  if (protects(whole_rows, last)) return;
-  if (selected_corner_rows.contains(last)) return;
+  if (!row_may_go(last)) return;
   removeRow(last);
   qDebug().noquote() << QStringLiteral("Removed empty row %1 at end").arg(last);
 }
@@ -170,12 +183,18 @@ void CleverTableWidget::_fill_visible_area() {
       for (int col = columns - 1; col >= keep; --col)
         qDebug().noquote() << QStringLiteral("Removed empty column %1 at end").arg(col);
   }
-  int top = rowViewportPosition(lastRow);
-  while (top > h && row_is_empty(lastRow)) {
-    const int before = rowCount();
-    _remove_rows_at_end();
-    if (rowCount() == before) break;
-    lastRow = rowCount() - 1;
-    top = rowViewportPosition(lastRow);
+  // The trailing rows that may go and start beyond the view leave in one
+  // change too: row by row, each removal would shift the header's sections
+  // and the model's items once more (quadratic on a tall grid). The search
+  // stops at the last protected row, found once, not looked up per row.
+  const int rows = rowCount();
+  const int floor = rows_selection_keeps(rows);
+  int kept = rows;
+  while (kept > floor && rowViewportPosition(kept - 1) > h && row_is_empty(kept - 1)) --kept;
+  if (kept < rows) {
+    setRowCount(kept);
+    if (QLoggingCategory::defaultCategory()->isDebugEnabled())
+      for (int row = rows - 1; row >= kept; --row)
+        qDebug().noquote() << QStringLiteral("Removed empty row %1 at end").arg(row);
   }
 }

@@ -305,6 +305,102 @@ class GridExtendTest : public QObject {
     check_view_agrees(*grid);
   }
 
+  // A small table loaded into a tall grid that is scrolled or resized while
+  // the load runs: the refit as the load ends removes the trailing empty rows
+  // that start beyond the view in one row change (not one change per row),
+  // stopping where the view reaches, at the table or at a protected row;
+  // one debug line per row removed, the last first; the row titles follow.
+  void loadIntoTallGridRemovesRowsInOneChange_data() {
+    QTest::addColumn<std::function<void(CleverTableWidget&)>>("during");
+    QTest::addColumn<QString>("protect");  // "", "corner" (a range's bottom row), "whole"
+    QTest::addColumn<bool>("removes");
+    using Change = std::function<void(CleverTableWidget&)>;
+    const Change top = [](CleverTableWidget& g) { g.verticalScrollBar()->setValue(0); };
+    QTest::newRow("scrolled to the top") << top << QString() << true;
+    QTest::newRow("scrolled down a page") << Change([](CleverTableWidget& g) {
+      g.verticalScrollBar()->setValue(g.verticalScrollBar()->value() + 10);
+    }) << QString() << true;
+    QTest::newRow("resized taller") << Change([](CleverTableWidget& g) { g.resize(g.size() + QSize(0, 200)); })
+                                    << QString() << true;
+    QTest::newRow("resized narrower") << Change([](CleverTableWidget& g) { g.resize(g.size() - QSize(100, 0)); })
+                                      << QString() << true;
+    QTest::newRow("stops at a selected range's bottom row") << top << QStringLiteral("corner") << true;
+    QTest::newRow("stops at a row selected whole") << top << QStringLiteral("whole") << true;
+    QTest::newRow("scrolled to the end: no row beyond the view") << Change([](CleverTableWidget& g) {
+      g.verticalScrollBar()->setValue(g.verticalScrollBar()->maximum());
+    }) << QString() << false;
+  }
+  void loadIntoTallGridRemovesRowsInOneChange() {
+    QFETCH(std::function<void(CleverTableWidget&)>, during);
+    QFETCH(QString, protect);
+    QFETCH(bool, removes);
+    constexpr int tall = 3000, small = 4, guarded = 2500;
+    QTemporaryDir dir;
+    const auto write = [&dir](const QString& name, int rows) {
+      const QString path = dir.filePath(name);
+      QFile file(path);
+      if (!file.open(QIODevice::WriteOnly)) return QString();
+      for (int r = 0; r < rows; ++r) file.write(QByteArray::number(r) + ',' + QByteArray::number(-r) + '\n');
+      return path;
+    };
+    const QString tall_path = write(QStringLiteral("tall.csv"), tall);
+    const QString small_path = write(QStringLiteral("small.csv"), small);
+    QVERIFY(!tall_path.isEmpty() && !small_path.isEmpty());
+    QWidget window;
+    CleverTableWidget* grid = shown_grid(window, 0, 0, {420, 400});
+    QVERIFY(grid);
+    grid->enable_infinite();
+    grid->load_csv(tall_path);
+    QCOMPARE(grid->rowCount(), tall);
+    if (protect == "corner") grid->setRangeSelected(QTableWidgetSelectionRange(guarded - 3, 0, guarded, 1), true);
+    if (protect == "whole") grid->selectRow(guarded);
+    QCoreApplication::processEvents();
+    QScrollBar* bar = grid->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);  // looking at the middle of the tall table
+    QCoreApplication::processEvents();
+    QCOMPARE(grid->rowCount(), tall);
+
+    // Each removal, as it is announced: at the end, every row of it starts
+    // beyond the view, and the row before it stays for a reason.
+    QStringList wrong;
+    connect(grid->model(), &QAbstractItemModel::rowsAboutToBeRemoved, grid,
+            [&](const QModelIndex&, int first, int last) {
+              const int h = grid->viewport()->height();
+              const int before = first - 1;
+              const bool reason = grid->rowViewportPosition(before) <= h || !grid->row_is_empty(before) ||
+                                  (!protect.isEmpty() && before == guarded);
+              if (last != grid->rowCount() - 1 || grid->rowViewportPosition(first) <= h || !reason)
+                wrong << QStringLiteral("rows %1-%2 of %3").arg(first).arg(last).arg(grid->rowCount());
+            });
+    QSignalSpy removed(grid->model(), &QAbstractItemModel::rowsRemoved);
+    connect(grid, &QTableWidget::cellChanged, grid, [&] { during(*grid); }, Qt::SingleShotConnection);
+    trelvo::test::LogCapture log;
+    grid->load_csv(small_path);
+    QCOMPARE(removed.count(), removes ? 1 : 0);
+    QCOMPARE(wrong, QStringList());
+    const int rows = grid->rowCount();
+    if (removes) QCOMPARE(removed.first().at(1).toInt(), rows);
+    if (!protect.isEmpty()) QCOMPARE(rows, guarded + 1);
+    QStringList lines;
+    for (int r = tall - 1; r >= rows; --r) lines << QStringLiteral("Removed empty row %1 at end").arg(r);
+    QCOMPARE(log.startingWith(QStringLiteral("Removed empty row")), lines);
+
+    // The table and nothing else.
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < grid->columnCount(); ++c) {
+        const QString expected = r < small && c < 2 ? QString::number(c == 0 ? r : -r) : QString();
+        QCOMPARE(cellText(grid->item(r, c)), expected);
+      }
+    QCoreApplication::processEvents();
+    check_view_agrees(*grid);
+    // The titles left are right, and the next row added at the end gets its
+    // own (the arrival at the scroll end, whether or not the bar moves).
+    grid->_handle_vertical_scroll(bar->maximum());
+    QCOMPARE(grid->rowCount(), rows + 1);
+    for (int r = std::max(0, rows - 40); r <= rows; ++r)
+      QCOMPARE(cellText(grid->verticalHeaderItem(r)), QString::number(r + 1));
+  }
+
   void fillsVisibleAreaFromNothing() {
     QWidget window;
     CleverTableWidget* grid = shown_grid(window, 0, 0);

@@ -17,6 +17,7 @@
 #include "sheetgrid/clevertablewidget.h"
 #include "viewdesign/widgetform.h"
 #include "widget/widget.h"
+#include "windowtools.h"
 
 namespace {
 
@@ -232,3 +233,83 @@ TEST(DataFileButtons, LoadedColumnsReadOnRefresh) {
   EXPECT_EQ(w.xList, (std::vector<double>{1, 2, 3}));
   EXPECT_EQ(w.yList, (std::vector<double>{3, 5, 7}));
 }
+
+// A table loaded by the button into the window's input grid holding many
+// rows: when the load ends in a refit (the table is wider than the grid, so
+// its columns change on a tall grid; or the window shrinks meanwhile), the
+// trailing empty rows beyond the view go in one row change, down to the row
+// the view reaches, as the grid removes them one by one.
+struct RefitCase {
+  const char* name;
+  int columns;  // of the small table
+  int shrink;   // pixels the window loses while the load runs
+};
+
+class LoadIntoTallGrid : public ::testing::TestWithParam<RefitCase> {};
+
+TEST_P(LoadIntoTallGrid, RemovesTrailingRowsInOneChange) {
+  app();
+  const RefitCase& tc = GetParam();
+  constexpr int tall = 3000, small = 5;
+  QTemporaryDir dir;
+  const auto write = [&dir](const char* name, int rows, int columns) {
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return QString();
+    for (int r = 0; r < rows; ++r) {
+      QByteArray line = QByteArray::number(r);
+      for (int c = 1; c < columns; ++c) line += ',' + QByteArray::number(r * 10 + c);
+      f.write(line + '\n');
+    }
+    return path;
+  };
+  const QString tallPath = write("tall.csv", tall, 2);
+  const QString smallPath = write("small.csv", small, tc.columns);
+  ASSERT_FALSE(tallPath.isEmpty() || smallPath.isEmpty());
+  auto w = trelvo::test::shownWindow();
+  CleverTableWidget* grid = w->ui->inputTable;
+  Session session;
+  trelvo::test::ModalGuard guard(session.action(w.get()));
+  session.answer = tallPath;
+  w->ui->loadBtn->click();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(grid->rowCount(), tall);
+  ASSERT_LT(grid->columnCount(), 12);
+
+  int removals = 0;
+  QStringList wrong;
+  QObject::connect(grid->model(), &QAbstractItemModel::rowsAboutToBeRemoved, grid,
+                   [&](const QModelIndex&, int first, int last) {
+                     ++removals;
+                     const int h = grid->viewport()->height();
+                     if (last != grid->rowCount() - 1 || grid->rowViewportPosition(first) <= h ||
+                         (grid->rowViewportPosition(first - 1) > h && grid->row_is_empty(first - 1)))
+                       wrong << QStringLiteral("rows %1-%2 of %3").arg(first).arg(last).arg(grid->rowCount());
+                   });
+  if (tc.shrink > 0)
+    QObject::connect(
+        grid, &QTableWidget::cellChanged, grid, [&] { w->resize(w->size() - QSize(0, tc.shrink)); },
+        Qt::SingleShotConnection);
+  session.answer = smallPath;
+  w->ui->loadBtn->click();
+  EXPECT_TRUE(guard.failures().isEmpty()) << guard.failures().join("; ").toStdString();
+  EXPECT_TRUE(session.boxes.isEmpty()) << session.boxes.join("; ").toStdString();
+  EXPECT_EQ(removals, 1);
+  EXPECT_TRUE(wrong.isEmpty()) << wrong.size() << " wrong removals, first " << wrong.value(0).toStdString();
+  const int rows = grid->rowCount();
+  EXPECT_GE(rows, small);
+  EXPECT_LT(rows, 100);
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < grid->columnCount(); ++c) {
+      const QString expected =
+          r < small && c < tc.columns ? QString::number(c == 0 ? r : r * 10 + c) : QString();
+      ASSERT_EQ(cellText(grid->item(r, c)), expected) << r << "," << c;
+    }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(grid->verticalHeader()->count(), rows);
+  EXPECT_EQ(cellText(grid->verticalHeaderItem(rows - 1)), QString::number(rows));
+}
+
+INSTANTIATE_TEST_SUITE_P(Refits, LoadIntoTallGrid,
+                         ::testing::Values(RefitCase{"WiderTable", 12, 0}, RefitCase{"WindowShrinks", 2, 120}),
+                         [](const ::testing::TestParamInfo<RefitCase>& info) { return std::string(info.param.name); });
