@@ -10,12 +10,12 @@
 
 #include <cstdio>
 
-#include "common/zipwriter.h"
+#include "common/workbookparts.h"
 #include "sheetgrid/io/xlsx.h"
 
 namespace {
 
-const QByteArray kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+const QByteArray& kMain = trelvo::test::kSpreadsheetNs;
 
 QByteArray sheet_xml(int rows) {
   QByteArray out = "<worksheet xmlns=\"" + kMain + "\"><sheetData>";
@@ -28,29 +28,7 @@ QByteArray sheet_xml(int rows) {
   return out + "</sheetData></worksheet>";
 }
 
-QByteArray workbook(const QByteArray& sheet) {
-  return trelvo::test::zip_archive({
-      {"[Content_Types].xml",
-       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-       "<Override PartName=\"/xl/workbook.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-       "<Override PartName=\"/xl/sharedStrings.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/></Types>",
-       true},
-      {"xl/workbook.xml",
-       "<workbook xmlns=\"" + kMain +
-           "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-           "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>",
-       true},
-      {"xl/_rels/workbook.xml.rels",
-       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-       "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-       "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>",
-       true},
-      {"xl/sharedStrings.xml", "<sst xmlns=\"" + kMain + "\"><si><t>x</t></si></sst>", true},
-      {"xl/worksheets/sheet1.xml", sheet, true},
-  });
-}
+QByteArray workbook(const QByteArray& sheet) { return trelvo::test::one_sheet_workbook(sheet, "<si><t>x</t></si>"); }
 
 double parser_seconds(const QByteArray& xml) {
   QElapsedTimer timer;

@@ -19,36 +19,15 @@
 #include <ctime>
 #include <set>
 
-#include "common/zipwriter.h"
+#include "common/workbookparts.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/clevertablewidget.h"
 
 namespace {
 
-const char* const kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-
 // A one-sheet workbook with the given rows and shared strings.
 QByteArray workbook(const QByteArray& rows, const QByteArray& strings) {
-  const QByteArray types =
-      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-      "<Override PartName=\"/xl/workbook.xml\" "
-      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-      "<Override PartName=\"/xl/sharedStrings.xml\" "
-      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/></Types>";
-  const QByteArray book = QByteArray("<workbook xmlns=\"") + kMain +
-                          "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                          "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
-  const QByteArray rels =
-      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-      "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
-  const QByteArray sheet = QByteArray("<worksheet xmlns=\"") + kMain + "\"><sheetData>" + rows + "</sheetData></worksheet>";
-  const QByteArray sst = QByteArray("<sst xmlns=\"") + kMain + "\">" + strings + "</sst>";
-  return trelvo::test::zip_archive({{"[Content_Types].xml", types, true},
-                                    {"xl/workbook.xml", book, true},
-                                    {"xl/_rels/workbook.xml.rels", rels, true},
-                                    {"xl/worksheets/sheet1.xml", sheet, true},
-                                    {"xl/sharedStrings.xml", sst, true}});
+  return trelvo::test::one_sheet_workbook(trelvo::test::worksheet_part(rows), strings);
 }
 
 // `cells` cells (1,000 a row, in column A onwards) of shared string 0: the

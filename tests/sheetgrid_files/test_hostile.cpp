@@ -16,7 +16,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/zipwriter.h"
+#include "common/workbookparts.h"
 #include "filetestutil.h"
 #include "fitcore/limits.h"
 #include "sheetgrid/io/atomicfile.h"
@@ -117,28 +117,7 @@ ChildEnd inChild(const std::function<int()>& body, int deadline_ms = 60'000) {
 // A one-sheet workbook whose sheet holds `rows` and whose one shared string
 // is `text`.
 QByteArray sharedStringWorkbook(const QByteArray& rows, const QByteArray& text) {
-  const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-  return trelvo::test::zip_archive(
-      {{"[Content_Types].xml",
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Override PartName=\"/xl/workbook.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-        "<Override PartName=\"/xl/sharedStrings.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/></Types>",
-        true},
-       {"xl/workbook.xml",
-        "<workbook xmlns=\"" + main +
-            "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-            "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>",
-        true},
-       {"xl/_rels/workbook.xml.rels",
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-        "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>",
-        true},
-       {"xl/worksheets/sheet1.xml", "<worksheet xmlns=\"" + main + "\"><sheetData>" + rows + "</sheetData></worksheet>",
-        true},
-       {"xl/sharedStrings.xml", "<sst xmlns=\"" + main + "\"><si><t>" + text + "</t></si></sst>", true}});
+  return trelvo::test::one_sheet_workbook(trelvo::test::worksheet_part(rows), "<si><t>" + text + "</t></si>");
 }
 
 const QString kLoadFailed = QStringLiteral("加载错误\n加载文件失败\n\n");

@@ -3,7 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "common/zipwriter.h"
+#include "common/workbookparts.h"
 #include "filetestutil.h"
 #include "fitcore/a1label.h"
 #include "fitcore/limits.h"
@@ -40,31 +40,12 @@ void load(CleverTableWidget& grid, Loader loader, const QString& path) {
 // A one-sheet workbook whose sheet holds `rows` and whose styles hold a
 // plain and a bold cell format (s="1"), as spreadsheet programs write them.
 QByteArray styledWorkbook(const QByteArray& rows) {
-  const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-  return trelvo::test::zip_archive(
-      {{"[Content_Types].xml",
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Override PartName=\"/xl/workbook.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>",
-        true},
-       {"xl/workbook.xml",
-        "<workbook xmlns=\"" + main +
-            "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-            "<sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>",
-        true},
-       {"xl/_rels/workbook.xml.rels",
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-        "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>",
-        true},
-       {"xl/styles.xml",
-        "<styleSheet xmlns=\"" + main +
-            "\"><fonts count=\"2\"><font><sz val=\"10\"/></font><font><b/><sz val=\"10\"/></font></fonts>"
-            "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\"/><xf numFmtId=\"0\" fontId=\"1\" "
-            "applyFont=\"1\"/></cellXfs></styleSheet>",
-        true},
-       {"xl/worksheets/sheet1.xml",
-        "<worksheet xmlns=\"" + main + "\"><sheetData>\n" + rows + "</sheetData></worksheet>", true}});
+  const QByteArray styles =
+      "<styleSheet xmlns=\"" + trelvo::test::kSpreadsheetNs +
+      "\"><fonts count=\"2\"><font><sz val=\"10\"/></font><font><b/><sz val=\"10\"/></font></fonts>"
+      "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\"/><xf numFmtId=\"0\" fontId=\"1\" "
+      "applyFont=\"1\"/></cellXfs></styleSheet>";
+  return trelvo::test::one_sheet_workbook(trelvo::test::worksheet_part("\n" + rows), {}, styles, "Data");
 }
 
 QByteArray cellRef(int row, int col) {
