@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sheetgrid/io/table.h"
@@ -347,7 +348,7 @@ void XmlPart::check_start() {
     fail(QStringLiteral("An element has more than %1 attributes").arg(limits::kMaxXmlAttributes));
   }
   qint64 tag_text = long_name(xml_.qualifiedName());
-  for (const auto& a : attributes_) tag_text += a.value().size() + long_name(a.qualifiedName());
+  for (const auto& a : std::as_const(attributes_)) tag_text += a.value().size() + long_name(a.qualifiedName());
   for (const auto& d : declarations) tag_text += d.namespaceUri().size() + long_name(d.prefix());
   if (tag_text > 0) {
     if (const auto refusal = budget_.attribute_text(tag_text)) fail(*refusal);
